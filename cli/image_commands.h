@@ -1,0 +1,22 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+namespace tovrik::cli {
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 2;
+
+// Loads the image in `path` (the start of an EEPROM; missing bytes read as
+// 0xFF) from a simulated chip and prints the result as one JSON object.
+int DecodeImage(const std::string& path, std::ostream& out, std::ostream& err);
+
+// Builds an image from a JSON description (`input` "-" reads `in`), saves it
+// onto a blank 256-byte EEPROM of a simulated chip and writes those bytes.
+int EncodeImage(const std::string& input, const std::string& outputPath, std::istream& in,
+                std::ostream& out, std::ostream& err);
+
+int WriteFactoryImage(const std::string& outputPath, std::ostream& err);
+
+}  // namespace tovrik::cli

@@ -1,0 +1,55 @@
+// tovrik-cli: the scriptable front end.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <string>
+
+#include "image_commands.h"
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"Tovrik configuration tool, command line"};
+    app.require_subcommand(1);
+
+    auto* image = app.add_subcommand("image", "Decode, encode and produce EEPROM images");
+    image->require_subcommand(1);
+
+    std::string decodeFile;
+    auto* decode = image->add_subcommand(
+        "decode", "Load an EEPROM image file through a simulated chip and print it as JSON");
+    decode->add_option("FILE", decodeFile, "EEPROM image (.bin)")->required();
+
+    std::string encodeInput;
+    std::string encodeOutput;
+    auto* encode = image->add_subcommand(
+        "encode", "Save a JSON description onto a blank 256-byte EEPROM and write its bytes");
+    encode->add_option("JSON", encodeInput, "JSON description, - for standard input")->required();
+    encode->add_option("-o,--output", encodeOutput, "EEPROM image file to write")->required();
+
+    std::string factoryOutput;
+    auto* factory = image->add_subcommand(
+        "factory", "Write the simulated chip's factory EEPROM image (256 bytes)");
+    factory->add_option("-o,--output", factoryOutput, "EEPROM image file to write")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::cerr << "error: " << e.what() << '\n';
+        return tovrik::cli::kExitUsage;
+    }
+
+    if (decode->parsed()) {
+        return tovrik::cli::DecodeImage(decodeFile, std::cout, std::cerr);
+    }
+    if (encode->parsed()) {
+        return tovrik::cli::EncodeImage(encodeInput, encodeOutput, std::cin, std::cout, std::cerr);
+    }
+    if (factory->parsed()) {
+        return tovrik::cli::WriteFactoryImage(factoryOutput, std::cerr);
+    }
+    return tovrik::cli::kExitUsage;
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "device/command_protocol.h"
+#include "device/device_library.h"
+#include "device/hid_transport.h"
+#include "platform/message_queue.h"
+
+namespace tovrik {
+
+// The device library over a HID transport, speaking the command protocol of
+// docs/protocol.md. Public methods belong to the user-interface thread; an
+// internal reader thread owns every Read of the open device, hands status
+// answers to the waiting transfer and posts events as window messages.
+class HidDeviceLibrary : public DeviceLibrary {
+public:
+    static constexpr std::chrono::milliseconds kDefaultAnswerTimeout{500};
+
+    HidDeviceLibrary(HidTransport& transport, MessageQueue& queue);
+    ~HidDeviceLibrary() override;
+    HidDeviceLibrary(const HidDeviceLibrary&) = delete;
+    HidDeviceLibrary& operator=(const HidDeviceLibrary&) = delete;
+
+    int rmDeviceStart(std::uint16_t vendorId, std::uint16_t productId, WindowHandle window,
+                      int reserved, UINT addedMessage, UINT removedMessage) override;
+    void rmDeviceClose() override;
+
+    int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
+                     std::uint32_t count) override;
+    void rmSetEEPROMSize(int mode, int size) override;
+
+    int rmSetReport(const std::uint8_t* report, int length) override;
+
+    void rmSetI2CDeviceAddress(std::uint8_t slaveAddress) override;
+    void rmWriteDataIntoI2C(std::uint16_t dataAddress, const std::uint8_t* buffer,
+                            int count) override;
+    int rmReadDataFromI2C(std::uint16_t dataAddress, std::uint8_t* buffer, int count) override;
+
+    void rmSetPin2GPO(std::uint16_t directionMask) override;
+    void rmSetPinGPOLevel(std::uint16_t levelMask) override;
+
+    void rmHandleDeviceChangeNotification(WPARAM wParam, LPARAM lParam) override;
+
+    void rmSetMixerKeyNotifyMessages(UINT keyDownMessage, UINT keyUpMessage) override;
+    void rmSetGenericNotifyMessages(UINT message) override;
+    void rmSetI2CGenericNotifyMessages(UINT message) override;
+    void rmSetGPIGenericNotifyMessages(UINT message) override;
+
+    // Sends the event notifications 1126..1132 to `window` instead of the
+    // window given to rmDeviceStart; kNoWindow goes back to that one.
+    void SetEventWindow(WindowHandle window);
+    // How long a command waits for its status answer.
+    void SetAnswerTimeout(std::chrono::milliseconds timeout);
+
+    bool IsOpen() const;
+    int EepromSize() const { return eepromSize_; }
+    std::uint8_t I2cSlaveAddress() const { return i2cSlave_; }
+
+private:
+    bool OpenFirstDevice();
+    void CloseDevice();
+    void CloseIfLost();
+    bool DevicePresent();
+    void ReaderLoop(HidDevice& device);
+    void HandleAnswer(const std::uint8_t* report, int length);
+    void HandleEvent(const std::uint8_t* report, int length);
+    // Sends one command and waits for its answer; true when answered with kStatusOk.
+    bool Transact(protocol::Report& command, protocol::Report& answer);
+    // Splits a transfer into commands of at most kMaxData bytes that do not
+    // cross a multiple of `boundary` (0 = no boundary); writes take their
+    // bytes from `source`, reads fill `destination`. Stops at the first failure.
+    int ChunkedTransfer(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave,
+                        std::uint32_t address, const std::uint8_t* source,
+                        std::uint8_t* destination, std::uint32_t count, int boundary);
+    void GpioCommand(std::uint8_t opcode, std::uint16_t mask);
+
+    HidTransport& transport_;
+    MessageQueue& queue_;
+
+    // User-interface thread only.
+    bool started_ = false;
+    std::uint16_t vendorId_ = 0;
+    std::uint16_t productId_ = 0;
+    std::string devicePath_;
+    std::unique_ptr<HidDevice> device_;
+    std::thread reader_;
+    int eepromSize_ = 256;
+    std::uint8_t i2cSlave_ = 0;
+    std::uint8_t transferTag_ = 0;
+    std::uint8_t sequence_ = 0;
+    std::chrono::milliseconds answerTimeout_ = kDefaultAnswerTimeout;
+
+    // Read by the reader thread while the UI thread may change them.
+    std::atomic<WindowHandle> window_{kNoWindow};
+    std::atomic<WindowHandle> eventWindow_{kNoWindow};
+    std::atomic<UINT> removedMessage_{0};
+    std::atomic<UINT> mixerKeyDownMessage_{0};
+    std::atomic<UINT> mixerKeyUpMessage_{0};
+    std::atomic<UINT> genericMessage_{0};
+    std::atomic<UINT> i2cMessage_{0};
+    std::atomic<UINT> gpiMessage_{0};
+    UINT addedMessage_ = 0;
+
+    // Guarded by mutex_: the hand-over between the reader and a waiting command.
+    mutable std::mutex mutex_;
+    std::condition_variable answered_;
+    bool stopping_ = false;
+    bool lost_ = false;
+    bool removalPosted_ = false;
+    bool awaiting_ = false;
+    protocol::Report awaitedCommand_{};
+    std::optional<protocol::Report> answer_;
+};
+
+}  // namespace tovrik

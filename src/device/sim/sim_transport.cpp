@@ -1,0 +1,92 @@
+#include "device/sim/sim_transport.h"
+
+namespace tovrik {
+
+namespace {
+
+class SimHidDevice : public HidDevice {
+public:
+    SimHidDevice(SimulatedChip& chip, std::uint64_t session, std::uint16_t vendorId,
+                 std::uint16_t productId)
+        : chip_(chip), session_(session), vendorId_(vendorId), productId_(productId)
+    {
+    }
+
+    int Write(const std::uint8_t* report, int length) override
+    {
+        return chip_.HostWrite(session_, report, length);
+    }
+
+    int Read(std::uint8_t* buffer, int capacity, int timeoutMs) override
+    {
+        return chip_.HostRead(session_, buffer, capacity, timeoutMs);
+    }
+
+    int GetInputReport(std::uint8_t* buffer, int capacity) override
+    {
+        return chip_.HostGetInputReport(session_, buffer, capacity);
+    }
+
+    int InputReportLength() const override { return protocol::kReportLength; }
+    std::uint16_t VendorId() const override { return vendorId_; }
+    std::uint16_t ProductId() const override { return productId_; }
+
+private:
+    SimulatedChip& chip_;
+    const std::uint64_t session_;
+    const std::uint16_t vendorId_;
+    const std::uint16_t productId_;
+};
+
+}  // namespace
+
+SimTransport::SimTransport(SimulatedChip& chip) : chip_(chip)
+{
+    listenerId_ = chip_.AddPlugListener([this](bool plugged) { OnPlug(plugged); });
+}
+
+SimTransport::~SimTransport()
+{
+    chip_.RemovePlugListener(listenerId_);
+}
+
+std::vector<HidDeviceInfo> SimTransport::Enumerate()
+{
+    std::vector<HidDeviceInfo> devices;
+    if (auto info = chip_.Enumeration()) {
+        info->path = kDevicePath;
+        devices.push_back(std::move(*info));
+    }
+    return devices;
+}
+
+std::unique_ptr<HidDevice> SimTransport::Open(const std::string& path)
+{
+    if (path != kDevicePath) {
+        return nullptr;
+    }
+    const auto session = chip_.OpenSession();
+    if (!session) {
+        return nullptr;
+    }
+    return std::make_unique<SimHidDevice>(chip_, session->id, session->vendorId,
+                                          session->productId);
+}
+
+void SimTransport::SetDeviceChangeTarget(MessageQueue* queue, WindowHandle window)
+{
+    std::lock_guard lock(targetMutex_);
+    queue_ = queue;
+    window_ = window;
+}
+
+void SimTransport::OnPlug(bool plugged)
+{
+    std::lock_guard lock(targetMutex_);
+    if (queue_ != nullptr) {
+        queue_->Post(window_, WM_DEVICECHANGE, plugged ? kDeviceArrival : kDeviceRemoveComplete,
+                     0);
+    }
+}
+
+}  // namespace tovrik

@@ -1,0 +1,593 @@
+#include "device/sim/simulated_chip.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+namespace tovrik {
+
+namespace p = protocol;
+
+namespace {
+
+// Interrupt reports nobody reads are dropped oldest first beyond this many,
+// as a device's endpoint buffer would.
+constexpr std::size_t kMaxQueuedReports = 256;
+
+// Registers the boot reader gives a fixed role.
+constexpr int kVendorIdLow = 0;
+constexpr int kVendorIdHigh = 1;
+constexpr int kProductIdLow = 2;
+constexpr int kProductIdHigh = 3;
+constexpr int kStringBitsRegister = 8;
+constexpr int kFirstStringBit = 3;
+constexpr int kStringAddressRegister = 91;
+constexpr int kMaxStringChars = 32;
+constexpr std::uint8_t kRunMarker = 0xFE;
+
+std::uint16_t Read16(const p::Report& r, int at)
+{
+    return static_cast<std::uint16_t>(r[at] | (r[at + 1] << 8));
+}
+
+}  // namespace
+
+SimulatedChip::SimulatedChip(SimulatedChipOptions options) : options_(std::move(options))
+{
+    eepromSize_ = p::IsEepromSize(options_.eepromSize) ? options_.eepromSize : 256;
+    eeprom_.assign(eepromSize_, 0xFF);
+    std::copy_n(options_.initialEeprom.begin(),
+                std::min<std::size_t>(options_.initialEeprom.size(), eeprom_.size()),
+                eeprom_.begin());
+    i2cMemory_.assign(kI2cMemorySize, 0xFF);
+
+    std::lock_guard lock(mutex_);
+    if (!options_.backingFile.empty()) {
+        std::error_code ec;
+        if (std::filesystem::exists(options_.backingFile, ec)) {
+            std::ifstream in(options_.backingFile, std::ios::binary);
+            std::vector<char> bytes(eepromSize_);
+            in.read(bytes.data(), eepromSize_);
+            const auto got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0));
+            std::fill(eeprom_.begin(), eeprom_.end(), 0xFF);
+            for (std::size_t i = 0; i < got; ++i) {
+                eeprom_[i] = static_cast<std::uint8_t>(bytes[i]);
+            }
+        } else {
+            // A failure here shows later: every EEPROM write tries the file again and fails.
+            PersistLocked();
+        }
+    }
+    BootLocked();
+}
+
+SimulatedChip::~SimulatedChip() = default;
+
+// --- Power and enumeration ---
+
+void SimulatedChip::Unplug()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (!plugged_) {
+            return;
+        }
+        plugged_ = false;
+        ++generation_;
+        inputReports_.clear();
+        heldAnswers_.clear();
+    }
+    inputReady_.notify_all();
+    NotifyPlug(false);
+}
+
+void SimulatedChip::Plug()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (plugged_) {
+            return;
+        }
+        plugged_ = true;
+        ++generation_;
+        inputReports_.clear();
+        BootLocked();
+    }
+    inputReady_.notify_all();
+    NotifyPlug(true);
+}
+
+bool SimulatedChip::IsPlugged() const
+{
+    std::lock_guard lock(mutex_);
+    return plugged_;
+}
+
+std::optional<HidDeviceInfo> SimulatedChip::Enumeration() const
+{
+    std::lock_guard lock(mutex_);
+    if (!plugged_) {
+        return std::nullopt;
+    }
+    HidDeviceInfo info;
+    info.vendorId = vendorId_;
+    info.productId = productId_;
+    info.manufacturer = strings_[0];
+    info.product = strings_[1];
+    info.serialNumber = strings_[2];
+    return info;
+}
+
+int SimulatedChip::AddPlugListener(PlugListener listener)
+{
+    std::lock_guard lock(listenerMutex_);
+    const int id = nextListenerId_++;
+    listeners_.emplace(id, std::move(listener));
+    return id;
+}
+
+void SimulatedChip::RemovePlugListener(int id)
+{
+    std::lock_guard lock(listenerMutex_);
+    listeners_.erase(id);
+}
+
+void SimulatedChip::NotifyPlug(bool plugged)
+{
+    // Held while calling so that a listener being removed is never called afterwards.
+    std::lock_guard lock(listenerMutex_);
+    for (auto& [id, listener] : listeners_) {
+        listener(plugged);
+    }
+}
+
+// --- Boot ---
+
+void SimulatedChip::BootLocked()
+{
+    registers_.fill(0);
+    std::array<bool, 256> present{};
+    deviceCodeUnlocked_ = false;
+    gpioDirection_ = 0;
+    gpioLevel_ = 0;
+    lastEepromTag_.reset();
+
+    const auto& e = eeprom_;
+    if (e[0] == 'T' && e[1] == 'K') {
+        int pos = e[2];
+        const int end = std::min(pos + e[3], eepromSize_);
+        // A malformed item ends the stream; what was read before it stays loaded.
+        while (pos < end) {
+            const std::uint8_t item = e[pos];
+            if (item == kRunMarker) {
+                if (pos + 3 > end) {
+                    break;
+                }
+                const int start = e[pos + 1];
+                const int count = e[pos + 2];
+                const int close = pos + 3 + count;
+                if (close >= end || e[close] != 0x00) {
+                    break;
+                }
+                for (int j = 0; j < count; ++j) {
+                    const int reg = (start + j) & 0xFF;
+                    registers_[reg] = e[pos + 3 + j];
+                    present[reg] = true;
+                }
+                pos = close + 1;
+            } else {
+                if (pos + 2 > end) {
+                    break;
+                }
+                const std::uint8_t value = e[pos + 1];
+                if (!(item == 0xFF && value == 0xFF)) {
+                    registers_[item] = value;
+                    present[item] = true;
+                }
+                pos += 2;
+            }
+        }
+    }
+
+    const auto id16 = [&](int low, int high, std::uint16_t fallback) {
+        const auto v = static_cast<std::uint16_t>(registers_[low] | (registers_[high] << 8));
+        return (present[low] || present[high]) && v != 0 ? v : fallback;
+    };
+    vendorId_ = id16(kVendorIdLow, kVendorIdHigh, kDefaultVendorId);
+    productId_ = id16(kProductIdLow, kProductIdHigh, kDefaultProductId);
+
+    strings_ = {kDefaultManufacturer, kDefaultProduct, "", ""};
+    if (!present[kStringBitsRegister]) {
+        return;
+    }
+    for (int i = 0; i < 4; ++i) {
+        const int addressRegister = kStringAddressRegister + i;
+        if (!((registers_[kStringBitsRegister] >> (kFirstStringBit + i)) & 1) ||
+            !present[addressRegister]) {
+            continue;
+        }
+        const int at = registers_[addressRegister];
+        const int length = e[at];
+        const int chars = (length - 2) / 2;
+        if (length < 2 || length % 2 != 0 || chars > kMaxStringChars ||
+            at + 1 + chars > eepromSize_) {
+            continue;
+        }
+        strings_[i].assign(e.begin() + at + 1, e.begin() + at + 1 + chars);
+    }
+}
+
+// --- Host side ---
+
+std::optional<SimulatedChip::Session> SimulatedChip::OpenSession()
+{
+    std::lock_guard lock(mutex_);
+    if (!plugged_) {
+        return std::nullopt;
+    }
+    // A new host starts its transfer tags afresh, so the next EEPROM command
+    // always begins a new transfer.
+    lastEepromTag_.reset();
+    return Session{generation_, vendorId_, productId_};
+}
+
+int SimulatedChip::HostWrite(std::uint64_t session, const std::uint8_t* report, int length)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (!plugged_ || session != generation_ || report == nullptr || length < 1 ||
+            length > p::kReportLength) {
+            return -1;
+        }
+        if (report[0] == p::kRegisterReportId) {
+            HandleRegisterWriteLocked(report, length);
+        } else if (report[0] == p::kCommandReportId) {
+            HandleCommandLocked(report, length);
+        }
+    }
+    inputReady_.notify_all();
+    return length;
+}
+
+int SimulatedChip::HostRead(std::uint64_t session, std::uint8_t* buffer, int capacity,
+                            int timeoutMs)
+{
+    if (buffer == nullptr || capacity <= 0) {
+        return -1;
+    }
+    std::unique_lock lock(mutex_);
+    inputReady_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)), [&] {
+        return !plugged_ || session != generation_ || !inputReports_.empty();
+    });
+    if (!plugged_ || session != generation_) {
+        return -1;
+    }
+    if (inputReports_.empty()) {
+        return 0;
+    }
+    const p::Report report = inputReports_.front();
+    inputReports_.pop_front();
+    const int n = std::min(capacity, p::kReportLength);
+    std::copy_n(report.begin(), n, buffer);
+    return n;
+}
+
+int SimulatedChip::HostGetInputReport(std::uint64_t session, std::uint8_t* buffer, int capacity)
+{
+    std::lock_guard lock(mutex_);
+    if (!plugged_ || session != generation_ || buffer == nullptr || capacity <= 0 ||
+        buffer[0] != p::kRegisterReportId || refuseInputReport1_) {
+        return -1;
+    }
+    ++counters_.infoReports;
+    p::Report report{};
+    report[0] = p::kRegisterReportId;
+    report[p::kInfoVendorId] = vendorId_ & 0xFF;
+    report[p::kInfoVendorId + 1] = vendorId_ >> 8;
+    report[p::kInfoProductId] = productId_ & 0xFF;
+    report[p::kInfoProductId + 1] = productId_ >> 8;
+    report[p::kInfoEepromPages] = static_cast<std::uint8_t>(eepromSize_ / 256);
+    report[p::kInfoVersion] = p::kProtocolVersion;
+    report[p::kInfoDeviceCode] = deviceCodeUnlocked_ ? options_.deviceCode : 0;
+    const int n = std::min(capacity, p::kReportLength);
+    std::copy_n(report.begin(), n, buffer);
+    return n;
+}
+
+void SimulatedChip::QueueReportLocked(const p::Report& report)
+{
+    if (inputReports_.size() >= kMaxQueuedReports) {
+        inputReports_.pop_front();
+    }
+    inputReports_.push_back(report);
+}
+
+void SimulatedChip::HandleRegisterWriteLocked(const std::uint8_t* report, int length)
+{
+    if (length < p::kRegisterReportLength || report[p::kRegisterReportMarker] != 0x01) {
+        return;
+    }
+    ++counters_.registerWrites;
+    const std::uint8_t reg = report[p::kRegisterReportRegister];
+    const std::uint8_t value = report[p::kRegisterReportValue];
+    registers_[reg] = value;
+    if (reg == p::kDeviceCodeRegister && value == p::kDeviceCodeUnlock) {
+        deviceCodeUnlocked_ = true;
+    }
+    if (reg == p::kRegisterDumpRegister && value == 0x01) {
+        p::Report event{};
+        event[0] = p::kEventReportId;
+        event[p::kEventKind] = static_cast<std::uint8_t>(p::EventKind::Generic);
+        const std::uint8_t first = registers_[p::kDeviceCodeRegister];
+        event[p::kEventData] = first;
+        for (int i = 1; i < p::kEventDataLength; ++i) {
+            event[p::kEventData + i] = registers_[(first + i - 1) & 0xFF];
+        }
+        QueueReportLocked(event);
+    }
+}
+
+void SimulatedChip::HandleCommandLocked(const std::uint8_t* report, int length)
+{
+    p::Report command{};
+    std::copy_n(report, length, command.begin());
+    p::Report answer{};
+    answer[0] = p::kAnswerReportId;
+    answer[p::kOpcode] = command[p::kOpcode];
+    answer[p::kTag] = command[p::kTag];
+    answer[p::kSequence] = command[p::kSequence];
+    answer[p::kAnswerAddress] = command[p::kCommandAddress];
+    answer[p::kAnswerAddress + 1] = command[p::kCommandAddress + 1];
+    answer[p::kAnswerCount] = command[p::kCommandCount];
+
+    std::uint8_t status = p::kStatusBadCommand;
+    if (length == p::kReportLength) {
+        switch (command[p::kOpcode]) {
+            case p::kOpEepromRead:
+            case p::kOpEepromWrite:
+                status = EepromCommandLocked(command, answer);
+                break;
+            case p::kOpI2cRead:
+            case p::kOpI2cWrite:
+                status = I2cCommandLocked(command, answer);
+                break;
+            case p::kOpGpioDirection:
+            case p::kOpGpioLevel:
+                ++counters_.gpioCommands;
+                if (command[p::kCommandCount] == 2) {
+                    const std::uint16_t mask = Read16(command, p::kData);
+                    (command[p::kOpcode] == p::kOpGpioDirection ? gpioDirection_ : gpioLevel_) =
+                        mask;
+                    status = p::kStatusOk;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    answer[p::kAnswerStatus] = status;
+    if (holdAnswers_) {
+        heldAnswers_.push_back(answer);
+    } else {
+        QueueReportLocked(answer);
+    }
+}
+
+std::uint8_t SimulatedChip::EepromCommandLocked(const p::Report& command, p::Report& answer)
+{
+    const std::uint8_t tag = command[p::kTag];
+    if (!lastEepromTag_ || *lastEepromTag_ != tag) {
+        lastEepromTag_ = tag;
+        ++counters_.eepromTransfers;
+        failCurrentTransfer_ = failTransferCountdown_ > 0 && --failTransferCountdown_ == 0;
+    }
+    const bool write = command[p::kOpcode] == p::kOpEepromWrite;
+    ++(write ? counters_.eepromWriteCommands : counters_.eepromReadCommands);
+
+    const int address = Read16(command, p::kCommandAddress);
+    const int count = command[p::kCommandCount];
+    if (count < 1 || count > p::kMaxData) {
+        return p::kStatusBadCommand;
+    }
+    if (address + count > eepromSize_) {
+        return p::kStatusOutOfRange;
+    }
+    if (failCurrentTransfer_) {
+        return p::kStatusDeviceError;
+    }
+    if (!write) {
+        std::copy_n(eeprom_.begin() + address, count, answer.begin() + p::kData);
+        return p::kStatusOk;
+    }
+    // Like a real part, the address counter wraps inside the page being written.
+    const int page = p::EepromPageSize(eepromSize_);
+    const int pageStart = address - address % page;
+    for (int i = 0; i < count; ++i) {
+        eeprom_[pageStart + (address % page + i) % page] = command[p::kData + i];
+    }
+    return PersistLocked() ? p::kStatusOk : p::kStatusDeviceError;
+}
+
+std::uint8_t SimulatedChip::I2cCommandLocked(const p::Report& command, p::Report& answer)
+{
+    ++counters_.i2cCommands;
+    const int address = Read16(command, p::kCommandAddress);
+    const int count = command[p::kCommandCount];
+    if (count < 1 || count > p::kMaxData) {
+        return p::kStatusBadCommand;
+    }
+    // The read/write bit of the slave address is the chip's business, not the caller's.
+    if ((command[p::kCommandSlave] & 0xFE) != kI2cMemoryAddress) {
+        return p::kStatusNack;
+    }
+    if (address + count > kI2cMemorySize) {
+        return p::kStatusOutOfRange;
+    }
+    if (command[p::kOpcode] == p::kOpI2cRead) {
+        std::copy_n(i2cMemory_.begin() + address, count, answer.begin() + p::kData);
+        return p::kStatusOk;
+    }
+    const int pageStart = address - address % kI2cMemoryPage;
+    for (int i = 0; i < count; ++i) {
+        i2cMemory_[pageStart + (address % kI2cMemoryPage + i) % kI2cMemoryPage] =
+            command[p::kData + i];
+    }
+    return p::kStatusOk;
+}
+
+bool SimulatedChip::PersistLocked()
+{
+    if (options_.backingFile.empty()) {
+        return true;
+    }
+    std::ofstream out(options_.backingFile, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(eeprom_.data()),
+              static_cast<std::streamsize>(eeprom_.size()));
+    out.close();
+    return !out.fail();
+}
+
+// --- Events ---
+
+bool SimulatedChip::QueueEvent(p::EventKind kind, const std::uint8_t* bytes, int length)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (!plugged_) {
+            return false;
+        }
+        p::Report report{};
+        report[0] = p::kEventReportId;
+        report[p::kEventKind] = static_cast<std::uint8_t>(kind);
+        std::copy_n(bytes, std::min(length, p::kEventDataLength), report.begin() + p::kEventData);
+        QueueReportLocked(report);
+    }
+    inputReady_.notify_all();
+    return true;
+}
+
+bool SimulatedChip::PressKeyShort(std::uint8_t key)
+{
+    return QueueEvent(p::EventKind::KeyShortPress, &key, 1);
+}
+
+bool SimulatedChip::PressKeyLong(std::uint8_t key)
+{
+    return QueueEvent(p::EventKind::KeyLongPress, &key, 1);
+}
+
+bool SimulatedChip::MixerKeyDown(std::uint8_t key)
+{
+    return QueueEvent(p::EventKind::MixerKeyDown, &key, 1);
+}
+
+bool SimulatedChip::MixerKeyUp(std::uint8_t key)
+{
+    return QueueEvent(p::EventKind::MixerKeyUp, &key, 1);
+}
+
+bool SimulatedChip::GpiEvent(const std::array<std::uint8_t, 4>& bytes)
+{
+    return QueueEvent(p::EventKind::Gpi, bytes.data(), static_cast<int>(bytes.size()));
+}
+
+bool SimulatedChip::GenericEvent(const std::array<std::uint8_t, 8>& bytes)
+{
+    return QueueEvent(p::EventKind::Generic, bytes.data(), static_cast<int>(bytes.size()));
+}
+
+bool SimulatedChip::I2cEvent(const std::array<std::uint8_t, 8>& bytes)
+{
+    return QueueEvent(p::EventKind::I2c, bytes.data(), static_cast<int>(bytes.size()));
+}
+
+// --- Fault injection ---
+
+void SimulatedChip::FailEepromTransfer(int n)
+{
+    std::lock_guard lock(mutex_);
+    failTransferCountdown_ = std::max(n, 0);
+    failCurrentTransfer_ = false;
+}
+
+void SimulatedChip::RefuseInputReport1(bool refuse)
+{
+    std::lock_guard lock(mutex_);
+    refuseInputReport1_ = refuse;
+}
+
+void SimulatedChip::HoldAnswers(bool hold)
+{
+    {
+        std::lock_guard lock(mutex_);
+        holdAnswers_ = hold;
+        if (hold) {
+            return;
+        }
+        for (const p::Report& answer : heldAnswers_) {
+            QueueReportLocked(answer);
+        }
+        heldAnswers_.clear();
+    }
+    inputReady_.notify_all();
+}
+
+// --- State ---
+
+int SimulatedChip::EepromSize() const
+{
+    return eepromSize_;
+}
+
+std::vector<std::uint8_t> SimulatedChip::Eeprom() const
+{
+    std::lock_guard lock(mutex_);
+    return eeprom_;
+}
+
+bool SimulatedChip::SetEeprom(const std::vector<std::uint8_t>& bytes)
+{
+    std::lock_guard lock(mutex_);
+    std::fill(eeprom_.begin(), eeprom_.end(), 0xFF);
+    std::copy_n(bytes.begin(), std::min(bytes.size(), eeprom_.size()), eeprom_.begin());
+    return PersistLocked();
+}
+
+std::uint8_t SimulatedChip::Register(std::uint8_t reg) const
+{
+    std::lock_guard lock(mutex_);
+    return registers_[reg];
+}
+
+std::uint16_t SimulatedChip::GpioDirection() const
+{
+    std::lock_guard lock(mutex_);
+    return gpioDirection_;
+}
+
+std::uint16_t SimulatedChip::GpioLevel() const
+{
+    std::lock_guard lock(mutex_);
+    return gpioLevel_;
+}
+
+std::vector<std::uint8_t> SimulatedChip::I2cMemory() const
+{
+    std::lock_guard lock(mutex_);
+    return i2cMemory_;
+}
+
+std::string SimulatedChip::UcqString() const
+{
+    std::lock_guard lock(mutex_);
+    return strings_[3];
+}
+
+SimulatedChip::Counters SimulatedChip::GetCounters() const
+{
+    std::lock_guard lock(mutex_);
+    return counters_;
+}
+
+}  // namespace tovrik

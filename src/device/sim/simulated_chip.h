@@ -1,0 +1,164 @@
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/command_protocol.h"
+#include "device/hid_transport.h"
+
+namespace tovrik {
+
+struct SimulatedChipOptions {
+    // Fitted EEPROM: 256, 512, 1024 or 2048 bytes; anything else falls back to 256.
+    int eepromSize = 256;
+    // When set, the EEPROM lives in this file: loaded at construction (missing
+    // bytes read as 0xFF), created from `initialEeprom` when absent, and
+    // rewritten on every EEPROM write.
+    std::string backingFile;
+    // Initial EEPROM contents; shorter vectors are padded with 0xFF.
+    std::vector<std::uint8_t> initialEeprom;
+    std::uint8_t deviceCode = 23;
+};
+
+// The device side of the command protocol: a chip with its boot EEPROM, 256
+// registers, an I2C bus with a 24C02-like memory, sixteen GPIO pins and event
+// sources. Thread-safe: a host may read from one thread and write from another
+// while a test or front end plugs, unplugs and injects events from a third.
+class SimulatedChip {
+public:
+    static constexpr std::uint16_t kDefaultVendorId = 0x1209;
+    static constexpr std::uint16_t kDefaultProductId = 0x0001;
+    static constexpr const char* kDefaultManufacturer = "Tovrik";
+    static constexpr const char* kDefaultProduct = "Tovrik USB Audio";
+    static constexpr std::uint8_t kI2cMemoryAddress = 0xA0;
+    static constexpr int kI2cMemorySize = 256;
+    static constexpr int kI2cMemoryPage = 8;
+
+    // Commands seen since construction, for tests and front ends.
+    struct Counters {
+        int registerWrites = 0;
+        int eepromReadCommands = 0;
+        int eepromWriteCommands = 0;
+        int eepromTransfers = 0;
+        int i2cCommands = 0;
+        int gpioCommands = 0;
+        int infoReports = 0;
+    };
+
+    // Called with true after Plug and false after Unplug, on the caller's thread.
+    using PlugListener = std::function<void(bool plugged)>;
+
+    explicit SimulatedChip(SimulatedChipOptions options = {});
+    ~SimulatedChip();
+    SimulatedChip(const SimulatedChip&) = delete;
+    SimulatedChip& operator=(const SimulatedChip&) = delete;
+
+    // --- Power and enumeration ---
+    void Unplug();
+    // Boots from the EEPROM, as at power-up, and appears on the bus.
+    void Plug();
+    bool IsPlugged() const;
+    // Ids and strings as enumerated (path left empty); std::nullopt while unplugged.
+    std::optional<HidDeviceInfo> Enumeration() const;
+    int AddPlugListener(PlugListener listener);
+    void RemovePlugListener(int id);
+
+    // --- Host side, used by the transport. A session names the plug-in during
+    // which a handle was opened; calls with a session from before the last
+    // unplug fail with -1, like a handle to a device that went away. ---
+    struct Session {
+        std::uint64_t id = 0;
+        std::uint16_t vendorId = 0;
+        std::uint16_t productId = 0;
+    };
+    std::optional<Session> OpenSession();
+    int HostWrite(std::uint64_t session, const std::uint8_t* report, int length);
+    int HostRead(std::uint64_t session, std::uint8_t* buffer, int capacity, int timeoutMs);
+    int HostGetInputReport(std::uint64_t session, std::uint8_t* buffer, int capacity);
+
+    // --- Events: each queues one event report; false while unplugged. ---
+    bool PressKeyShort(std::uint8_t key);
+    bool PressKeyLong(std::uint8_t key);
+    bool MixerKeyDown(std::uint8_t key);
+    bool MixerKeyUp(std::uint8_t key);
+    bool GpiEvent(const std::array<std::uint8_t, 4>& bytes);
+    bool GenericEvent(const std::array<std::uint8_t, 8>& bytes);
+    bool I2cEvent(const std::array<std::uint8_t, 8>& bytes);
+
+    // --- Fault injection ---
+    // The n-th EEPROM transfer from now (1-based) answers every chunk with an
+    // error; 0 cancels.
+    void FailEepromTransfer(int n);
+    void RefuseInputReport1(bool refuse);
+    // While held, commands are carried out but their answers are kept back, so
+    // the host times out; releasing sends the kept answers late, all at once.
+    void HoldAnswers(bool hold);
+
+    // --- State ---
+    int EepromSize() const;
+    std::vector<std::uint8_t> Eeprom() const;
+    // Replaces the EEPROM contents (padded with 0xFF), the backing file too;
+    // takes effect on the chip at the next Plug. False when the file write failed.
+    bool SetEeprom(const std::vector<std::uint8_t>& bytes);
+    std::uint8_t Register(std::uint8_t reg) const;
+    std::uint16_t GpioDirection() const;
+    std::uint16_t GpioLevel() const;
+    std::vector<std::uint8_t> I2cMemory() const;
+    // The UCQ string read at the last boot; empty when none.
+    std::string UcqString() const;
+    Counters GetCounters() const;
+
+private:
+    void BootLocked();
+    void QueueReportLocked(const protocol::Report& report);
+    bool QueueEvent(protocol::EventKind kind, const std::uint8_t* bytes, int length);
+    void HandleRegisterWriteLocked(const std::uint8_t* report, int length);
+    void HandleCommandLocked(const std::uint8_t* report, int length);
+    std::uint8_t EepromCommandLocked(const protocol::Report& command, protocol::Report& answer);
+    std::uint8_t I2cCommandLocked(const protocol::Report& command, protocol::Report& answer);
+    bool PersistLocked();
+    void NotifyPlug(bool plugged);
+
+    mutable std::mutex mutex_;
+    std::condition_variable inputReady_;
+    SimulatedChipOptions options_;
+    int eepromSize_ = 256;
+    std::vector<std::uint8_t> eeprom_;
+
+    bool plugged_ = true;
+    std::uint64_t generation_ = 1;  // bumped by every unplug and plug
+    std::deque<protocol::Report> inputReports_;
+
+    std::array<std::uint8_t, 256> registers_{};
+    bool deviceCodeUnlocked_ = false;
+    std::uint16_t vendorId_ = kDefaultVendorId;
+    std::uint16_t productId_ = kDefaultProductId;
+    std::array<std::string, 4> strings_;  // manufacturer, product, serial, UCQ
+
+    std::vector<std::uint8_t> i2cMemory_;
+    std::uint16_t gpioDirection_ = 0;
+    std::uint16_t gpioLevel_ = 0;
+
+    std::optional<std::uint8_t> lastEepromTag_;
+    int failTransferCountdown_ = 0;
+    bool failCurrentTransfer_ = false;
+    bool refuseInputReport1_ = false;
+    bool holdAnswers_ = false;
+    std::vector<protocol::Report> heldAnswers_;
+    Counters counters_;
+
+    // Separate from mutex_ so listeners may call the chip's accessors.
+    std::mutex listenerMutex_;
+    std::map<int, PlugListener> listeners_;
+    int nextListenerId_ = 1;
+};
+
+}  // namespace tovrik
