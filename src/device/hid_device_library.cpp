@@ -307,8 +307,7 @@ bool HidDeviceLibrary::Transact(p::Report& command, p::Report& answer)
 
 int HidDeviceLibrary::ChunkedTransfer(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave,
                                       std::uint32_t address, const std::uint8_t* source,
-                                      std::uint8_t* destination, std::uint32_t count,
-                                      int boundary)
+                                      std::uint8_t* destination, std::uint32_t count, int boundary)
 {
     std::uint32_t done = 0;
     while (done < count) {

@@ -84,8 +84,7 @@ void SimTransport::OnPlug(bool plugged)
 {
     std::lock_guard lock(targetMutex_);
     if (queue_ != nullptr) {
-        queue_->Post(window_, WM_DEVICECHANGE, plugged ? kDeviceArrival : kDeviceRemoveComplete,
-                     0);
+        queue_->Post(window_, WM_DEVICECHANGE, plugged ? kDeviceArrival : kDeviceRemoveComplete, 0);
     }
 }
 

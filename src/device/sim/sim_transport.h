@@ -21,6 +21,7 @@ public:
     static constexpr WPARAM kDeviceArrival = 0x8000;
     static constexpr WPARAM kDeviceRemoveComplete = 0x8004;
 
+    // The chip must outlive the transport and every handle opened through it.
     explicit SimTransport(SimulatedChip& chip);
     ~SimTransport() override;
     SimTransport(const SimTransport&) = delete;

@@ -1,0 +1,286 @@
+#include "device/sim/simulated_chip.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <unistd.h>
+
+#include "device/sim/sim_transport.h"
+#include "platform/message_queue.h"
+
+namespace tovrik {
+namespace {
+
+namespace p = protocol;
+
+// Chip options in one call; designated initializers would leave fields unnamed.
+SimulatedChipOptions Options(int size, std::vector<std::uint8_t> image = {},
+                             std::uint8_t deviceCode = 23, std::string file = {})
+{
+    SimulatedChipOptions options;
+    options.eepromSize = size;
+    options.initialEeprom = std::move(image);
+    options.deviceCode = deviceCode;
+    options.backingFile = std::move(file);
+    return options;
+}
+
+// Sends one raw command report and returns the chip's answer.
+p::Report Exchange(HidDevice& device, std::uint8_t opcode, std::uint8_t tag, std::uint16_t address,
+                   const std::vector<std::uint8_t>& data, int count = -1, std::uint8_t slave = 0)
+{
+    p::Report command{};
+    command[0] = p::kCommandReportId;
+    command[p::kOpcode] = opcode;
+    command[p::kTag] = tag;
+    command[p::kCommandAddress] = address & 0xFF;
+    command[p::kCommandAddress + 1] = address >> 8;
+    command[p::kCommandCount] = static_cast<std::uint8_t>(count >= 0 ? count : data.size());
+    command[p::kCommandSlave] = slave;
+    std::copy(data.begin(), data.end(), command.begin() + p::kData);
+    EXPECT_EQ(device.Write(command.data(), p::kReportLength), p::kReportLength);
+    p::Report answer{};
+    EXPECT_EQ(device.Read(answer.data(), p::kReportLength, 1000), p::kReportLength);
+    EXPECT_EQ(answer[0], p::kAnswerReportId);
+    return answer;
+}
+
+int InfoDeviceCode(HidDevice& device)
+{
+    std::uint8_t report[17] = {p::kRegisterReportId};
+    return device.GetInputReport(report, sizeof report) == 17 ? report[p::kInfoDeviceCode] : -1;
+}
+
+// An image with ids 0x1234:0x5678, manufacturer and serial strings, filler and
+// a run over registers 255, 0 and 1 that supplies the vendor id.
+std::vector<std::uint8_t> BootImage()
+{
+    std::vector<std::uint8_t> stream = {2,    0x78, 3,    0x56, 8,    0x28, 91,   100,  93,  110,
+                                        0xFF, 0xFF, 0xFE, 0xFF, 0x03, 0xA1, 0x34, 0x12, 0x00};
+    std::vector<std::uint8_t> image = {'T', 'K', 4, static_cast<std::uint8_t>(stream.size())};
+    image.insert(image.end(), stream.begin(), stream.end());
+    image.resize(256, 0xFF);
+    const std::string maker = "Acme";
+    image[100] = static_cast<std::uint8_t>(2 * maker.size() + 2);
+    std::copy(maker.begin(), maker.end(), image.begin() + 101);
+    image[110] = 2 * 3 + 2;
+    std::copy_n("S01", 3, image.begin() + 111);
+    return image;
+}
+
+TEST(SimulatedChipBoot, ReadsIdsStringsAndRegistersFromTheImage)
+{
+    SimulatedChip chip(Options(256, BootImage()));
+    const auto info = chip.Enumeration();
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->vendorId, 0x1234);
+    EXPECT_EQ(info->productId, 0x5678);
+    EXPECT_EQ(info->manufacturer, "Acme");
+    EXPECT_EQ(info->product, SimulatedChip::kDefaultProduct);  // bit 4 not set
+    EXPECT_EQ(info->serialNumber, "S01");
+    EXPECT_EQ(chip.Register(0xFF), 0xA1);
+    EXPECT_EQ(chip.Register(8), 0x28);
+    EXPECT_EQ(chip.Register(0xFE), 0);
+}
+
+TEST(SimulatedChipBoot, FallsBackToDefaultsWithoutMagicOrWithBrokenBlocks)
+{
+    SimulatedChip blank;
+    EXPECT_EQ(blank.Enumeration()->vendorId, SimulatedChip::kDefaultVendorId);
+    EXPECT_EQ(blank.Enumeration()->productId, SimulatedChip::kDefaultProductId);
+    EXPECT_EQ(blank.Enumeration()->manufacturer, SimulatedChip::kDefaultManufacturer);
+
+    auto image = BootImage();
+    image[100] = 2 * 33 + 2;  // more than 32 characters
+    image[20] = 0x00;         // vendor id registers 0 and 1 both 0
+    image[21] = 0x00;
+    SimulatedChip broken(Options(256, image));
+    EXPECT_EQ(broken.Enumeration()->manufacturer, SimulatedChip::kDefaultManufacturer);
+    EXPECT_EQ(broken.Enumeration()->vendorId, SimulatedChip::kDefaultVendorId);
+    EXPECT_EQ(broken.Enumeration()->serialNumber, "S01");
+}
+
+TEST(SimulatedChipBoot, PlugBootsFromTheCurrentEepromAndResetsRegisters)
+{
+    SimulatedChip chip;
+    SimTransport transport(chip);
+    auto device = transport.Open(SimTransport::kDevicePath);
+    const std::uint8_t reg[8] = {1, 0, 0, 0, 0, 0x40, 1, 0x99};
+    ASSERT_EQ(device->Write(reg, 8), 8);
+    EXPECT_EQ(chip.Register(0x40), 0x99);
+
+    ASSERT_TRUE(chip.SetEeprom(BootImage()));
+    EXPECT_EQ(chip.Enumeration()->vendorId, SimulatedChip::kDefaultVendorId);  // not yet booted
+    chip.Unplug();
+    EXPECT_TRUE(transport.Enumerate().empty());
+    chip.Plug();
+    ASSERT_EQ(transport.Enumerate().size(), 1u);
+    EXPECT_EQ(transport.Enumerate()[0].vendorId, 0x1234);
+    EXPECT_EQ(transport.Enumerate()[0].path, SimTransport::kDevicePath);
+    EXPECT_EQ(chip.Register(0x40), 0);
+    // A handle from before the unplug stays dead after the replug.
+    std::uint8_t buffer[17] = {};
+    EXPECT_EQ(device->Write(reg, 8), -1);
+    EXPECT_EQ(device->Read(buffer, 17, 0), -1);
+    EXPECT_EQ(InfoDeviceCode(*device), -1);
+}
+
+TEST(SimulatedChipInfo, DeviceCodeAppearsOnlyAfterTheUnlockWrite)
+{
+    SimulatedChip chip(Options(256, {}, 0x1F));
+    SimTransport transport(chip);
+    auto device = transport.Open(SimTransport::kDevicePath);
+    EXPECT_EQ(InfoDeviceCode(*device), 0);
+    const std::uint8_t other[8] = {1, 0, 0, 0, 0, 0xFF, 1, 0x50};
+    device->Write(other, 8);
+    EXPECT_EQ(InfoDeviceCode(*device), 0);
+    const std::uint8_t unlock[8] = {1, 0, 0, 0, 0, 0xFF, 1, 0x51};
+    device->Write(unlock, 8);
+    EXPECT_EQ(InfoDeviceCode(*device), 0x1F);
+
+    chip.RefuseInputReport1(true);
+    EXPECT_EQ(InfoDeviceCode(*device), -1);
+    chip.RefuseInputReport1(false);
+    std::uint8_t wrongId[17] = {2};
+    EXPECT_EQ(device->GetInputReport(wrongId, 17), -1);
+
+    chip.Unplug();
+    chip.Plug();
+    EXPECT_EQ(InfoDeviceCode(*transport.Open(SimTransport::kDevicePath)), 0);
+}
+
+TEST(SimulatedChipEeprom, UnsplitWriteWrapsInsideThePageAndRangeIsChecked)
+{
+    for (const int size : {256, 1024}) {
+        SCOPED_TRACE(size);
+        SimulatedChip chip(Options(size));
+        SimTransport transport(chip);
+        auto device = transport.Open(SimTransport::kDevicePath);
+        const int page = size == 256 ? 8 : 16;
+        const int start = page - 3;
+        auto answer = Exchange(*device, p::kOpEepromWrite, 1, start, {1, 2, 3, 4, 5});
+        EXPECT_EQ(answer[p::kAnswerStatus], p::kStatusOk);
+        const auto e = chip.Eeprom();
+        EXPECT_EQ(e[start], 1);
+        EXPECT_EQ(e[page - 1], 3);
+        EXPECT_EQ(e[0], 4);  // wrapped to the start of the same page
+        EXPECT_EQ(e[1], 5);
+        EXPECT_EQ(e[page], 0xFF);
+
+        answer = Exchange(*device, p::kOpEepromRead, 2, size - 2, {}, 3);
+        EXPECT_EQ(answer[p::kAnswerStatus], p::kStatusOutOfRange);
+        answer = Exchange(*device, p::kOpEepromWrite, 3, size - 1, {9, 9});
+        EXPECT_EQ(answer[p::kAnswerStatus], p::kStatusOutOfRange);
+        EXPECT_EQ(chip.Eeprom()[size - 1], 0xFF);
+        answer = Exchange(*device, p::kOpEepromRead, 4, 0, {}, 9);
+        EXPECT_EQ(answer[p::kAnswerStatus], p::kStatusBadCommand);
+    }
+}
+
+TEST(SimulatedChipEeprom, FaultInjectionCountsTransfersByTagChanges)
+{
+    SimulatedChip chip;
+    SimTransport transport(chip);
+    auto device = transport.Open(SimTransport::kDevicePath);
+    chip.FailEepromTransfer(2);
+    auto status = [&](std::uint8_t tag) {
+        return Exchange(*device, p::kOpEepromRead, tag, 0, {}, 4)[p::kAnswerStatus];
+    };
+    EXPECT_EQ(status(7), p::kStatusOk);  // transfer 1, two chunks
+    EXPECT_EQ(status(7), p::kStatusOk);
+    EXPECT_EQ(status(8), p::kStatusDeviceError);  // transfer 2 fails on every chunk
+    EXPECT_EQ(status(8), p::kStatusDeviceError);
+    EXPECT_EQ(status(9), p::kStatusOk);
+    EXPECT_EQ(chip.GetCounters().eepromTransfers, 3);
+}
+
+TEST(SimulatedChipEeprom, BackingFileIsCreatedLoadedAndWrittenAtOnce)
+{
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("tovrik_chip_test_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const auto path = (dir / "eeprom.bin").string();
+    auto fileBytes = [&] {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    };
+    {
+        SimulatedChip chip(Options(512, {1, 2, 3}, 23, path));
+        auto bytes = fileBytes();
+        ASSERT_EQ(bytes.size(), 512u);
+        EXPECT_EQ(bytes[2], 3);
+        EXPECT_EQ(bytes[3], 0xFF);
+
+        SimTransport transport(chip);
+        auto device = transport.Open(SimTransport::kDevicePath);
+        Exchange(*device, p::kOpEepromWrite, 1, 300, {0xAB, 0xCD});
+        bytes = fileBytes();
+        EXPECT_EQ(bytes[300], 0xAB);
+        EXPECT_EQ(bytes[301], 0xCD);
+    }
+    {
+        SimulatedChip reopened(Options(512, {}, 23, path));
+        EXPECT_EQ(reopened.Eeprom()[1], 2);
+        EXPECT_EQ(reopened.Eeprom()[301], 0xCD);
+    }
+    {
+        // A short file reads as 0xFF beyond its end; a 256-byte chip ignores the rest.
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write("\x11\x22", 2);
+        SimulatedChip shortFile(Options(256, {}, 23, path));
+        EXPECT_EQ(shortFile.Eeprom()[1], 0x22);
+        EXPECT_EQ(shortFile.Eeprom()[2], 0xFF);
+
+        // Once the file cannot be written, a write is answered with an error.
+        std::filesystem::remove_all(dir);
+        SimTransport transport(shortFile);
+        auto device = transport.Open(SimTransport::kDevicePath);
+        EXPECT_EQ(Exchange(*device, p::kOpEepromWrite, 1, 0, {5})[p::kAnswerStatus],
+                  p::kStatusDeviceError);
+    }
+}
+
+TEST(SimulatedChipI2c, MemoryAnswersAtA0AndOtherSlavesNack)
+{
+    SimulatedChip chip;
+    SimTransport transport(chip);
+    auto device = transport.Open(SimTransport::kDevicePath);
+    auto i2c = [&](std::uint8_t op, std::uint8_t slave, std::uint16_t address,
+                   std::vector<std::uint8_t> data,
+                   int count) { return Exchange(*device, op, 0, address, data, count, slave); };
+    EXPECT_EQ(i2c(p::kOpI2cWrite, 0xA0, 6, {1, 2, 3}, 3)[p::kAnswerStatus], p::kStatusOk);
+    EXPECT_EQ(chip.I2cMemory()[6], 1);
+    EXPECT_EQ(chip.I2cMemory()[0], 3);  // 8-byte page wrap
+    const auto read = i2c(p::kOpI2cRead, 0xA1, 6, {}, 2);
+    EXPECT_EQ(read[p::kAnswerStatus], p::kStatusOk);
+    EXPECT_EQ(read[p::kData + 1], 2);
+    EXPECT_EQ(i2c(p::kOpI2cWrite, 0x50, 0, {9}, 1)[p::kAnswerStatus], p::kStatusNack);
+    EXPECT_EQ(chip.I2cMemory()[0], 3);
+}
+
+TEST(SimTransportTest, PostsDeviceChangeOnPlugAndUnplug)
+{
+    SimulatedChip chip;
+    MessageQueue queue;
+    SimTransport transport(chip);
+    transport.SetDeviceChangeTarget(&queue, 42);
+    chip.Unplug();
+    chip.Unplug();  // already out: no second notification
+    EXPECT_EQ(transport.Open(SimTransport::kDevicePath), nullptr);
+    chip.Plug();
+    EXPECT_EQ(transport.Open("sim:1"), nullptr);
+    ASSERT_EQ(queue.Size(), 2u);
+    EXPECT_EQ(*queue.TryTake(),
+              (WindowMessage{42, WM_DEVICECHANGE, SimTransport::kDeviceRemoveComplete, 0}));
+    EXPECT_EQ(*queue.TryTake(),
+              (WindowMessage{42, WM_DEVICECHANGE, SimTransport::kDeviceArrival, 0}));
+    transport.SetDeviceChangeTarget(nullptr, 0);
+    chip.Unplug();
+    EXPECT_EQ(queue.Size(), 0u);
+}
+
+}  // namespace
+}  // namespace tovrik
