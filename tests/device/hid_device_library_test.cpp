@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "device/sim/sim_transport.h"
+#include "support/chip_options.h"
 #include "device/sim/simulated_chip.h"
 
 namespace tovrik {
@@ -15,18 +16,6 @@ using namespace std::chrono_literals;
 
 constexpr WindowHandle kMainWindow = 7;
 constexpr WindowHandle kPageWindow = 9;
-
-// Chip options in one call; designated initializers would leave fields unnamed.
-SimulatedChipOptions Options(int size, std::vector<std::uint8_t> image = {},
-                             std::uint8_t deviceCode = 23, std::string file = {})
-{
-    SimulatedChipOptions options;
-    options.eepromSize = size;
-    options.initialEeprom = std::move(image);
-    options.deviceCode = deviceCode;
-    options.backingFile = std::move(file);
-    return options;
-}
 
 // Hides the chip from enumeration without unplugging it, so only a rescan can
 // tell that the device went away.

@@ -9,24 +9,13 @@
 #include <unistd.h>
 
 #include "device/sim/sim_transport.h"
+#include "support/chip_options.h"
 #include "platform/message_queue.h"
 
 namespace tovrik {
 namespace {
 
 namespace p = protocol;
-
-// Chip options in one call; designated initializers would leave fields unnamed.
-SimulatedChipOptions Options(int size, std::vector<std::uint8_t> image = {},
-                             std::uint8_t deviceCode = 23, std::string file = {})
-{
-    SimulatedChipOptions options;
-    options.eepromSize = size;
-    options.initialEeprom = std::move(image);
-    options.deviceCode = deviceCode;
-    options.backingFile = std::move(file);
-    return options;
-}
 
 // Sends one raw command report and returns the chip's answer.
 p::Report Exchange(HidDevice& device, std::uint8_t opcode, std::uint8_t tag, std::uint16_t address,
