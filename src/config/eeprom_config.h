@@ -8,6 +8,7 @@
 namespace tovrik {
 
 class DeviceLibrary;
+class HidTransport;
 class Prompter;
 
 // Gains of the four EQ presets: for each preset the values of registers 160 to 165.
@@ -52,6 +53,8 @@ public:
 
     // Names the device library and prompter used from now on (nullptr: none).
     void Bind(DeviceLibrary* library, Prompter* prompter);
+    // The system's HID interfaces, through which DetectDevice reads the device code.
+    void SetHidTransport(HidTransport* transport) { transport_ = transport; }
 
     // Register map.
     int IsRegisterPresent(std::uint8_t reg) const;
@@ -89,6 +92,11 @@ public:
 
     int LoadFromEeprom();
     int SaveToEeprom();
+
+    // Reads the device code of the device just opened: byte 7 of input report 1
+    // of the first HID interface with the ids. 1 when read; on failure 0 and
+    // the device code is 0.
+    int DetectDevice(std::uint16_t vendorId, std::uint16_t productId);
 
     // State as the last load, build or save left it.
     const std::array<std::uint8_t, 4>& Header() const { return header; }
@@ -137,6 +145,7 @@ private:
 
     DeviceLibrary* library_ = nullptr;
     Prompter* prompter_ = nullptr;
+    HidTransport* transport_ = nullptr;
 };
 
 }  // namespace tovrik
