@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/property_sheet.h"
+
+namespace tovrik {
+
+class CDemoApp;
+
+// The "About" page: the icon and the version text, in both modes.
+class CAboutPage : public PropertyPage {
+public:
+    explicit CAboutPage(CDemoApp& app);
+};
+
+}  // namespace tovrik

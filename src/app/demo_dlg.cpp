@@ -1,0 +1,260 @@
+#include "app/demo_dlg.h"
+
+#include "app/demo_app.h"
+#include "app/hex_text.h"
+#include "config/eeprom_config.h"
+#include "device/device_library.h"
+#include "resources/dialog_templates.h"
+#include "resources/resource_ids.h"
+
+namespace tovrik {
+
+namespace {
+
+constexpr const char* kMsgCannotFind = "Cannot find the HID device !!!";
+constexpr const char* kAskStop = "Stop the connection without further saving ?";
+constexpr const char* kAskExit = "Exit the configuration tool without further saving ?";
+constexpr const char* kConnectText = "Connect";
+constexpr const char* kStopText = "Stop";
+
+constexpr int kIdLimit = 4;
+
+}  // namespace
+
+CDemoDlg::CDemoDlg(CDemoApp& app)
+    : Dialog(app.Ui(), GetDialogTemplate(IDD_MAIN)),
+      app_(app),
+      usbPage_(app),
+      volumePage_(app),
+      eqPage_(app),
+      miscPage_(app),
+      gpioPage_(app),
+      eepromPage_(app),
+      i2cPage_(app),
+      hidPage_(app),
+      aboutPage_(app)
+{
+}
+
+CDemoDlg::~CDemoDlg()
+{
+    Destroy();
+}
+
+std::vector<CConfigPage*> CDemoDlg::ConfigPages()
+{
+    return {&usbPage_, &volumePage_, &eqPage_, &miscPage_};
+}
+
+std::vector<PropertyPage*> CDemoDlg::AllPages()
+{
+    return {&usbPage_,  &volumePage_, &eqPage_,  &miscPage_,  &gpioPage_,
+            &eepromPage_, &i2cPage_,  &hidPage_, &aboutPage_};
+}
+
+int CDemoDlg::OnInitDialog()
+{
+    app_.SetGenericEventReceiver(&hidPage_);
+    for (CConfigPage* page : ConfigPages()) {
+        sheet_.AddPage(page);
+    }
+    sheet_.AddPage(&aboutPage_);
+    sheet_.Create();
+    sheet_.SetActivePage(&usbPage_);
+
+    CheckDlgButton(IDC_MODE_CONFIG, true);
+    CheckDlgButton(IDC_MODE_DEMO, false);
+    EnableDlgItem(IDC_SAVE_EEPROM, false);
+    EnableDeviceCommands(false);
+    configurationMode = 1;
+    connected = 0;
+    return 1;
+}
+
+void CDemoDlg::OnDestroy()
+{
+    sheet_.Destroy();
+    if (connected != 0) {
+        connected = 0;
+        app_.Library().rmDeviceClose();
+        SetDlgItemText(IDC_CONNECT, kConnectText);
+    }
+}
+
+void CDemoDlg::DoDataExchange(DataExchange& dx)
+{
+    dx.Text(IDC_VID, vendorIdText, kIdLimit);
+    dx.Text(IDC_PID, productIdText, kIdLimit);
+}
+
+void CDemoDlg::EnableDeviceCommands(bool enable)
+{
+    EnableDlgItem(IDC_ERASE, enable);
+    EnableDlgItem(IDC_EEPROM_TO_FILE, enable);
+    EnableDlgItem(IDC_FILE_TO_EEPROM, enable);
+    EnableDlgItem(IDC_REFRESH, enable);
+}
+
+void CDemoDlg::LoadPages()
+{
+    for (CConfigPage* page : ConfigPages()) {
+        page->LoadFromImage();
+    }
+}
+
+void CDemoDlg::OnCommand(int id, Notify code)
+{
+    if (code != Notify::Clicked) {
+        return;
+    }
+    switch (id) {
+        case IDC_CONNECT:
+            OnConnectButton();
+            break;
+        case IDC_MODE_CONFIG:
+            OnConfigurationMode();
+            break;
+        case IDC_MODE_DEMO:
+            OnDemoMode();
+            break;
+        case IDC_SAVE_EEPROM:
+            OnSaveEeprom();
+            break;
+        case IDC_ERASE:
+            OnErase();
+            break;
+        case IDC_REFRESH:
+            OnRefresh();
+            break;
+        case IDC_EEPROM_TO_FILE:
+            OnEepromToFile();
+            break;
+        case IDC_FILE_TO_EEPROM:
+            OnFileToEeprom();
+            break;
+        default:
+            break;
+    }
+}
+
+void CDemoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DEVICECHANGE) {
+        app_.Library().rmHandleDeviceChangeNotification(wParam, lParam);
+    } else if (message == DeviceRemovedMessage) {
+        if (connected != 0) {
+            DisconnectDevice();
+            connected = 0;
+        }
+    }
+}
+
+bool CDemoDlg::OnClose()
+{
+    if (!GetPrompter().Question(kAskExit)) {
+        return false;
+    }
+    Destroy();
+    return true;
+}
+
+void CDemoDlg::OnConnectButton()
+{
+    if (connected == 0) {
+        if (ConnectDevice() != 0) {
+            LoadPages();
+            connected = 1;
+        } else {
+            GetPrompter().MessageBox(kMsgCannotFind);
+        }
+        return;
+    }
+    if (GetPrompter().Question(kAskStop)) {
+        DisconnectDevice();
+        connected = 0;
+    }
+}
+
+int CDemoDlg::ConnectDevice()
+{
+    if (UpdateData(true) == 0) {
+        return 0;
+    }
+    const auto vendorId = static_cast<std::uint16_t>(ParseHexText(vendorIdText));
+    const auto productId = static_cast<std::uint16_t>(ParseHexText(productIdText));
+    DeviceLibrary& library = app_.Library();
+    if (library.rmDeviceStart(vendorId, productId, Handle(), 0, DeviceAddedMessage,
+                              DeviceRemovedMessage) == 0) {
+        return 0;
+    }
+    app_.Config().DetectDevice(vendorId, productId);
+    if (ClassifyDevice() == 0) {
+        library.rmDeviceClose();
+        return 0;
+    }
+    SetDlgItemText(IDC_CONNECT, kStopText);
+    library.rmSetMixerKeyNotifyMessages(MixerKeyDownMessage, MixerKeyUpMessage);
+    library.rmSetGenericNotifyMessages(GenericNotifyMessage);
+    library.rmSetI2CGenericNotifyMessages(I2CGenericNotifyMessage);
+    library.rmSetGPIGenericNotifyMessages(GPIGenericNotifyMessage);
+    app_.Config().LoadFromEeprom();
+    EnableDlgItem(IDC_SAVE_EEPROM, true);
+    EnableDeviceCommands(true);
+    return 1;
+}
+
+int CDemoDlg::DisconnectDevice()
+{
+    DeviceLibrary& library = app_.Library();
+    library.rmDeviceClose();
+    SetDlgItemText(IDC_CONNECT, kConnectText);
+    library.rmSetMixerKeyNotifyMessages(0, 0);
+    library.rmSetGenericNotifyMessages(GenericNotifyMessage);
+    EnableDlgItem(IDC_SAVE_EEPROM, false);
+    EnableDeviceCommands(false);
+    app_.ReleaseDeviceProfile();
+    return 1;
+}
+
+int CDemoDlg::ClassifyDevice()
+{
+    return ClassifyDeviceCode(app_.Config().GetDeviceCode(), *app_.GetDeviceProfile());
+}
+
+void CDemoDlg::OnConfigurationMode()
+{
+    CheckDlgButton(IDC_MODE_CONFIG, true);
+    CheckDlgButton(IDC_MODE_DEMO, false);
+    if (configurationMode == 0) {
+        for (PropertyPage* page : std::vector<PropertyPage*>{&gpioPage_, &eepromPage_, &i2cPage_,
+                                                             &hidPage_}) {
+            sheet_.RemovePage(page);
+        }
+        for (CConfigPage* page : ConfigPages()) {
+            sheet_.AddPage(page);
+        }
+        sheet_.SetActivePage(&usbPage_);
+        EnableDlgItem(IDC_SAVE_EEPROM, true);
+    }
+    configurationMode = 1;
+}
+
+void CDemoDlg::OnDemoMode()
+{
+    CheckDlgButton(IDC_MODE_DEMO, true);
+    CheckDlgButton(IDC_MODE_CONFIG, false);
+    if (configurationMode == 1) {
+        for (CConfigPage* page : ConfigPages()) {
+            sheet_.RemovePage(page);
+        }
+        for (PropertyPage* page : std::vector<PropertyPage*>{&gpioPage_, &eepromPage_, &i2cPage_,
+                                                             &hidPage_}) {
+            sheet_.AddPage(page);
+        }
+        sheet_.SetActivePage(&gpioPage_);
+        EnableDlgItem(IDC_SAVE_EEPROM, false);
+    }
+    configurationMode = 0;
+}
+
+}  // namespace tovrik

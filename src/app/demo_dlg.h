@@ -1,0 +1,88 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/about_page.h"
+#include "pages/config/eq_page.h"
+#include "pages/config/misc_page.h"
+#include "pages/config/usb_cfg_page.h"
+#include "pages/config/volume_cfg_page.h"
+#include "pages/demo/eeprom_page.h"
+#include "pages/demo/generic_data.h"
+#include "pages/demo/i2c_page.h"
+#include "pages/demo/main_page.h"
+#include "platform/dialog.h"
+#include "platform/property_sheet.h"
+
+namespace tovrik {
+
+class CDemoApp;
+
+// The main window: the connect/stop control with the vendor and product id,
+// the commands on the whole EEPROM, the mode switch and the property sheet
+// with every page.
+class CDemoDlg : public Dialog {
+public:
+    explicit CDemoDlg(CDemoApp& app);
+    ~CDemoDlg() override;
+
+    // Opens and classifies the device and loads the image; 1 when connected.
+    int ConnectDevice();
+    // Closes the device and returns to the disconnected look; always 1.
+    int DisconnectDevice();
+    // Fills the device profile from the device code; 0 for codes of 32 and above.
+    int ClassifyDevice();
+
+    void OnCommand(int id, Notify code) override;
+    void OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // The close request: asks first and closes the window on OK. true when closed.
+    bool OnClose();
+
+    int IsConnected() const { return connected; }
+    int IsConfigurationMode() const { return configurationMode; }
+    PropertySheet& Sheet() { return sheet_; }
+    // The four configuration pages in load and store order.
+    std::vector<CConfigPage*> ConfigPages();
+    // Every page the window owns, configuration pages first.
+    std::vector<PropertyPage*> AllPages();
+
+protected:
+    int OnInitDialog() override;
+    void OnDestroy() override;
+    void DoDataExchange(DataExchange& dx) override;
+
+private:
+    void OnConnectButton();
+    void OnConfigurationMode();
+    void OnDemoMode();
+    void EnableDeviceCommands(bool enable);
+    void LoadPages();
+
+    // The whole-image commands.
+    void OnSaveEeprom();
+    void OnErase();
+    void OnRefresh();
+    void OnEepromToFile();
+    void OnFileToEeprom();
+
+    CDemoApp& app_;
+    std::string vendorIdText;
+    std::string productIdText;
+    int connected = 0;
+    int configurationMode = 1;
+
+    PropertySheet sheet_;
+    CUsbCfgPage usbPage_;
+    CVolumeCfgPage volumePage_;
+    CEQPage eqPage_;
+    CMiscPage miscPage_;
+    CMainPage gpioPage_;
+    CEepromPage eepromPage_;
+    CI2CPage i2cPage_;
+    CGenericData hidPage_;
+    CAboutPage aboutPage_;
+};
+
+}  // namespace tovrik

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tovrik {
+
+// A text read as hexadecimal: at most its first 8 characters, case-insensitive,
+// the first most significant. Any other character keeps its digit position but
+// adds nothing ("1G2" is 0x102); an empty text is 0.
+std::uint32_t ParseHexText(const std::string& text);
+
+}  // namespace tovrik

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "device/device_library.h"
+
+namespace tovrik {
+
+// Forwards every operation unchanged to another device library and keeps one
+// line per call, in order, so a script can print the calls the tool made.
+// UI thread only: it records the forwarded calls, never the inner library's threads.
+class CallLogLibrary : public DeviceLibrary {
+public:
+    explicit CallLogLibrary(DeviceLibrary& inner) : inner_(inner) {}
+
+    // Names window handle arguments in the log; without a namer they print in decimal.
+    void SetWindowNamer(std::function<std::string(WindowHandle)> namer)
+    {
+        windowNamer_ = std::move(namer);
+    }
+
+    // The lines since the last take; the log is empty afterwards.
+    std::vector<std::string> TakeCalls();
+    const std::vector<std::string>& Calls() const { return calls_; }
+
+    int rmDeviceStart(std::uint16_t vendorId, std::uint16_t productId, WindowHandle window,
+                      int reserved, UINT addedMessage, UINT removedMessage) override;
+    void rmDeviceClose() override;
+    int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
+                     std::uint32_t count) override;
+    void rmSetEEPROMSize(int mode, int size) override;
+    int rmSetReport(const std::uint8_t* report, int length) override;
+    void rmSetI2CDeviceAddress(std::uint8_t slaveAddress) override;
+    void rmWriteDataIntoI2C(std::uint16_t dataAddress, const std::uint8_t* buffer,
+                            int count) override;
+    int rmReadDataFromI2C(std::uint16_t dataAddress, std::uint8_t* buffer, int count) override;
+    void rmSetPin2GPO(std::uint16_t directionMask) override;
+    void rmSetPinGPOLevel(std::uint16_t levelMask) override;
+    void rmHandleDeviceChangeNotification(WPARAM wParam, LPARAM lParam) override;
+    void rmSetMixerKeyNotifyMessages(UINT keyDownMessage, UINT keyUpMessage) override;
+    void rmSetGenericNotifyMessages(UINT message) override;
+    void rmSetI2CGenericNotifyMessages(UINT message) override;
+    void rmSetGPIGenericNotifyMessages(UINT message) override;
+
+private:
+    std::string WindowName(WindowHandle window) const;
+    void Record(std::string line) { calls_.push_back(std::move(line)); }
+
+    DeviceLibrary& inner_;
+    std::function<std::string(WindowHandle)> windowNamer_;
+    std::vector<std::string> calls_;
+};
+
+}  // namespace tovrik

@@ -1,0 +1,302 @@
+#include "platform/dialog.h"
+
+#include <algorithm>
+
+namespace tovrik {
+
+namespace {
+
+constexpr const char* kMsgTooLong = "Please enter no more than %1 characters.";
+
+std::string TooLongMessage(int limit)
+{
+    std::string text = kMsgTooLong;
+    text.replace(text.find("%1"), 2, std::to_string(limit));
+    return text;
+}
+
+}  // namespace
+
+// --- UiContext ---
+
+Dialog* UiContext::Find(WindowHandle window) const
+{
+    const auto it = windows_.find(window);
+    return it == windows_.end() ? nullptr : it->second;
+}
+
+WindowHandle UiContext::Register(Dialog* dialog)
+{
+    const WindowHandle handle = nextHandle_++;
+    windows_[handle] = dialog;
+    return handle;
+}
+
+void UiContext::Unregister(WindowHandle window)
+{
+    windows_.erase(window);
+}
+
+int UiContext::DispatchPending()
+{
+    int delivered = 0;
+    while (auto message = queue_.TryTake()) {
+        // Looked up at delivery: a window destroyed after the post gets nothing.
+        if (Dialog* dialog = Find(message->window)) {
+            dialog->OnMessage(message->message, message->wParam, message->lParam);
+            ++delivered;
+            if (afterDispatch_) {
+                afterDispatch_();
+            }
+        }
+    }
+    return delivered;
+}
+
+// --- Dialog ---
+
+Dialog::Dialog(UiContext& context, const DialogTemplate& dialogTemplate)
+    : context_(context), template_(dialogTemplate)
+{
+}
+
+Dialog::~Dialog()
+{
+    if (IsWindow()) {
+        context_.Unregister(handle_);
+    }
+}
+
+int Dialog::Create()
+{
+    if (IsWindow()) {
+        return 0;
+    }
+    for (const ControlTemplate& t : template_.controls) {
+        auto control = std::make_unique<Control>(t.id, t.kind);
+        control->SetText(t.text);
+        control->SetArea(t.rect);
+        control->Show(t.visible);
+        control->Enable(t.enabled);
+        control->SetReadOnly(t.readOnly);
+        control->SetLimit(t.limit);
+        control->SetCheck(t.checked);
+        control->SetTakesEnterAndTab(t.takesEnterAndTab);
+        for (const std::string& item : t.items) {
+            control->AddString(item);
+        }
+        if (t.kind == ControlKind::Slider) {
+            control->SetRange(t.rangeMin, t.rangeMax);
+        }
+        controls_.push_back(std::move(control));
+    }
+    handle_ = context_.Register(this);
+    OnInitDialog();
+    return 1;
+}
+
+void Dialog::Destroy()
+{
+    if (!IsWindow()) {
+        return;
+    }
+    OnDestroy();
+    context_.Unregister(handle_);
+    handle_ = kNoWindow;
+    controls_.clear();
+}
+
+Control* Dialog::GetDlgItem(int id)
+{
+    return const_cast<Control*>(static_cast<const Dialog*>(this)->GetDlgItem(id));
+}
+
+const Control* Dialog::GetDlgItem(int id) const
+{
+    if (id == kNoControlId) {
+        return nullptr;
+    }
+    for (const auto& control : controls_) {
+        if (control->Id() == id) {
+            return control.get();
+        }
+    }
+    return nullptr;
+}
+
+int Dialog::UpdateData(bool saveAndValidate)
+{
+    if (!IsWindow()) {
+        return 0;
+    }
+    DataExchange dx(*this, saveAndValidate);
+    DoDataExchange(dx);
+    return dx.Failed() ? 0 : 1;
+}
+
+void Dialog::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (IsWindow()) {
+        context_.Queue().Post(handle_, message, wParam, lParam);
+    }
+}
+
+void Dialog::OnCommand(int /*id*/, Notify /*code*/) {}
+
+void Dialog::OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {}
+
+void Dialog::SetDlgItemText(int id, const std::string& text)
+{
+    if (Control* c = GetDlgItem(id)) {
+        c->SetText(text);
+    }
+}
+
+std::string Dialog::GetDlgItemText(int id) const
+{
+    const Control* c = GetDlgItem(id);
+    return c != nullptr ? c->Text() : std::string();
+}
+
+void Dialog::EnableDlgItem(int id, bool enable)
+{
+    if (Control* c = GetDlgItem(id)) {
+        c->Enable(enable);
+    }
+}
+
+void Dialog::CheckDlgButton(int id, bool checked)
+{
+    if (Control* c = GetDlgItem(id)) {
+        c->SetCheck(checked);
+    }
+}
+
+bool Dialog::IsDlgButtonChecked(int id) const
+{
+    const Control* c = GetDlgItem(id);
+    return c != nullptr && c->IsChecked();
+}
+
+void Dialog::EnableGroupControls(const Control* group, bool enable)
+{
+    if (group == nullptr || group->Kind() != ControlKind::GroupBox) {
+        return;
+    }
+    const bool ours = std::any_of(controls_.begin(), controls_.end(),
+                                  [group](const auto& c) { return c.get() == group; });
+    if (!ours) {
+        return;
+    }
+    const Rect area = group->Area();
+    for (const auto& control : controls_) {
+        if (control->Kind() != ControlKind::Static && control->Area().Intersects(area)) {
+            control->Enable(enable);
+        }
+    }
+}
+
+// --- DataExchange ---
+
+DataExchange::DataExchange(Dialog& dialog, bool saveAndValidate)
+    : dialog_(dialog), saving_(saveAndValidate)
+{
+}
+
+Control* DataExchange::Item(int id)
+{
+    return failed_ ? nullptr : dialog_.GetDlgItem(id);
+}
+
+void DataExchange::Fail()
+{
+    failed_ = true;
+}
+
+void DataExchange::Text(int id, std::string& field)
+{
+    if (Control* c = Item(id)) {
+        if (saving_) {
+            field = c->Text();
+        } else {
+            c->SetText(field);
+        }
+    }
+}
+
+void DataExchange::Text(int id, std::string& field, int maxChars)
+{
+    Control* c = Item(id);
+    if (c == nullptr) {
+        return;
+    }
+    if (!saving_) {
+        c->SetLimit(maxChars);
+        c->SetText(field);
+        return;
+    }
+    if (static_cast<int>(c->Text().size()) > maxChars) {
+        dialog_.GetPrompter().MessageBox(TooLongMessage(maxChars));
+        Fail();
+        return;
+    }
+    field = c->Text();
+}
+
+void DataExchange::Check(int id, int& field)
+{
+    if (Control* c = Item(id)) {
+        if (saving_) {
+            field = c->IsChecked() ? 1 : 0;
+        } else {
+            c->SetCheck(field != 0);
+        }
+    }
+}
+
+void DataExchange::Radio(const std::vector<int>& ids, int& field)
+{
+    if (failed_) {
+        return;
+    }
+    if (saving_) {
+        field = -1;
+        for (std::size_t i = 0; i < ids.size(); ++i) {
+            const Control* c = dialog_.GetDlgItem(ids[i]);
+            if (c != nullptr && c->IsChecked()) {
+                field = static_cast<int>(i);
+                break;
+            }
+        }
+        return;
+    }
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (Control* c = dialog_.GetDlgItem(ids[i])) {
+            c->SetCheck(static_cast<int>(i) == field);
+        }
+    }
+}
+
+void DataExchange::ListIndex(int id, int& field)
+{
+    if (Control* c = Item(id)) {
+        if (saving_) {
+            field = c->GetCurSel();
+        } else {
+            c->SetCurSel(field);
+        }
+    }
+}
+
+void DataExchange::SliderPos(int id, int& field)
+{
+    if (Control* c = Item(id)) {
+        if (saving_) {
+            field = c->GetPos();
+        } else {
+            c->SetPos(field);
+        }
+    }
+}
+
+}  // namespace tovrik

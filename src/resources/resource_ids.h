@@ -1,0 +1,32 @@
+#pragma once
+
+namespace tovrik {
+
+// Icons.
+constexpr int IDR_MAINFRAME = 128;
+
+// Dialog templates.
+constexpr int IDD_MAIN = 102;
+constexpr int IDD_USB_CONFIG = 107;
+constexpr int IDD_GPIO = 130;
+constexpr int IDD_I2C = 134;
+constexpr int IDD_EEPROM = 135;
+constexpr int IDD_HID_CONTROL = 139;
+constexpr int IDD_EQ_CONFIG = 142;
+constexpr int IDD_VOLUME_CONFIG = 143;
+constexpr int IDD_MISC_CONFIG = 144;
+constexpr int IDD_ABOUT = 153;
+
+// Controls of the main window.
+constexpr int IDC_SAVE_EEPROM = 3;
+constexpr int IDC_ERASE = 4;
+constexpr int IDC_REFRESH = 5;
+constexpr int IDC_VID = 1016;
+constexpr int IDC_CONNECT = 1017;
+constexpr int IDC_PID = 1018;
+constexpr int IDC_MODE_CONFIG = 1130;
+constexpr int IDC_MODE_DEMO = 1131;
+constexpr int IDC_EEPROM_TO_FILE = 1160;
+constexpr int IDC_FILE_TO_EEPROM = 1161;
+
+}  // namespace tovrik
