@@ -13,10 +13,10 @@ struct RegisterSetting {
     std::uint8_t value;
 };
 
-// Ids 1209:7A23; volume ranges as range words (low byte 0, high byte the
+// Ids 1209:0001, the ids the chip also answers to without an image; volume ranges as range words (low byte 0, high byte the
 // level in dB or the recording gain code); initial levels with their mutes.
 constexpr RegisterSetting kFactoryRegisters[] = {
-    {0, 0x09}, {1, 0x12}, {2, 0x23}, {3, 0x7A},  // vendor and product id
+    {0, 0x09}, {1, 0x12}, {2, 0x01}, {3, 0x00},  // vendor and product id
     {10, 0x10},                                  // playback initial -9 dB
     {11, 0x0E},                                  // mic-in recording initial 30.0 dB
     {12, 0xE0},                                  // mic-in AA 0 dB, AA mutes on
