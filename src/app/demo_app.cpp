@@ -1,6 +1,7 @@
 #include "app/demo_app.h"
 
 #include "app/demo_dlg.h"
+#include "platform/single_instance_lock.h"
 
 namespace tovrik {
 
@@ -16,8 +17,15 @@ CDemoApp::~CDemoApp()
     ReleaseDeviceProfile();
 }
 
-int CDemoApp::InitInstance(bool /*takeInstanceLock*/)
+int CDemoApp::InitInstance(bool takeInstanceLock)
 {
+    if (takeInstanceLock) {
+        SingleInstanceLock::Result lock = SingleInstanceLock::TryAcquire(kToolInstanceName);
+        if (lock.status == SingleInstanceLock::Status::HeldElsewhere) {
+            return 0;
+        }
+        instanceLock_ = std::move(lock.lock);
+    }
     mainWindow_ = std::make_unique<CDemoDlg>(*this);
     mainWindow_->Create();
     return 1;

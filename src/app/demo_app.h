@@ -9,6 +9,7 @@ namespace tovrik {
 
 class CDemoDlg;
 class DeviceLibrary;
+class SingleInstanceLock;
 class EepromConfig;
 class PropertyPage;
 
@@ -21,9 +22,9 @@ public:
     CDemoApp(const CDemoApp&) = delete;
     CDemoApp& operator=(const CDemoApp&) = delete;
 
-    // Start-up: creates and shows the main window. Returns 0 without a window
-    // and without a message when `instanceLock` is given and another instance
-    // holds it.
+    // Start-up: creates and shows the main window. With `takeInstanceLock`,
+    // returns 0 without a window and without a message when another instance
+    // of the tool runs; a lock that cannot be taken at all does not stop it.
     int InitInstance(bool takeInstanceLock);
 
     // The main window, nullptr before start-up.
@@ -49,6 +50,7 @@ private:
     EepromConfig& config_;
     std::unique_ptr<DeviceProfile> profile_;
     PropertyPage* genericEventReceiver_ = nullptr;
+    std::unique_ptr<SingleInstanceLock> instanceLock_;
     std::unique_ptr<CDemoDlg> mainWindow_;
 };
 

@@ -74,4 +74,12 @@ std::vector<std::uint8_t> FactoryEepromImage()
     return image;
 }
 
+SimulatedChipOptions FactoryChipOptions()
+{
+    SimulatedChipOptions options;
+    options.eepromSize = EepromConfig::kImageSize;
+    options.initialEeprom = FactoryEepromImage();
+    return options;
+}
+
 }  // namespace tovrik

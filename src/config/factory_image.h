@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "device/sim/simulated_chip.h"
+
 namespace tovrik {
 
 class EepromConfig;
@@ -13,5 +15,8 @@ void ApplyFactoryConfiguration(EepromConfig& config);
 
 // That configuration saved onto a blank 256-byte EEPROM, as its 256 bytes.
 std::vector<std::uint8_t> FactoryEepromImage();
+
+// A simulated chip as it leaves the factory: 256-byte EEPROM with that image.
+SimulatedChipOptions FactoryChipOptions();
 
 }  // namespace tovrik

@@ -22,11 +22,14 @@ bool IsDirectory(const char* path)
 // returns 0 or the errno of the failure.
 int EnsureDirectory(const std::string& directory)
 {
-    if (mkdir(directory.c_str(), 0700) == 0 ||
-        (errno == EEXIST && IsDirectory(directory.c_str()))) {
+    if (mkdir(directory.c_str(), 0700) == 0) {
         return 0;
     }
-    return errno == EEXIST ? ENOTDIR : errno;
+    const int error = errno;
+    if (error != EEXIST) {
+        return error;
+    }
+    return IsDirectory(directory.c_str()) ? 0 : ENOTDIR;
 }
 
 }  // namespace

@@ -1,0 +1,214 @@
+// The main window over the real library and a simulated chip.
+#include <gtest/gtest.h>
+
+#include "app/demo_app.h"
+#include "app/demo_dlg.h"
+#include "config/eeprom_config.h"
+#include "config/factory_image.h"
+#include "device/sim/simulated_device.h"
+#include "platform/recording_prompter.h"
+#include "resources/resource_ids.h"
+
+namespace tovrik {
+namespace {
+
+using Messages = std::vector<std::string>;
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        config.SetHidTransport(&device.Transport());
+        ASSERT_EQ(app.InitInstance(false), 1);
+        window = app.MainWindow();
+        ASSERT_NE(window, nullptr);
+        device.Transport().SetDeviceChangeTarget(&queue, window->Handle());
+    }
+
+    void Type(int id, const std::string& text)
+    {
+        window->GetDlgItem(id)->TypeText(text);
+        window->OnCommand(id, Notify::Changed);
+    }
+
+    void Click(int id) { window->OnCommand(id, Notify::Clicked); }
+
+    void Connect()
+    {
+        Type(IDC_VID, "1209");
+        Type(IDC_PID, "0001");
+        Click(IDC_CONNECT);
+    }
+
+    bool Enabled(int id) { return window->GetDlgItem(id)->IsEnabled(); }
+
+    std::vector<std::string> PageTitles()
+    {
+        std::vector<std::string> titles;
+        for (PropertyPage* page : window->Sheet().Pages()) {
+            titles.push_back(page->Title());
+        }
+        return titles;
+    }
+
+    // Delivers messages until the queue stays quiet, for what the library's
+    // reader thread posts.
+    void Settle()
+    {
+        while (auto m = queue.Take(std::chrono::milliseconds(200))) {
+            if (Dialog* target = ui.Find(m->window)) {
+                target->OnMessage(m->message, m->wParam, m->lParam);
+            }
+        }
+    }
+
+    SimulatedDevice device{FactoryChipOptions()};
+    RecordingPrompter prompter;
+    MessageQueue& queue = device.Queue();
+    UiContext ui{prompter, queue};
+    EepromConfig config{device.Library(), prompter};
+    CDemoApp app{ui, device.Library(), config};
+    CDemoDlg* window = nullptr;
+};
+
+TEST_F(MainWindowTest, StartsDisconnectedInConfigurationMode)
+{
+    EXPECT_EQ(PageTitles(), (std::vector<std::string>{"USB Config", "Volume Config", "EQ Config",
+                                                      "Misc Config", "About"}));
+    EXPECT_EQ(window->Sheet().GetActivePage()->Title(), "USB Config");
+    for (int id : {IDC_SAVE_EEPROM, IDC_ERASE, IDC_REFRESH, IDC_EEPROM_TO_FILE,
+                   IDC_FILE_TO_EEPROM}) {
+        EXPECT_FALSE(Enabled(id)) << id;
+    }
+    EXPECT_TRUE(window->IsDlgButtonChecked(IDC_MODE_CONFIG));
+    EXPECT_FALSE(window->GetDlgItem(IDC_MODE_DEMO)->IsVisible());
+    EXPECT_EQ(window->GetDlgItem(IDC_VID)->Limit(), 4);
+    EXPECT_EQ(app.GenericEventReceiver()->Title(), "HID Control");
+}
+
+TEST_F(MainWindowTest, ConnectClassifiesLoadsAndEnablesTheCommands)
+{
+    Connect();
+    EXPECT_EQ(prompter.Messages(), Messages{});
+    EXPECT_EQ(window->IsConnected(), 1);
+    EXPECT_EQ(window->GetDlgItemText(IDC_CONNECT), "Stop");
+    for (int id : {IDC_SAVE_EEPROM, IDC_ERASE, IDC_REFRESH, IDC_EEPROM_TO_FILE,
+                   IDC_FILE_TO_EEPROM}) {
+        EXPECT_TRUE(Enabled(id)) << id;
+    }
+    ASSERT_NE(app.CurrentDeviceProfile(), nullptr);
+    EXPECT_EQ(app.CurrentDeviceProfile()->code, 23);
+    EXPECT_EQ(app.CurrentDeviceProfile()->typeName, "Headset with Line-In");
+    std::string product;
+    config.GetString(1, product);
+    EXPECT_EQ(product, "Tovrik USB Headset");
+}
+
+TEST_F(MainWindowTest, RefusedConnectionsShowOneMessageAndStayDisconnected)
+{
+    Type(IDC_VID, "1209");
+    Type(IDC_PID, "0002");
+    Click(IDC_CONNECT);
+    EXPECT_EQ(prompter.Messages(), Messages{"Cannot find the HID device !!!"});
+    EXPECT_EQ(window->IsConnected(), 0);
+    EXPECT_EQ(app.CurrentDeviceProfile(), nullptr);
+
+    // A device code of 32 or more closes the device again.
+    SimulatedDevice big(SimulatedChipOptions{256, {}, {}, 40});
+    EepromConfig bigConfig(big.Library(), prompter);
+    bigConfig.SetHidTransport(&big.Transport());
+    RecordingPrompter quiet;
+    UiContext bigUi{quiet, big.Queue()};
+    CDemoApp bigApp{bigUi, big.Library(), bigConfig};
+    bigApp.InitInstance(false);
+    CDemoDlg* w = bigApp.MainWindow();
+    w->GetDlgItem(IDC_VID)->TypeText("1209");
+    w->GetDlgItem(IDC_PID)->TypeText("1");
+    w->OnCommand(IDC_CONNECT, Notify::Clicked);
+    EXPECT_EQ(quiet.Messages(), Messages{"Cannot find the HID device !!!"});
+    EXPECT_FALSE(big.Library().IsOpen());
+    EXPECT_EQ(bigApp.CurrentDeviceProfile()->code, 0);
+    EXPECT_EQ(w->GetDlgItemText(IDC_CONNECT), "Connect");
+}
+
+TEST_F(MainWindowTest, StopAsksFirstAndRemovalNeedsNoQuestion)
+{
+    Connect();
+    prompter.QueueAnswer(false);
+    Click(IDC_CONNECT);
+    EXPECT_EQ(window->IsConnected(), 1);
+    EXPECT_TRUE(device.Library().IsOpen());
+    prompter.QueueAnswer(true);
+    Click(IDC_CONNECT);
+    EXPECT_EQ(window->IsConnected(), 0);
+    EXPECT_FALSE(device.Library().IsOpen());
+    EXPECT_EQ(app.CurrentDeviceProfile(), nullptr);
+    EXPECT_FALSE(Enabled(IDC_SAVE_EEPROM));
+
+    Connect();
+    prompter.Clear();
+    device.Chip().Unplug();
+    Settle();
+    EXPECT_EQ(window->IsConnected(), 0);
+    EXPECT_EQ(window->GetDlgItemText(IDC_CONNECT), "Connect");
+    EXPECT_FALSE(Enabled(IDC_ERASE));
+    EXPECT_TRUE(prompter.Prompts().empty());
+}
+
+TEST_F(MainWindowTest, ModeSwitchSwapsThePagesAroundTheAboutPage)
+{
+    Connect();
+    Click(IDC_MODE_DEMO);
+    EXPECT_EQ(PageTitles(), (std::vector<std::string>{"About", "GPIO Control", "EEPROM",
+                                                      "I2C Control", "HID Control"}));
+    EXPECT_EQ(window->Sheet().GetActivePage()->Title(), "GPIO Control");
+    EXPECT_FALSE(Enabled(IDC_SAVE_EEPROM));
+    EXPECT_TRUE(Enabled(IDC_ERASE));
+    EXPECT_TRUE(window->IsDlgButtonChecked(IDC_MODE_DEMO));
+    EXPECT_FALSE(window->IsDlgButtonChecked(IDC_MODE_CONFIG));
+    for (CConfigPage* page : window->ConfigPages()) {
+        EXPECT_FALSE(page->IsWindow());
+    }
+
+    Click(IDC_MODE_CONFIG);
+    EXPECT_EQ(PageTitles(), (std::vector<std::string>{"About", "USB Config", "Volume Config",
+                                                      "EQ Config", "Misc Config"}));
+    EXPECT_EQ(window->Sheet().GetActivePage()->Title(), "USB Config");
+    EXPECT_TRUE(Enabled(IDC_SAVE_EEPROM));
+    Click(IDC_MODE_CONFIG);  // already there: nothing moves
+    EXPECT_EQ(PageTitles().front(), "About");
+}
+
+TEST_F(MainWindowTest, ClosingAsksAndClosesAnOpenDevice)
+{
+    Connect();
+    prompter.QueueAnswer(false);
+    EXPECT_FALSE(window->OnClose());
+    EXPECT_TRUE(window->IsWindow());
+    prompter.QueueAnswer(true);
+    EXPECT_TRUE(window->OnClose());
+    EXPECT_FALSE(window->IsWindow());
+    EXPECT_FALSE(device.Library().IsOpen());
+    for (PropertyPage* page : window->AllPages()) {
+        EXPECT_FALSE(page->IsWindow());
+    }
+}
+
+TEST_F(MainWindowTest, EraseThenSaveRestoresTheImageInMemory)
+{
+    Connect();
+    const auto factory = device.Chip().Eeprom();
+    Click(IDC_ERASE);
+    EXPECT_EQ(device.Chip().Eeprom(), std::vector<std::uint8_t>(256, 0xFF));
+    Click(IDC_SAVE_EEPROM);
+    EXPECT_EQ(device.Chip().Eeprom(), factory);
+    EXPECT_EQ(prompter.Messages().size(), 2u);
+
+    device.Chip().FailEepromTransfer(1);
+    prompter.Clear();
+    Click(IDC_ERASE);
+    EXPECT_EQ(prompter.Messages(), Messages{"Fail to erase EEPROM"});
+}
+
+}  // namespace
+}  // namespace tovrik
