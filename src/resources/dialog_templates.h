@@ -7,4 +7,16 @@ namespace tovrik {
 // The dialog template with this id; an empty template for an unknown id.
 const DialogTemplate& GetDialogTemplate(int id);
 
+// Each template is defined in a file of its own.
+DialogTemplate MainWindowTemplate();
+DialogTemplate AboutPageTemplate();
+DialogTemplate UsbConfigTemplate();
+DialogTemplate VolumeConfigTemplate();
+DialogTemplate EqConfigTemplate();
+DialogTemplate MiscConfigTemplate();
+DialogTemplate GpioTemplate();
+DialogTemplate EepromTemplate();
+DialogTemplate I2cTemplate();
+DialogTemplate HidControlTemplate();
+
 }  // namespace tovrik

@@ -26,6 +26,7 @@ constexpr int IDC_CONNECT = 1017;
 constexpr int IDC_PID = 1018;
 constexpr int IDC_MODE_CONFIG = 1130;
 constexpr int IDC_MODE_DEMO = 1131;
+constexpr int IDC_MODE_FRAME = 1000;  // the frame around the mode switch
 constexpr int IDC_EEPROM_TO_FILE = 1160;
 constexpr int IDC_FILE_TO_EEPROM = 1161;
 

@@ -1,0 +1,49 @@
+// The main window and the about page.
+#include "resources/dialog_templates.h"
+#include "resources/resource_ids.h"
+#include "resources/template_builders.h"
+
+namespace tovrik {
+
+using namespace templates;
+using K = ControlKind;
+
+DialogTemplate MainWindowTemplate()
+{
+    DialogTemplate d;
+    d.id = IDD_MAIN;
+    d.title = "Tovrik Configuration";
+    d.rect = {0, 0, 400, 318};
+    d.iconId = IDR_MAINFRAME;
+    d.sheetArea = {7, 46, 393, 311};
+    ControlTemplate configMode =
+        Hidden(Make(IDC_MODE_CONFIG, K::RadioButton, "Configure EEPROM", {282, 12, 388, 22}));
+    configMode.checked = true;
+    d.controls = {
+        Label("VID", {7, 9, 22, 19}),
+        Limited(Make(IDC_VID, K::Edit, "", {24, 7, 54, 19}), 4),
+        Label("PID", {60, 9, 75, 19}),
+        Limited(Make(IDC_PID, K::Edit, "", {77, 7, 107, 19}), 4),
+        Make(IDC_CONNECT, K::PushButton, "Connect", {113, 6, 163, 20}),
+        Disabled(Make(IDC_SAVE_EEPROM, K::PushButton, "Save EEPROM", {7, 25, 67, 39})),
+        Disabled(Make(IDC_ERASE, K::PushButton, "Erase", {71, 25, 111, 39})),
+        Disabled(Make(IDC_REFRESH, K::PushButton, "Refresh", {115, 25, 163, 39})),
+        Disabled(Make(IDC_EEPROM_TO_FILE, K::PushButton, "EEPROM -> FILE", {169, 6, 239, 20})),
+        Disabled(Make(IDC_FILE_TO_EEPROM, K::PushButton, "FILE -> EEPROM", {169, 25, 239, 39})),
+        Hidden(Make(IDC_MODE_FRAME, K::GroupBox, "", {276, 2, 393, 40})),
+        configMode,
+        Hidden(Make(IDC_MODE_DEMO, K::RadioButton, "Demo Features", {282, 25, 388, 35})),
+    };
+    return d;
+}
+
+DialogTemplate AboutPageTemplate()
+{
+    DialogTemplate d = Page(IDD_ABOUT, "About");
+    ControlTemplate icon = Label("", {20, 20, 41, 41});
+    icon.iconId = IDR_MAINFRAME;
+    d.controls = {icon, Label("TovrikConfig Version 2.0.1.2", {50, 26, 250, 36})};
+    return d;
+}
+
+}  // namespace tovrik
