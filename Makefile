@@ -5,7 +5,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run test fuzz format clean
+.PHONY: all deps configure build run pictures test fuzz format clean
 
 all: build
 
@@ -21,11 +21,21 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# With a display the desktop window starts on the simulated chip, whose EEPROM
+# is kept in the build folder across runs; without one a scripted tour plays.
 run: build
-	@echo "The desktop window is not built yet; running the command-line tool on the simulated chip:"
-	@echo "decoding the simulated chip's factory EEPROM image."
-	$(BUILD)/cli/tovrik-cli image factory -o $(BUILD)/factory.bin
-	$(BUILD)/cli/tovrik-cli image decode $(BUILD)/factory.bin
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "Starting tovrik-config on the simulated chip (EEPROM kept in $(BUILD)/sim-eeprom.bin)."; \
+	  $(BUILD)/gui/tovrik-config --simulate=$(BUILD)/sim-eeprom.bin; \
+	else \
+	  echo "No display here (neither DISPLAY nor WAYLAND_DISPLAY is set), so instead of the"; \
+	  echo "window this plays scripts/demo.script through tovrik-cli run (docs/scripting.md)."; \
+	  $(BUILD)/cli/tovrik-cli run scripts/demo.script --workdir $(BUILD); \
+	fi
+
+# Renders every page of the tool, connected to the simulated chip, into docs/pictures.
+pictures: build
+	cmake --build $(BUILD) --target pictures
 
 fuzz: deps
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -5,6 +5,11 @@
 #include <string>
 
 #include "image_commands.h"
+#include "run_command.h"
+
+#ifdef TOVRIK_CLI_HIDAPI
+#include "device/hidapi/hidapi_transport.h"
+#endif
 
 int main(int argc, char** argv)
 {
@@ -31,6 +36,19 @@ int main(int argc, char** argv)
         "factory", "Write the simulated chip's factory EEPROM image (256 bytes)");
     factory->add_option("-o,--output", factoryOutput, "EEPROM image file to write")->required();
 
+    std::string scriptFile;
+    std::string workdir;
+    auto* run = app.add_subcommand(
+        "run", "Run a script of the tool against a simulated chip (see docs/scripting.md)");
+    run->add_option("SCRIPT", scriptFile, "script file")->required();
+    run->add_option("--workdir", workdir,
+                    "folder for the script's file names (default: the script's folder)");
+    std::string device = "sim";
+    run->add_option("--device", device,
+                    "sim: the simulated chip (default); hidapi: a real chip through hidapi "
+                    "(see docs/hardware.md)")
+        ->check(CLI::IsMember({"sim", "hidapi"}));
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -50,6 +68,24 @@ int main(int argc, char** argv)
     }
     if (factory->parsed()) {
         return tovrik::cli::WriteFactoryImage(factoryOutput, std::cerr);
+    }
+    if (run->parsed()) {
+        tovrik::ScriptDriverOptions options;
+        if (device == "hidapi") {
+#ifdef TOVRIK_CLI_HIDAPI
+            auto transport = tovrik::MakeHidapiTransport();
+            options.deviceTransport = transport.get();
+            options.openFailureMessage = [&transport](const std::string& path) {
+                return transport->OpenFailureMessage(path);
+            };
+            return tovrik::cli::RunScript(scriptFile, workdir, std::cout, std::cerr,
+                                          std::move(options));
+#else
+            std::cerr << "error: this build has no hidapi transport (TOVRIK_HIDAPI=OFF)\n";
+            return tovrik::cli::kExitUsage;
+#endif
+        }
+        return tovrik::cli::RunScript(scriptFile, workdir, std::cout, std::cerr);
     }
     return tovrik::cli::kExitUsage;
 }

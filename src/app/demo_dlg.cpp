@@ -147,6 +147,22 @@ void CDemoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             connected = 0;
         }
     }
+    // The library posts every notification to this window, the one given to
+    // rmDeviceStart; the GPIO page lists them (device arrival and removal
+    // included), so they are posted on to its window while it exists.
+    if (message >= DeviceAddedMessage && message <= I2CGenericNotifyMessage) {
+        gpioPage_.PostMessage(message, wParam, lParam);
+    }
+}
+
+void CDemoDlg::ShowModeSwitch()
+{
+    for (int id : {IDC_MODE_FRAME, IDC_MODE_CONFIG, IDC_MODE_DEMO}) {
+        if (Control* control = GetDlgItem(id)) {
+            control->Show(true);
+            control->Enable(true);
+        }
+    }
 }
 
 bool CDemoDlg::OnClose()

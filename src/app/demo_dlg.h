@@ -40,6 +40,10 @@ public:
     // The close request: asks first and closes the window on OK. true when closed.
     bool OnClose();
 
+    // Shows and enables the mode switch and its frame, which the window is
+    // created without, for engineers who need the demo pages.
+    void ShowModeSwitch();
+
     int IsConnected() const { return connected; }
     int IsConfigurationMode() const { return configurationMode; }
     PropertySheet& Sheet() { return sheet_; }

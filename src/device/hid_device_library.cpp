@@ -46,7 +46,7 @@ int HidDeviceLibrary::rmDeviceStart(std::uint16_t vendorId, std::uint16_t produc
     window_ = window;
     addedMessage_ = addedMessage;
     removedMessage_ = removedMessage;
-    started_ = OpenFirstDevice();
+    started_ = OpenFirstDevice(true);
     return started_ ? 1 : 0;
 }
 
@@ -82,12 +82,12 @@ void HidDeviceLibrary::rmHandleDeviceChangeNotification(WPARAM /*wParam*/, LPARA
             queue_.Post(window_, removedMessage_, 0, 0);
         }
     }
-    if (OpenFirstDevice() && addedMessage_ != 0) {
+    if (OpenFirstDevice(false) && addedMessage_ != 0) {
         queue_.Post(window_, addedMessage_, 0, 0);
     }
 }
 
-bool HidDeviceLibrary::OpenFirstDevice()
+bool HidDeviceLibrary::OpenFirstDevice(bool reportFailures)
 {
     for (const HidDeviceInfo& info : transport_.Enumerate()) {
         if (info.vendorId != vendorId_ || info.productId != productId_) {
@@ -95,6 +95,9 @@ bool HidDeviceLibrary::OpenFirstDevice()
         }
         std::unique_ptr<HidDevice> device = transport_.Open(info.path);
         if (!device) {
+            if (reportFailures && openFailureHandler_) {
+                openFailureHandler_(info);
+            }
             continue;
         }
         {
@@ -200,6 +203,7 @@ void HidDeviceLibrary::ReaderLoop(HidDevice& device)
         } else if (report[0] == p::kEventReportId) {
             HandleEvent(report.data(), length);
         }
+        ++reportsHandled_;
     }
 }
 
@@ -464,6 +468,11 @@ void HidDeviceLibrary::SetEventWindow(WindowHandle window)
 void HidDeviceLibrary::SetAnswerTimeout(std::chrono::milliseconds timeout)
 {
     answerTimeout_ = timeout;
+}
+
+void HidDeviceLibrary::SetOpenFailureHandler(OpenFailureHandler handler)
+{
+    openFailureHandler_ = std::move(handler);
 }
 
 }  // namespace tovrik

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -60,13 +61,22 @@ public:
     void SetEventWindow(WindowHandle window);
     // How long a command waits for its status answer.
     void SetAnswerTimeout(std::chrono::milliseconds timeout);
+    // Called on the user-interface thread during rmDeviceStart for each
+    // interface with the ids that the transport could not open, before
+    // rmDeviceStart returns; a front end uses it to say why (no permission,
+    // say) ahead of the tool's own message. An empty function removes it.
+    using OpenFailureHandler = std::function<void(const HidDeviceInfo& info)>;
+    void SetOpenFailureHandler(OpenFailureHandler handler);
 
     bool IsOpen() const;
+    // Input reports the reader threads have taken and finished with (answers
+    // handed over, events posted), so a caller can wait until a device is quiet.
+    std::uint64_t InputReportsHandled() const { return reportsHandled_; }
     int EepromSize() const { return eepromSize_; }
     std::uint8_t I2cSlaveAddress() const { return i2cSlave_; }
 
 private:
-    bool OpenFirstDevice();
+    bool OpenFirstDevice(bool reportFailures);
     void CloseDevice();
     void CloseIfLost();
     bool DevicePresent();
@@ -98,6 +108,7 @@ private:
     std::uint8_t transferTag_ = 0;
     std::uint8_t sequence_ = 0;
     std::chrono::milliseconds answerTimeout_ = kDefaultAnswerTimeout;
+    OpenFailureHandler openFailureHandler_;
 
     // Read by the reader thread while the UI thread may change them.
     std::atomic<WindowHandle> window_{kNoWindow};
@@ -108,6 +119,7 @@ private:
     std::atomic<UINT> genericMessage_{0};
     std::atomic<UINT> i2cMessage_{0};
     std::atomic<UINT> gpiMessage_{0};
+    std::atomic<std::uint64_t> reportsHandled_{0};
     UINT addedMessage_ = 0;
 
     // Guarded by mutex_: the hand-over between the reader and a waiting command.

@@ -70,16 +70,21 @@ void SimulatedChip::Unplug()
 {
     {
         std::lock_guard lock(mutex_);
-        if (!plugged_) {
+        if (!plugged_ || unplugging_) {
             return;
         }
+        unplugging_ = true;
+    }
+    NotifyPlug(false);
+    {
+        std::lock_guard lock(mutex_);
+        unplugging_ = false;
         plugged_ = false;
         ++generation_;
         inputReports_.clear();
         heldAnswers_.clear();
     }
     inputReady_.notify_all();
-    NotifyPlug(false);
 }
 
 void SimulatedChip::Plug()
@@ -268,6 +273,7 @@ int SimulatedChip::HostRead(std::uint64_t session, std::uint8_t* buffer, int cap
     }
     const p::Report report = inputReports_.front();
     inputReports_.pop_front();
+    ++counters_.inputReportsRead;
     const int n = std::min(capacity, p::kReportLength);
     std::copy_n(report.begin(), n, buffer);
     return n;
@@ -301,6 +307,15 @@ void SimulatedChip::QueueReportLocked(const p::Report& report)
         inputReports_.pop_front();
     }
     inputReports_.push_back(report);
+    if (reportQueued_) {
+        reportQueued_();
+    }
+}
+
+void SimulatedChip::SetReportQueuedListener(std::function<void()> listener)
+{
+    std::lock_guard lock(mutex_);
+    reportQueued_ = std::move(listener);
 }
 
 void SimulatedChip::HandleRegisterWriteLocked(const std::uint8_t* report, int length)
@@ -502,6 +517,11 @@ bool SimulatedChip::I2cEvent(const std::array<std::uint8_t, 8>& bytes)
     return QueueEvent(p::EventKind::I2c, bytes.data(), static_cast<int>(bytes.size()));
 }
 
+bool SimulatedChip::RaiseEvent(p::EventKind kind, const std::array<std::uint8_t, 8>& bytes)
+{
+    return QueueEvent(kind, bytes.data(), static_cast<int>(bytes.size()));
+}
+
 // --- Fault injection ---
 
 void SimulatedChip::FailEepromTransfer(int n)
@@ -533,11 +553,44 @@ void SimulatedChip::HoldAnswers(bool hold)
     inputReady_.notify_all();
 }
 
+// --- Set-up ---
+
+void SimulatedChip::SetIds(std::uint16_t vendorId, std::uint16_t productId)
+{
+    std::lock_guard lock(mutex_);
+    vendorId_ = vendorId;
+    productId_ = productId;
+}
+
+void SimulatedChip::SetDeviceCode(std::uint8_t code)
+{
+    std::lock_guard lock(mutex_);
+    options_.deviceCode = code;
+}
+
+bool SimulatedChip::SetEepromSize(int size)
+{
+    if (!p::IsEepromSize(size)) {
+        return false;
+    }
+    std::lock_guard lock(mutex_);
+    eepromSize_ = size;
+    eeprom_.resize(static_cast<std::size_t>(size), 0xFF);
+    return PersistLocked();
+}
+
 // --- State ---
 
 int SimulatedChip::EepromSize() const
 {
+    std::lock_guard lock(mutex_);
     return eepromSize_;
+}
+
+int SimulatedChip::PendingInputReports() const
+{
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(inputReports_.size());
 }
 
 std::vector<std::uint8_t> SimulatedChip::Eeprom() const

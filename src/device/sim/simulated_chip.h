@@ -51,9 +51,12 @@ public:
         int i2cCommands = 0;
         int gpioCommands = 0;
         int infoReports = 0;
+        int inputReportsRead = 0;  // interrupt reports the host has taken
     };
 
-    // Called with true after Plug and false after Unplug, on the caller's thread.
+    // Called with true after Plug, and with false when Unplug starts, before the
+    // chip goes, on the caller's thread: so the system's removal notice is queued
+    // ahead of anything a reader of the vanishing device posts.
     using PlugListener = std::function<void(bool plugged)>;
 
     explicit SimulatedChip(SimulatedChipOptions options = {});
@@ -70,6 +73,10 @@ public:
     std::optional<HidDeviceInfo> Enumeration() const;
     int AddPlugListener(PlugListener listener);
     void RemovePlugListener(int id);
+    // Called with the chip's lock held each time an input report is queued for
+    // the host, so a transport can signal readiness the way a device node does;
+    // it must not call back into the chip. An empty function removes it.
+    void SetReportQueuedListener(std::function<void()> listener);
 
     // --- Host side, used by the transport. A session names the plug-in during
     // which a handle was opened; calls with a session from before the last
@@ -92,6 +99,8 @@ public:
     bool GpiEvent(const std::array<std::uint8_t, 4>& bytes);
     bool GenericEvent(const std::array<std::uint8_t, 8>& bytes);
     bool I2cEvent(const std::array<std::uint8_t, 8>& bytes);
+    // Any kind with all eight event bytes, for scripts that give them in full.
+    bool RaiseEvent(protocol::EventKind kind, const std::array<std::uint8_t, 8>& bytes);
 
     // --- Fault injection ---
     // The n-th EEPROM transfer from now (1-based) answers every chunk with an
@@ -102,8 +111,21 @@ public:
     // the host times out; releasing sends the kept answers late, all at once.
     void HoldAnswers(bool hold);
 
+    // --- Set-up, effective at once ---
+    // The ids enumerated and reported from now on; the next Plug boots from the
+    // EEPROM again, which brings back the ids stored there (or the defaults).
+    void SetIds(std::uint16_t vendorId, std::uint16_t productId);
+    // The device code input report 1 carries once it was released.
+    void SetDeviceCode(std::uint8_t code);
+    // Fits an EEPROM of another size (256, 512, 1024 or 2048 bytes): the bytes
+    // that still fit stay, new ones read 0xFF. False for other sizes or when
+    // the backing file could not be written.
+    bool SetEepromSize(int size);
+
     // --- State ---
     int EepromSize() const;
+    // Interrupt reports queued for the host and not read yet.
+    int PendingInputReports() const;
     std::vector<std::uint8_t> Eeprom() const;
     // Replaces the EEPROM contents (padded with 0xFF), the backing file too;
     // takes effect on the chip at the next Plug. False when the file write failed.
@@ -134,6 +156,8 @@ private:
     std::vector<std::uint8_t> eeprom_;
 
     bool plugged_ = true;
+    // Listeners are being told of an unplug; the chip is still there.
+    bool unplugging_ = false;
     std::uint64_t generation_ = 1;  // bumped by every unplug and plug
     std::deque<protocol::Report> inputReports_;
 
@@ -154,6 +178,7 @@ private:
     bool holdAnswers_ = false;
     std::vector<protocol::Report> heldAnswers_;
     Counters counters_;
+    std::function<void()> reportQueued_;
 
     // Separate from mutex_ so listeners may call the chip's accessors.
     std::mutex listenerMutex_;

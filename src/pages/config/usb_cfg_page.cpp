@@ -1,10 +1,206 @@
 #include "pages/config/usb_cfg_page.h"
 
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+
+#include "app/demo_app.h"
+#include "app/hex_text.h"
+#include "config/eeprom_config.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
+#include "resources/usb_volume_ids.h"
 
 namespace tovrik {
 
+namespace {
+
+constexpr const char* kAskReset = "All changes for USB Config before save will be discarded !!!";
+
+constexpr int kIdChars = 4;
+constexpr int kStringChars = 31;
+constexpr int kIntervalChars = 3;
+
+constexpr std::uint8_t kVidLow = 0;
+constexpr std::uint8_t kVidHigh = 1;
+constexpr std::uint8_t kPidLow = 2;
+constexpr std::uint8_t kPidHigh = 3;
+constexpr std::uint8_t kHidInterval = 158;
+
+constexpr int kManufacturerIndex = 0;
+constexpr int kProductIndex = 1;
+constexpr int kSerialIndex = 2;
+constexpr int kUcqIndex = 3;
+
+// The leading decimal integer of a text (blanks, then an optional sign and
+// digits); nothing when it has none. Long digit runs saturate instead of overflowing.
+std::optional<long> LeadingInteger(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])) != 0) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::size_t digitsStart = i;
+    long value = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) != 0; ++i) {
+        if (value < 1000000) {
+            value = value * 10 + (text[i] - '0');
+        }
+    }
+    if (i == digitsStart) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+// The interval as a register value, or nothing when the text is no number from 0 to 255.
+std::optional<std::uint8_t> IntervalValue(const std::string& text)
+{
+    const std::optional<long> value = LeadingInteger(text);
+    if (!value || *value < 0 || *value > 255) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(*value);
+}
+
+void StoreId(EepromConfig& config, const std::string& text, std::uint8_t low, std::uint8_t high)
+{
+    const auto id = static_cast<std::uint16_t>(ParseHexText(text));
+    if (id != 0) {
+        config.SetRegisterValue(low, static_cast<std::uint8_t>(id & 0xFF));
+        config.SetRegisterValue(high, static_cast<std::uint8_t>(id >> 8));
+    } else {
+        config.ClearRegister(low);
+        config.ClearRegister(high);
+    }
+}
+
+// Only the low register's presence counts; an absent high register reads as its stored value.
+std::string LoadId(const EepromConfig& config, std::uint8_t low, std::uint8_t high)
+{
+    if (config.IsRegisterPresent(low) == 0) {
+        return {};
+    }
+    const unsigned id =
+        (unsigned{config.GetRegisterValue(high)} << 8) | config.GetRegisterValue(low);
+    char text[8];
+    std::snprintf(text, sizeof text, "%04X", id);
+    return text;
+}
+
+}  // namespace
+
 CUsbCfgPage::CUsbCfgPage(CDemoApp& app) : CConfigPage(app, GetDialogTemplate(IDD_USB_CONFIG)) {}
+
+int CUsbCfgPage::OnInitDialog()
+{
+    LoadFromImage();
+    return 1;
+}
+
+void CUsbCfgPage::DoDataExchange(DataExchange& dx)
+{
+    dx.Text(IDC_USB_VID, vidText, kIdChars);
+    dx.Text(IDC_USB_PID, pidText, kIdChars);
+    dx.Text(IDC_USB_MANUFACTURER, manufacturerText, kStringChars);
+    dx.Text(IDC_USB_PRODUCT, productText, kStringChars);
+    dx.Text(IDC_USB_SERIAL, serialText, kStringChars);
+    dx.Text(IDC_USB_UCQ, ucqText, kStringChars);
+    dx.Text(IDC_USB_HID_INTERVAL, hidIntervalText, kIntervalChars);
+}
+
+void CUsbCfgPage::OnCommand(int id, Notify code)
+{
+    if (id == IDC_PAGE_RESET && code == Notify::Clicked) {
+        OnReset();
+    } else if (id == IDC_USB_HID_INTERVAL && code == Notify::KillFocus) {
+        CheckInterval();
+    }
+}
+
+void CUsbCfgPage::ClearFields()
+{
+    vidText.clear();
+    pidText.clear();
+    manufacturerText.clear();
+    productText.clear();
+    serialText.clear();
+    ucqText.clear();
+    hidIntervalText.clear();
+}
+
+void CUsbCfgPage::LoadFromImage()
+{
+    ClearFields();
+    const EepromConfig& config = App().Config();
+    vidText = LoadId(config, kVidLow, kVidHigh);
+    pidText = LoadId(config, kPidLow, kPidHigh);
+    if (config.IsRegisterPresent(kHidInterval) != 0) {
+        hidIntervalText = std::to_string(config.GetRegisterValue(kHidInterval));
+    }
+    config.GetString(kManufacturerIndex, manufacturerText);
+    config.GetString(kProductIndex, productText);
+    config.GetString(kSerialIndex, serialText);
+    config.GetString(kUcqIndex, ucqText);
+    if (IsWindow()) {
+        UpdateData(false);
+    }
+}
+
+void CUsbCfgPage::StoreToImage()
+{
+    if (!IsWindow()) {
+        return;
+    }
+    // A refused text has been reported; storing the rest would mix new and old fields.
+    if (UpdateData(true) == 0) {
+        return;
+    }
+    // An interval the focus check would empty is stored as absent, never cut to 8 bits.
+    EmptyBadInterval();
+
+    EepromConfig& config = App().Config();
+    StoreId(config, vidText, kVidLow, kVidHigh);
+    StoreId(config, pidText, kPidLow, kPidHigh);
+    if (const auto interval = IntervalValue(hidIntervalText)) {
+        config.SetRegisterValue(kHidInterval, *interval);
+    } else {
+        config.ClearRegister(kHidInterval);
+    }
+    config.SetString(kManufacturerIndex, manufacturerText);
+    config.SetString(kProductIndex, productText);
+    config.SetString(kSerialIndex, serialText);
+    config.SetString(kUcqIndex, ucqText);
+}
+
+void CUsbCfgPage::OnReset()
+{
+    if (!GetPrompter().Question(kAskReset)) {
+        return;
+    }
+    ClearFields();
+    UpdateData(false);
+}
+
+void CUsbCfgPage::CheckInterval()
+{
+    if (UpdateData(true) != 0) {
+        EmptyBadInterval();
+    }
+}
+
+void CUsbCfgPage::EmptyBadInterval()
+{
+    if (!hidIntervalText.empty() && !IntervalValue(hidIntervalText)) {
+        hidIntervalText.clear();
+        UpdateData(false);
+    }
+}
 
 }  // namespace tovrik

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/prompter.h"
+
+namespace tovrik::gui {
+
+// The tool's prompts as modal desktop dialogs: message boxes with OK,
+// OK/Cancel questions, and open-file and save-file dialogs that take the
+// tool's filter text and default extension (a save asks before replacing a file).
+class QtPrompter : public Prompter {
+public:
+    static constexpr const char* kCaption = "Tovrik Configuration";
+
+    // The window the prompts are modal to; none makes them application-modal.
+    void SetParentWindow(QWidget* parent) { parent_ = parent; }
+
+    void MessageBox(const std::string& text) override;
+    bool Question(const std::string& text) override;
+    std::optional<std::string> OpenFile(const std::string& filter,
+                                        const std::string& defaultExtension) override;
+    std::optional<std::string> SaveFile(const std::string& filter,
+                                        const std::string& defaultExtension) override;
+
+private:
+    std::optional<std::string> FileDialog(bool save, const std::string& filter,
+                                          const std::string& defaultExtension);
+
+    QPointer<QWidget> parent_;
+};
+
+}  // namespace tovrik::gui

@@ -1,0 +1,134 @@
+#include "tool_session.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/demo_dlg.h"
+#include "config/factory_image.h"
+#include "device/sim/sim_transport.h"
+#include "hardware_transport.h"
+
+namespace tovrik::gui {
+
+namespace {
+
+constexpr int kLargestEeprom = 2048;
+
+std::unique_ptr<SimulatedChip> MakeChip(const DeviceChoice& choice,
+                                        const SimulatedChipOptions& options)
+{
+    if (!choice.simulate) {
+        return nullptr;
+    }
+    return std::make_unique<SimulatedChip>(options);
+}
+
+std::unique_ptr<HidTransport> MakeTransport(SimulatedChip* chip,
+                                            std::unique_ptr<HidTransport> hardware)
+{
+    if (chip != nullptr) {
+        return std::make_unique<SimTransport>(*chip);
+    }
+    return hardware != nullptr ? std::move(hardware) : MakeHardwareTransport();
+}
+
+}  // namespace
+
+std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice, std::string& error)
+{
+    SimulatedChipOptions options = FactoryChipOptions();
+    if (choice.deviceCode) {
+        options.deviceCode = static_cast<std::uint8_t>(*choice.deviceCode);
+    }
+    if (choice.backingFile.empty()) {
+        return options;
+    }
+    const std::string& file = choice.backingFile;
+    options.backingFile = file;
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        return options;
+    }
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        error = file + ": not a regular file";
+        return std::nullopt;
+    }
+    const auto size = std::filesystem::file_size(file, ec);
+    if (ec) {
+        error = file + ": " + ec.message();
+        return std::nullopt;
+    }
+    if (size > static_cast<std::uintmax_t>(kLargestEeprom)) {
+        error = file + ": " + std::to_string(size) +
+                " bytes is larger than the largest EEPROM (2048 bytes)";
+        return std::nullopt;
+    }
+    // The chip rewrites the whole EEPROM on every write, so it must hold the whole file.
+    int eepromSize = 256;
+    while (static_cast<std::uintmax_t>(eepromSize) < size) {
+        eepromSize *= 2;
+    }
+    options.eepromSize = eepromSize;
+    if (::access(file.c_str(), R_OK | W_OK) != 0) {
+        error = file + ": cannot be read and written";
+        return std::nullopt;
+    }
+    return options;
+}
+
+ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions& chipOptions,
+                         Prompter& prompter, std::unique_ptr<HidTransport> hardware)
+    : backingFile_(choice.simulate ? chipOptions.backingFile : std::string()),
+      chip_(MakeChip(choice, chipOptions)),
+      transport_(MakeTransport(chip_.get(), std::move(hardware))),
+      library_(*transport_, queue_),
+      config_(library_, prompter),
+      ui_(prompter, queue_),
+      app_(ui_, library_, config_)
+{
+    config_.SetHidTransport(transport_.get());
+}
+
+ToolSession::~ToolSession()
+{
+    if (auto* sim = dynamic_cast<SimTransport*>(transport_.get())) {
+        sim->SetDeviceChangeTarget(nullptr, kNoWindow);
+    }
+}
+
+int ToolSession::Start(bool takeInstanceLock)
+{
+    if (app_.InitInstance(takeInstanceLock) == 0) {
+        return 0;
+    }
+    // Plugging and unplugging the simulated chip is announced as the system announces devices.
+    if (auto* sim = dynamic_cast<SimTransport*>(transport_.get())) {
+        sim->SetDeviceChangeTarget(&queue_, app_.MainWindow()->Handle());
+    }
+    return 1;
+}
+
+std::string ToolSession::WindowTitle()
+{
+    std::string title = app_.MainWindow() != nullptr ? app_.MainWindow()->Title() : std::string();
+    if (!chip_) {
+        return title;
+    }
+    title += " \u2014 simulated chip";
+    if (const auto info = chip_->Enumeration()) {
+        char ids[16];
+        std::snprintf(ids, sizeof ids, " %04X:%04X", info->vendorId, info->productId);
+        title += ids;
+    } else {
+        title += " (unplugged)";
+    }
+    if (!backingFile_.empty()) {
+        title += ", EEPROM in " + std::filesystem::path(backingFile_).filename().string();
+    }
+    return title;
+}
+
+}  // namespace tovrik::gui

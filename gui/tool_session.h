@@ -1,0 +1,75 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/demo_app.h"
+#include "config/eeprom_config.h"
+#include "device/hid_device_library.h"
+#include "device/hid_transport.h"
+#include "device/sim/simulated_chip.h"
+#include "platform/dialog.h"
+#include "platform/message_queue.h"
+
+namespace tovrik {
+
+class CDemoDlg;
+
+namespace gui {
+
+// How the tool reaches its chip.
+struct DeviceChoice {
+    bool simulate = false;
+    // EEPROM backing file of the simulated chip; empty keeps it in memory.
+    std::string backingFile;
+    std::optional<int> deviceCode;
+};
+
+// The chip options for a simulated chip backed by `file`: the factory image,
+// and an EEPROM as large as an existing file needs (256 to 2048 bytes), so the
+// chip never rewrites a larger image shorter. Sets `error` and returns nothing
+// for a file that is no EEPROM image or cannot be read and written.
+std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
+                                                     std::string& error);
+
+// The whole tool without its windows: device access (the simulated chip or
+// the HID transport), the configuration image, the dialogs' context and the
+// application object. Front ends render its main window.
+class ToolSession {
+public:
+    // `chipOptions` is used only when the choice is to simulate; `hardware`
+    // replaces the transport to real chips (for tests).
+    ToolSession(const DeviceChoice& choice, const SimulatedChipOptions& chipOptions,
+                Prompter& prompter, std::unique_ptr<HidTransport> hardware = nullptr);
+    ~ToolSession();
+    ToolSession(const ToolSession&) = delete;
+    ToolSession& operator=(const ToolSession&) = delete;
+
+    // Start-up of the application object; 0 when another instance runs.
+    int Start(bool takeInstanceLock);
+
+    // The window title: the main window's, plus what the tool runs on when
+    // that is the simulated chip (with the ids it answers to now).
+    std::string WindowTitle();
+
+    CDemoApp& App() { return app_; }
+    CDemoDlg* MainWindow() { return app_.MainWindow(); }
+    UiContext& Ui() { return ui_; }
+    MessageQueue& Queue() { return queue_; }
+    // nullptr unless simulated.
+    SimulatedChip* Chip() { return chip_.get(); }
+
+private:
+    std::string backingFile_;
+    MessageQueue queue_;
+    std::unique_ptr<SimulatedChip> chip_;
+    std::unique_ptr<HidTransport> transport_;
+    HidDeviceLibrary library_;
+    EepromConfig config_;
+    UiContext ui_;
+    CDemoApp app_;
+};
+
+}  // namespace gui
+}  // namespace tovrik

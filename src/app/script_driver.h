@@ -1,0 +1,124 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/demo_app.h"
+#include "app/script_prompter.h"
+#include "app/script_syntax.h"
+#include "config/eeprom_config.h"
+#include "device/call_log_library.h"
+#include "device/hid_device_library.h"
+#include "device/sim/sim_transport.h"
+#include "device/sim/simulated_chip.h"
+#include "platform/dialog.h"
+#include "platform/message_queue.h"
+
+namespace tovrik {
+
+class Control;
+
+struct ScriptDriverOptions {
+    // Relative file names of the script are taken from here; empty means the
+    // current directory.
+    std::string fileFolder;
+    // How long the driver waits for the simulated device to go quiet after a command.
+    std::chrono::milliseconds settleTimeout{5000};
+    // A transport to a device outside the run (real hardware) used instead of
+    // the simulated chip; `sim` commands and `print eeprom` then fail. It must
+    // outlive the driver.
+    HidTransport* deviceTransport = nullptr;
+    // With deviceTransport: the text shown when opening an interface with the
+    // ids failed (empty shows nothing), ahead of the tool's own message.
+    std::function<std::string(const std::string& path)> openFailureMessage;
+};
+
+struct ScriptError {
+    int line = 0;
+    std::string reason;
+};
+
+// Runs a script against the tool's own application object, main window and
+// pages, headless, on a simulated chip reached through the real device
+// library; every prompt is answered by the script. The language is described
+// in docs/scripting.md. The transcript goes to `out` as the script runs.
+class ScriptDriver {
+public:
+    static constexpr int kExitOk = 0;
+    static constexpr int kExitScriptError = 2;
+
+    explicit ScriptDriver(std::ostream& out, ScriptDriverOptions options = {});
+    ~ScriptDriver();
+    ScriptDriver(const ScriptDriver&) = delete;
+    ScriptDriver& operator=(const ScriptDriver&) = delete;
+
+    // Runs the script from its first line; kExitOk when it ran to its end,
+    // kExitScriptError at the first error (see Error()).
+    int Run(std::string_view script);
+    const ScriptError& Error() const { return error_; }
+
+    SimulatedChip& Chip() { return chip_; }
+    CDemoApp& App() { return app_; }
+
+private:
+    bool RunLine(std::string_view line);
+    bool Execute(const std::vector<ScriptToken>& tokens);
+    bool Fail(std::string reason);
+    bool Usage(const std::vector<ScriptToken>& tokens, std::size_t minArgs, std::size_t maxArgs,
+               const char* usage);
+
+    // After every command: waits until the device is quiet and delivers every
+    // window message, until neither has anything left.
+    bool Settle();
+    bool WaitForQuietDevice();
+
+    // False, with the script error, when the run has no simulated chip.
+    bool RequireSimulatedChip();
+    bool RequireWindow();
+    // The control a TARGET names; owner is the window it belongs to.
+    Control* FindTarget(const ScriptToken& target, Dialog*& owner);
+    // A control a user can reach: visible and enabled.
+    Control* FindUsableTarget(const ScriptToken& target, Dialog*& owner);
+    std::string ResolvePath(const std::string& path) const;
+    std::string WindowName(WindowHandle window);
+
+    bool Start(const std::vector<ScriptToken>& t);
+    bool Type(const std::vector<ScriptToken>& t);
+    bool Click(const std::vector<ScriptToken>& t);
+    bool Select(const std::vector<ScriptToken>& t);
+    bool Slide(const std::vector<ScriptToken>& t);
+    bool Leave(const std::vector<ScriptToken>& t);
+    bool Key(const std::vector<ScriptToken>& t);
+    bool Page(const std::vector<ScriptToken>& t);
+    bool Mode(const std::vector<ScriptToken>& t);
+    bool Close(const std::vector<ScriptToken>& t);
+    bool Answer(const std::vector<ScriptToken>& t);
+    bool File(const std::vector<ScriptToken>& t);
+    bool Print(const std::vector<ScriptToken>& t);
+    bool Sim(const std::vector<ScriptToken>& t);
+    bool SimEeprom(const std::vector<ScriptToken>& t);
+    bool SimEvent(const std::vector<ScriptToken>& t);
+
+    std::ostream& out_;
+    ScriptDriverOptions options_;
+    ScriptError error_;
+    int lineNumber_ = 0;
+    bool started_ = false;
+
+    // Declared in wiring order, so the application goes first and the chip last.
+    MessageQueue queue_;
+    SimulatedChip chip_;
+    SimTransport transport_;
+    HidDeviceLibrary library_;
+    CallLogLibrary callLog_;
+    ScriptPrompter prompter_;
+    EepromConfig config_;
+    UiContext ui_;
+    CDemoApp app_;
+};
+
+}  // namespace tovrik

@@ -1,0 +1,94 @@
+#include "app/script_prompter.h"
+
+#include <algorithm>
+
+#include "app/script_syntax.h"
+
+namespace tovrik {
+
+void ScriptPrompter::QueueQuestionAnswer(int line, bool ok)
+{
+    QueuedAnswer answer;
+    answer.line = line;
+    answer.ok = ok;
+    questionAnswers_.push_back(std::move(answer));
+}
+
+void ScriptPrompter::QueueFileAnswer(int line, std::string shownPath,
+                                     std::optional<std::string> path)
+{
+    QueuedAnswer answer;
+    answer.line = line;
+    answer.shownPath = std::move(shownPath);
+    answer.path = std::move(path);
+    fileAnswers_.push_back(std::move(answer));
+}
+
+void ScriptPrompter::Fail(std::string reason)
+{
+    if (failure_.empty()) {
+        failure_ = std::move(reason);
+    }
+}
+
+void ScriptPrompter::MessageBox(const std::string& text)
+{
+    if (failure_.empty()) {
+        out_ << "message: " << OneLineText(text) << '\n';
+    }
+}
+
+bool ScriptPrompter::Question(const std::string& text)
+{
+    if (!failure_.empty()) {
+        return false;
+    }
+    if (questionAnswers_.empty()) {
+        Fail("no answer queued for the question \"" + OneLineText(text) + "\"");
+        return false;
+    }
+    const bool ok = questionAnswers_.front().ok;
+    questionAnswers_.pop_front();
+    out_ << "question: " << OneLineText(text) << " -> " << (ok ? "ok" : "cancel") << '\n';
+    return ok;
+}
+
+std::optional<std::string> ScriptPrompter::OpenFile(const std::string& filter,
+                                                    const std::string& defaultExtension)
+{
+    return FileDialog("open-file", filter, defaultExtension);
+}
+
+std::optional<std::string> ScriptPrompter::SaveFile(const std::string& filter,
+                                                    const std::string& defaultExtension)
+{
+    return FileDialog("save-file", filter, defaultExtension);
+}
+
+std::optional<std::string> ScriptPrompter::FileDialog(const char* kind, const std::string& filter,
+                                                      const std::string& defaultExtension)
+{
+    if (!failure_.empty()) {
+        return std::nullopt;
+    }
+    if (fileAnswers_.empty()) {
+        Fail(std::string("no file queued for the ") + kind + " dialog");
+        return std::nullopt;
+    }
+    QueuedAnswer answer = std::move(fileAnswers_.front());
+    fileAnswers_.pop_front();
+    out_ << kind << ": " << QuoteScriptText(filter) << ' ' << QuoteScriptText(defaultExtension)
+         << " -> " << answer.shownPath << '\n';
+    return answer.path;
+}
+
+std::vector<ScriptPrompter::QueuedAnswer> ScriptPrompter::UnusedAnswers() const
+{
+    std::vector<QueuedAnswer> unused(questionAnswers_.begin(), questionAnswers_.end());
+    unused.insert(unused.end(), fileAnswers_.begin(), fileAnswers_.end());
+    std::sort(unused.begin(), unused.end(),
+              [](const QueuedAnswer& a, const QueuedAnswer& b) { return a.line < b.line; });
+    return unused;
+}
+
+}  // namespace tovrik

@@ -1,0 +1,313 @@
+#include "device/hidapi/hidapi_transport.h"
+
+#include <hidapi/hidapi.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "device/hidapi/report_descriptor.h"
+
+namespace tovrik {
+
+namespace {
+
+// A read waits in slices of this length with the handle locked, so a write
+// from the other thread waits at most this long for its turn.
+constexpr int kReadSliceMs = 4;
+// The kernel refuses report descriptors longer than this.
+constexpr std::streamsize kMaxReportDescriptor = 4096;
+
+// hidapi keeps global state that hid_init sets up and hid_exit frees; several
+// transports may live at once, so the last one out frees it.
+std::mutex gInitMutex;
+int gInitCount = 0;
+
+void AcquireHidapi()
+{
+    std::lock_guard lock(gInitMutex);
+    if (gInitCount++ == 0) {
+        hid_init();
+    }
+}
+
+void ReleaseHidapi()
+{
+    std::lock_guard lock(gInitMutex);
+    if (--gInitCount == 0) {
+        hid_exit();
+    }
+}
+
+int SystemAccessProbe(const std::string& path)
+{
+    return ::access(path.c_str(), R_OK | W_OK) == 0 ? 0 : errno;
+}
+
+OpenProblem Classify(int error)
+{
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return OpenProblem::NoPermission;
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return OpenProblem::NoSuchDevice;
+        default:
+            return OpenProblem::Other;
+    }
+}
+
+int ReadInputReportLength(const std::string& devicePath)
+{
+    std::ifstream file(ReportDescriptorFile(devicePath), std::ios::binary);
+    if (!file) {
+        return 0;
+    }
+    std::vector<char> bytes(kMaxReportDescriptor);
+    file.read(bytes.data(), kMaxReportDescriptor);
+    const auto n = static_cast<std::size_t>(file.gcount());
+    const auto length =
+        InputReportByteLength(reinterpret_cast<const std::uint8_t*>(bytes.data()), n);
+    return length.value_or(0);
+}
+
+// hidapi keeps one error text per handle and replaces it on every call, so two
+// threads must never be inside hidapi with the same handle at once. Calls of
+// the user-interface thread take their turn before the reader's next slice.
+class HidapiDevice : public HidDevice {
+public:
+    HidapiDevice(hid_device* handle, std::uint16_t vendorId, std::uint16_t productId,
+                 int inputReportLength)
+        : handle_(handle),
+          vendorId_(vendorId),
+          productId_(productId),
+          inputReportLength_(inputReportLength)
+    {
+    }
+
+    ~HidapiDevice() override { hid_close(handle_); }
+    HidapiDevice(const HidapiDevice&) = delete;
+    HidapiDevice& operator=(const HidapiDevice&) = delete;
+
+    int Write(const std::uint8_t* report, int length) override
+    {
+        if (report == nullptr || length < 1) {
+            return -1;
+        }
+        const int n = Exclusive([&] { return hid_write(handle_, report, length); });
+        return n < 0 ? -1 : n;
+    }
+
+    int Read(std::uint8_t* buffer, int capacity, int timeoutMs) override
+    {
+        if (buffer == nullptr || capacity < 1) {
+            return -1;
+        }
+        // A negative time-out would block in read() with the handle locked
+        // until the device sends something, perhaps never; it reads as 0.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            const int slice = static_cast<int>(std::clamp<long long>(left, 0, kReadSliceMs));
+            int n = 0;
+            {
+                std::unique_lock lock(mutex_);
+                turn_.wait(lock, [&] { return waiting_.load() == 0; });
+                n = hid_read_timeout(handle_, buffer, static_cast<std::size_t>(capacity), slice);
+            }
+            if (n != 0) {
+                return n < 0 ? -1 : n;
+            }
+            if (std::chrono::steady_clock::now() >= deadline) {
+                return 0;
+            }
+        }
+    }
+
+    int GetInputReport(std::uint8_t* buffer, int capacity) override
+    {
+        if (buffer == nullptr || capacity < 1) {
+            return -1;
+        }
+        const int n = Exclusive([&] {
+            return hid_get_input_report(handle_, buffer, static_cast<std::size_t>(capacity));
+        });
+        return n < 0 ? -1 : n;
+    }
+
+    int InputReportLength() const override { return inputReportLength_; }
+    std::uint16_t VendorId() const override { return vendorId_; }
+    std::uint16_t ProductId() const override { return productId_; }
+
+private:
+    template <typename Call>
+    int Exclusive(Call call)
+    {
+        ++waiting_;
+        int result = 0;
+        {
+            std::lock_guard lock(mutex_);
+            --waiting_;
+            result = call();
+        }
+        turn_.notify_all();
+        return result;
+    }
+
+    hid_device* const handle_;
+    const std::uint16_t vendorId_;
+    const std::uint16_t productId_;
+    const int inputReportLength_;
+    std::mutex mutex_;
+    std::condition_variable turn_;
+    std::atomic<int> waiting_{0};
+};
+
+}  // namespace
+
+HidapiTransport::HidapiTransport(AccessProbe probe)
+    : probe_(probe ? std::move(probe) : AccessProbe(SystemAccessProbe))
+{
+    AcquireHidapi();
+}
+
+HidapiTransport::~HidapiTransport()
+{
+    ReleaseHidapi();
+}
+
+std::vector<HidDeviceInfo> HidapiTransport::Enumerate()
+{
+    std::vector<HidDeviceInfo> devices;
+    hid_device_info* list = hid_enumerate(0, 0);
+    for (const hid_device_info* entry = list; entry != nullptr; entry = entry->next) {
+        if (entry->path == nullptr) {
+            continue;
+        }
+        HidDeviceInfo info;
+        info.path = entry->path;
+        info.vendorId = entry->vendor_id;
+        info.productId = entry->product_id;
+        info.manufacturer = WideToUtf8(entry->manufacturer_string);
+        info.product = WideToUtf8(entry->product_string);
+        info.serialNumber = WideToUtf8(entry->serial_number);
+        devices.push_back(std::move(info));
+    }
+    hid_free_enumeration(list);
+
+    std::lock_guard lock(mutex_);
+    enumerated_.clear();
+    for (const HidDeviceInfo& info : devices) {
+        enumerated_.emplace(info.path, info);
+    }
+    return devices;
+}
+
+std::unique_ptr<HidDevice> HidapiTransport::Open(const std::string& path)
+{
+    hid_device* handle = hid_open_path(path.c_str());
+    if (handle == nullptr) {
+        // hidapi keeps the reason only as text; the system says it again.
+        const OpenProblem problem = Classify(probe_(path));
+        std::lock_guard lock(mutex_);
+        problems_[path] = problem;
+        return nullptr;
+    }
+    // String and attribute queries on an open hidraw handle go through udev by
+    // device number, which not every system answers; the listing of the same
+    // path gives the same attributes.
+    bool listed = false;
+    {
+        std::lock_guard lock(mutex_);
+        problems_.erase(path);
+        listed = enumerated_.count(path) != 0;
+    }
+    if (!listed) {
+        Enumerate();
+    }
+    HidDeviceInfo info;
+    {
+        std::lock_guard lock(mutex_);
+        if (auto it = enumerated_.find(path); it != enumerated_.end()) {
+            info = it->second;
+        }
+    }
+    return std::make_unique<HidapiDevice>(handle, info.vendorId, info.productId,
+                                          ReadInputReportLength(path));
+}
+
+OpenProblem HidapiTransport::LastOpenProblem(const std::string& path) const
+{
+    std::lock_guard lock(mutex_);
+    const auto it = problems_.find(path);
+    return it == problems_.end() ? OpenProblem::None : it->second;
+}
+
+std::string HidapiTransport::OpenFailureMessage(const std::string& path) const
+{
+    return LastOpenProblem(path) == OpenProblem::NoPermission ? AccessDeniedMessage(path)
+                                                              : std::string();
+}
+
+std::unique_ptr<HidapiTransport> MakeHidapiTransport()
+{
+    return std::make_unique<HidapiTransport>();
+}
+
+std::string AccessDeniedMessage(const std::string& path)
+{
+    return "No permission to open the HID device " + path + " !!!\n\nInstall the udev rule " +
+           kUdevRuleFile +
+           " (cmake --install puts it into the udev rules folder), then un-plug and re-plug "
+           "the USB device.";
+}
+
+std::string WideToUtf8(const wchar_t* text)
+{
+    std::string out;
+    if (text == nullptr) {
+        return out;
+    }
+    for (; *text != L'\0'; ++text) {
+        auto c = static_cast<std::uint32_t>(*text);
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string ReportDescriptorFile(const std::string& devicePath)
+{
+    const std::size_t slash = devicePath.find_last_of('/');
+    const std::string node = slash == std::string::npos ? devicePath : devicePath.substr(slash + 1);
+    return "/sys/class/hidraw/" + node + "/device/report_descriptor";
+}
+
+}  // namespace tovrik

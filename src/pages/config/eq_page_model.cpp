@@ -1,0 +1,813 @@
+#include "pages/config/eq_page_model.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include "app/device_profile.h"
+#include "pages/config/eq_coefficients.h"
+#include "platform/prompter.h"
+#include "resources/dialog_templates.h"
+#include "resources/eq_ids.h"
+#include "resources/resource_ids.h"
+
+namespace tovrik {
+
+namespace {
+
+constexpr const char* kAskReset = "All changes for EQ Config before save will be discarded !!!";
+constexpr std::array<const char*, 5> kBandwidthMessages = {
+    "Bandwidth must be less than Central-Freq. Please set Band-1 again",
+    "Bandwidth must be less than Central-Freq. Please set Band-2 again",
+    "Bandwidth must be less than Central-Freq. Please set Band-3 again",
+    "Bandwidth must be less than Central-Freq. Please set Band-4 again",
+    "Bandwidth must be less than Central-Freq. Please set Band-5 again.",
+};
+constexpr const char* kBand1Title = "Band-1";
+constexpr const char* kBand5Title = "Band-5";
+constexpr const char* kBassTitle = "Bass";
+constexpr const char* kTrebleTitle = "Treble";
+constexpr int kAllRatesIndex = 4;
+
+// The device code whose images the page neither loads nor stores.
+constexpr std::uint8_t kNoEqImageCode = 22;
+constexpr int kSamplingRate = 48000;
+constexpr int kSliderMax = 48;
+constexpr int kSliderMiddle = 24;
+
+constexpr std::uint8_t kTrebleBassRegister = 4;
+constexpr std::uint8_t kTrebleBassBit = 0x04;
+constexpr std::uint8_t kTrebleBassAbsentBase = 0x40;
+constexpr std::uint8_t kSampleRateRegister = 31;
+constexpr std::uint8_t kCompensationRegister = 165;
+constexpr std::uint8_t kEqDisabledBit = 0x01;
+constexpr int kBandRegisterStep = 12;
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// A leading decimal number (blanks, sign, digits, a decimal point); nothing
+// when the text does not start with one.
+std::optional<double> ParseLeadingDecimal(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    double value = 0.0;
+    bool anyDigit = false;
+    while (i < text.size() && IsDigit(text[i])) {
+        value = value * 10.0 + (text[i] - '0');
+        anyDigit = true;
+        ++i;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        double scale = 0.1;
+        while (i < text.size() && IsDigit(text[i])) {
+            value += (text[i] - '0') * scale;
+            scale /= 10.0;
+            anyDigit = true;
+            ++i;
+        }
+    }
+    if (!anyDigit) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
+// A leading decimal integer, held to the int range instead of overflowing.
+std::optional<int> ParseLeadingInteger(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    bool anyDigit = false;
+    while (i < text.size() && IsDigit(text[i])) {
+        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL + INT_MAX);
+        anyDigit = true;
+        ++i;
+    }
+    if (!anyDigit) {
+        return std::nullopt;
+    }
+    value = negative ? -value : value;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+// The slider position for a gain in dB: 24 - (2g truncated toward zero), kept
+// within an int before the slider clamps it.
+int PositionFromGain(double gain)
+{
+    const double steps = std::trunc(std::clamp(gain * 2.0, -1000.0, 1000.0));
+    return kSliderMiddle - static_cast<int>(steps);
+}
+
+std::string Format1(double value)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.1f", value);
+    return buffer;
+}
+
+std::string CompensationText(std::uint8_t byte)
+{
+    return std::to_string(byte >> 2);
+}
+
+std::array<std::string, 6> PresetRowTexts(const EqGainRow& row)
+{
+    std::array<std::string, 6> texts;
+    for (int band = 0; band < 5; ++band) {
+        texts[band] = GainTextFromCode(row[band]);
+    }
+    texts[5] = CompensationText(row[5]);
+    return texts;
+}
+
+template <typename Ids>
+int IndexOf(const Ids& ids, int id)
+{
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (ids[i] == id) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool LeavesField(Notify code)
+{
+    // Enter and Tab in these fields move the focus on, which leaves the field.
+    return code == Notify::KillFocus || code == Notify::EnterKey || code == Notify::TabKey;
+}
+
+}  // namespace
+
+EqBandSettings DefaultBandSettingValues()
+{
+    EqBandSettings settings{};
+    for (int band = 0; band < 5; ++band) {
+        settings[band][0] = static_cast<std::uint16_t>(
+            ParseLeadingInteger(DefaultBandSettings[band].frequency).value_or(0));
+        settings[band][1] = static_cast<std::uint16_t>(
+            ParseLeadingInteger(DefaultBandSettings[band].bandwidth).value_or(0));
+    }
+    return settings;
+}
+
+std::string GainTextFromCode(int code)
+{
+    return Format1(code * 0.5 - 12.0);
+}
+
+std::string GainTextFromPosition(int position)
+{
+    return Format1(12.0 - position * 0.5);
+}
+
+EqPageModel::EqPageModel(EepromConfig& config, Prompter& prompter)
+    : config_(config), prompter_(prompter)
+{
+}
+
+void EqPageModel::Create(const DeviceProfile* profile)
+{
+    controls_.clear();
+    lastNumbers_.clear();
+    for (const ControlTemplate& t : GetDialogTemplate(IDD_EQ_CONFIG).controls) {
+        Control control(t.id, t.kind);
+        control.SetText(t.text);
+        control.SetArea(t.rect);
+        control.Show(t.visible);
+        control.Enable(t.enabled);
+        control.SetReadOnly(t.readOnly);
+        control.SetLimit(t.limit);
+        control.SetCheck(t.checked);
+        control.SetTakesEnterAndTab(t.takesEnterAndTab);
+        for (const std::string& item : t.items) {
+            control.AddString(item);
+        }
+        if (t.kind == ControlKind::Slider) {
+            control.SetRange(t.rangeMin, t.rangeMax);
+        }
+        controls_.push_back(std::move(control));
+    }
+    created_ = true;
+
+    Item(IDC_EQ_PRESET_SELECT).SetCurSel(0);
+    for (int id : IDC_EQ_GAIN_SLIDERS) {
+        Item(id).SetRange(0, kSliderMax);
+    }
+    Control& rates = Item(IDC_EQ_SAMPLE_RATE);
+    rates.ResetContent();
+    for (const SampleRateChoice& choice : SampleRateChoices) {
+        rates.AddString(choice.text);
+    }
+    rates.SetCurSel(0);
+    Item(IDC_EQ_BAND1_TITLE).SetText(kBand1Title);
+    Item(IDC_EQ_BAND5_TITLE).SetText(kBand5Title);
+    LoadFromImage(profile);
+}
+
+void EqPageModel::Destroy()
+{
+    created_ = false;
+    controls_.clear();
+    lastNumbers_.clear();
+}
+
+Control& EqPageModel::Item(int id)
+{
+    return const_cast<Control&>(static_cast<const EqPageModel*>(this)->Item(id));
+}
+
+const Control& EqPageModel::Item(int id) const
+{
+    for (const Control& control : controls_) {
+        if (control.Id() == id && id != kNoControlId) {
+            return control;
+        }
+    }
+    // Only the page's own ids are asked for while the controls exist; anything
+    // else lands on a spare control instead of nowhere.
+    none_ = Control(kNoControlId, ControlKind::Static);
+    return none_;
+}
+
+int EqPageModel::SelectedPreset() const
+{
+    const Control& selector = Item(IDC_EQ_PRESET_SELECT);
+    const std::string text = selector.GetItemText(selector.GetCurSel());
+    if (text == "01") {
+        return 1;
+    }
+    if (text == "10") {
+        return 2;
+    }
+    if (text == "11") {
+        return 3;
+    }
+    return 0;
+}
+
+void EqPageModel::SetFieldText(int id, const std::string& text)
+{
+    Item(id).SetText(text);
+    if (const std::optional<int> value = ParseLeadingInteger(text)) {
+        lastNumbers_[id] = *value;
+    }
+}
+
+int EqPageModel::ReadInteger(int id)
+{
+    Control& field = Item(id);
+    if (const std::optional<int> value = ParseLeadingInteger(field.Text())) {
+        lastNumbers_[id] = *value;
+        return *value;
+    }
+    const int previous = lastNumbers_[id];
+    field.SetText(std::to_string(previous));
+    return previous;
+}
+
+std::uint8_t EqPageModel::CompensationByte()
+{
+    const auto value = static_cast<std::uint32_t>(ReadInteger(IDC_EQ_COMPENSATION));
+    return static_cast<std::uint8_t>(value * 4U);
+}
+
+std::uint8_t EqPageModel::GainCode(int band) const
+{
+    return static_cast<std::uint8_t>(kSliderMax - Item(IDC_EQ_GAIN_SLIDERS[band]).GetPos());
+}
+
+void EqPageModel::SetSlider(int band, int position)
+{
+    // Every move redraws the slider, and the redraw writes its gain text.
+    Control& slider = Item(IDC_EQ_GAIN_SLIDERS[band]);
+    slider.SetPos(position);
+    Item(IDC_EQ_GAIN_TEXTS[band]).SetText(GainTextFromPosition(slider.GetPos()));
+}
+
+void EqPageModel::EnableGroup(int groupId, bool enable)
+{
+    const Control& group = Item(groupId);
+    if (group.Kind() != ControlKind::GroupBox) {
+        return;
+    }
+    const Rect area = group.Area();
+    for (Control& control : controls_) {
+        if (control.Kind() != ControlKind::Static && control.Area().Intersects(area)) {
+            control.Enable(enable);
+        }
+    }
+}
+
+void EqPageModel::GateByProfile(bool hasEq)
+{
+    for (int group : {IDC_EQ_SETTING_GROUP, IDC_EQ_COEFFICIENT_GROUP, IDC_EQ_PRESET_GROUP}) {
+        EnableGroup(group, hasEq);
+    }
+    for (int id : {IDC_EQ_RESET, IDC_EQ_PRESET_SELECT, IDC_EQ_APPLY}) {
+        Item(id).Enable(hasEq);
+    }
+    for (int band = 0; band < 5; ++band) {
+        for (int id : {IDC_EQ_GAIN_SLIDERS[band], IDC_EQ_GAIN_TEXTS[band], IDC_EQ_FREQUENCIES[band],
+                       IDC_EQ_BANDWIDTHS[band]}) {
+            Item(id).Enable(hasEq);
+        }
+    }
+}
+
+void EqPageModel::UpdateBandLabels()
+{
+    if (!created_) {
+        return;
+    }
+    const bool trebleBass = Item(IDC_EQ_TREBLE_BASS).GetCurSel() != 0;
+    Item(IDC_EQ_BAND1_TITLE).SetText(trebleBass ? kBassTitle : kBand1Title);
+    Item(IDC_EQ_BAND5_TITLE).SetText(trebleBass ? kTrebleTitle : kBand5Title);
+}
+
+void EqPageModel::LoadFromImage(const DeviceProfile* profile)
+{
+    const int hasEq = profile != nullptr ? profile->hasEq : 0;
+    const std::uint8_t code = profile != nullptr ? profile->code : 0;
+    if (created_) {
+        GateByProfile(hasEq != 0);
+    }
+    if (config_.GetDeviceCode() == kNoEqImageCode) {
+        return;
+    }
+
+    state_ = EqPageState{};
+    if (config_.IsRegisterPresent(kCompensationRegister) &&
+        (config_.GetRegisterValue(kCompensationRegister) & kEqDisabledBit) != 0) {
+        state_.eqDisabled = true;
+    }
+    if (config_.IsRegisterPresent(EepromConfig::kEqPresetAddressRegister)) {
+        state_.presetMode = kUserDefinedMode;
+        config_.GetEqPresetGains(state_.userPresetGains);
+    } else if (config_.IsRegisterPresent(EepromConfig::kEqBandRegister)) {
+        state_.presetMode = kOnePresetMode;
+        for (int i = 0; i < 6; ++i) {
+            state_.onePresetGains[i] = config_.GetRegisterValue(
+                static_cast<std::uint8_t>(EepromConfig::kEqGainRegister + i));
+        }
+        config_.GetEqBandSettings(state_.bandSettings);
+    } else {
+        state_.presetMode = (code & 0x1F) == 0x1F ? kOnePresetMode : kChipDefaultMode;
+    }
+    if (!created_) {
+        return;
+    }
+
+    Control& rates = Item(IDC_EQ_SAMPLE_RATE);
+    if (state_.eqDisabled) {
+        Item(IDC_EQ_TREBLE_BASS).Enable(false);
+        if (rates.GetCount() == kAllRatesIndex) {
+            rates.AddString(SampleRateChoices[kAllRatesIndex].text);
+        }
+    } else {
+        if (rates.GetCurSel() == kAllRatesIndex) {
+            rates.SetCurSel(0);
+        }
+        rates.DeleteString(kAllRatesIndex);
+    }
+
+    const bool trebleBass = config_.IsRegisterPresent(kTrebleBassRegister) &&
+                            (config_.GetRegisterValue(kTrebleBassRegister) & kTrebleBassBit) != 0;
+    Item(IDC_EQ_TREBLE_BASS).SetCurSel(trebleBass ? 1 : 0);
+    UpdateBandLabels();
+
+    const int rateCode = config_.IsRegisterPresent(kSampleRateRegister)
+                             ? config_.GetRegisterValue(kSampleRateRegister) >> 6
+                             : kNotInImage;
+    for (std::size_t index = 0; index < SampleRateChoices.size(); ++index) {
+        if (SampleRateChoices[index].code == rateCode) {
+            // Code 0 with the EQ on finds no entry in the shorter list: no selection.
+            rates.SetCurSel(static_cast<int>(index));
+            break;
+        }
+    }
+
+    RefreshForMode();
+    ShowBoundFields();
+}
+
+void EqPageModel::RefreshForMode()
+{
+    if (!created_) {
+        return;
+    }
+    const int mode = state_.presetMode;
+    const int preset = SelectedPreset();
+    Item(IDC_EQ_MODE_CHIP_DEFAULT).SetCheck(mode == kChipDefaultMode);
+    Item(IDC_EQ_MODE_USER_DEFINED).SetCheck(mode == kUserDefinedMode);
+    Item(IDC_EQ_MODE_ONE_PRESET).SetCheck(mode == kOnePresetMode);
+
+    if (mode == kUserDefinedMode) {
+        Item(IDC_EQ_PRESET_SELECT).Enable(true);
+    } else if (mode == kOnePresetMode) {
+        Item(IDC_EQ_PRESET_SELECT).Enable(false);
+    }
+    Item(IDC_EQ_APPLY).Enable(mode != kChipDefaultMode);
+    Item(IDC_EQ_TEST).Enable(mode != kChipDefaultMode);
+
+    Control& trebleBass = Item(IDC_EQ_TREBLE_BASS);
+    if (mode == kOnePresetMode) {
+        if (!state_.eqDisabled) {
+            trebleBass.Enable(true);
+        }
+    } else {
+        trebleBass.SetCurSel(0);
+        UpdateBandLabels();
+        trebleBass.Enable(false);
+    }
+
+    const EqGainRow& gains = mode == kChipDefaultMode   ? ChipDefaultPresetGains[preset]
+                             : mode == kUserDefinedMode ? state_.userPresetGains[preset]
+                                                        : state_.onePresetGains;
+    for (int band = 0; band < 5; ++band) {
+        Item(IDC_EQ_GAIN_SLIDERS[band]).Enable(mode != kChipDefaultMode);
+        Item(IDC_EQ_GAIN_TEXTS[band]).SetReadOnly(mode == kChipDefaultMode);
+        Item(IDC_EQ_FREQUENCIES[band]).SetReadOnly(mode != kOnePresetMode);
+        Item(IDC_EQ_BANDWIDTHS[band]).SetReadOnly(mode != kOnePresetMode);
+        if (mode == kOnePresetMode) {
+            SetFieldText(IDC_EQ_FREQUENCIES[band], std::to_string(state_.bandSettings[band][0]));
+            SetFieldText(IDC_EQ_BANDWIDTHS[band], std::to_string(state_.bandSettings[band][1]));
+        } else {
+            SetFieldText(IDC_EQ_FREQUENCIES[band], DefaultBandSettings[band].frequency);
+            SetFieldText(IDC_EQ_BANDWIDTHS[band], DefaultBandSettings[band].bandwidth);
+        }
+        SetSlider(band, kSliderMax - gains[band]);
+    }
+    Item(IDC_EQ_COMPENSATION).SetReadOnly(mode != kOnePresetMode);
+    SetFieldText(IDC_EQ_COMPENSATION, CompensationText(gains[5]));
+
+    for (int p = 0; p < 4; ++p) {
+        if (mode == kOnePresetMode) {
+            state_.presetTexts[p] = {};
+        } else {
+            state_.presetTexts[p] = PresetRowTexts(
+                mode == kChipDefaultMode ? ChipDefaultPresetGains[p] : state_.userPresetGains[p]);
+        }
+    }
+}
+
+void EqPageModel::ShowPreset()
+{
+    if (!created_) {
+        return;
+    }
+    const int preset = SelectedPreset();
+    for (int band = 0; band < 5; ++band) {
+        const std::string& text = state_.presetTexts[preset][band];
+        Item(IDC_EQ_GAIN_TEXTS[band]).SetText(text);
+        const std::optional<double> gain = ParseLeadingDecimal(text);
+        const int position =
+            gain ? PositionFromGain(*gain) : Item(IDC_EQ_GAIN_SLIDERS[band]).GetPos();
+        SetSlider(band, position);
+    }
+    SetFieldText(IDC_EQ_COMPENSATION, state_.presetTexts[preset][5]);
+}
+
+void EqPageModel::ReadBoundFields()
+{
+    if (!created_) {
+        return;
+    }
+    state_.eqDisabled = Item(IDC_EQ_DISABLE).IsChecked();
+    for (int p = 0; p < 4; ++p) {
+        for (int i = 0; i < 6; ++i) {
+            state_.presetTexts[p][i] = Item(IDC_EQ_PRESET_GRID[p][i]).Text();
+        }
+    }
+}
+
+void EqPageModel::ShowBoundFields()
+{
+    if (!created_) {
+        return;
+    }
+    Item(IDC_EQ_DISABLE).SetCheck(state_.eqDisabled);
+    for (int p = 0; p < 4; ++p) {
+        for (int i = 0; i < 6; ++i) {
+            Item(IDC_EQ_PRESET_GRID[p][i]).SetText(state_.presetTexts[p][i]);
+        }
+    }
+}
+
+void EqPageModel::OnCommand(int id, Notify code)
+{
+    if (!created_) {
+        return;
+    }
+    if (const int band = IndexOf(IDC_EQ_GAIN_SLIDERS, id); band >= 0) {
+        if (code == Notify::Scroll) {
+            SetSlider(band, Item(id).GetPos());
+            ShowBoundFields();
+        }
+        return;
+    }
+    if (const int band = IndexOf(IDC_EQ_GAIN_TEXTS, id); band >= 0) {
+        if (LeavesField(code)) {
+            OnGainLeft(band);
+        }
+        return;
+    }
+    if (const int band = IndexOf(IDC_EQ_FREQUENCIES, id); band >= 0) {
+        if (code == Notify::KillFocus) {
+            OnBandFieldLeft(band);
+        }
+        return;
+    }
+    if (const int band = IndexOf(IDC_EQ_BANDWIDTHS, id); band >= 0) {
+        if (code == Notify::KillFocus) {
+            OnBandFieldLeft(band);
+        }
+        return;
+    }
+    switch (id) {
+        case IDC_EQ_COMPENSATION:
+            if (LeavesField(code)) {
+                OnCompensationLeft();
+            }
+            break;
+        case IDC_EQ_PRESET_SELECT:
+            if (code == Notify::SelChange) {
+                ReadBoundFields();
+                ShowPreset();
+                ShowBoundFields();
+            }
+            break;
+        case IDC_EQ_TREBLE_BASS:
+            if (code == Notify::SelChange) {
+                UpdateBandLabels();
+            }
+            break;
+        case IDC_EQ_DISABLE:
+            if (code == Notify::Clicked) {
+                OnDisableEq();
+            }
+            break;
+        case IDC_EQ_MODE_CHIP_DEFAULT:
+        case IDC_EQ_MODE_USER_DEFINED:
+        case IDC_EQ_MODE_ONE_PRESET:
+            if (code == Notify::Clicked) {
+                ReadBoundFields();
+                state_.presetMode = id == IDC_EQ_MODE_CHIP_DEFAULT   ? kChipDefaultMode
+                                    : id == IDC_EQ_MODE_USER_DEFINED ? kUserDefinedMode
+                                                                     : kOnePresetMode;
+                RefreshForMode();
+                ShowBoundFields();
+            }
+            break;
+        case IDC_EQ_APPLY:
+            if (code == Notify::Clicked) {
+                ApplySettings();
+            }
+            break;
+        case IDC_EQ_TEST:
+            if (code == Notify::Clicked) {
+                WriteLive();
+            }
+            break;
+        case IDC_EQ_RESET:
+            if (code == Notify::Clicked) {
+                ResetPage();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void EqPageModel::OnGainLeft(int band)
+{
+    ReadBoundFields();
+    const std::optional<double> gain = ParseLeadingDecimal(Item(IDC_EQ_GAIN_TEXTS[band]).Text());
+    const int position = gain ? PositionFromGain(*gain) : Item(IDC_EQ_GAIN_SLIDERS[band]).GetPos();
+    SetSlider(band, position);
+    ShowBoundFields();
+}
+
+void EqPageModel::OnCompensationLeft()
+{
+    ReadBoundFields();
+    SetFieldText(IDC_EQ_COMPENSATION, std::to_string(ReadInteger(IDC_EQ_COMPENSATION)));
+    ShowBoundFields();
+}
+
+void EqPageModel::OnBandFieldLeft(int band)
+{
+    ReadBoundFields();
+    const int frequency = ReadInteger(IDC_EQ_FREQUENCIES[band]);
+    const int bandwidth = ReadInteger(IDC_EQ_BANDWIDTHS[band]);
+    if (bandwidth >= frequency) {
+        prompter_.MessageBox(kBandwidthMessages[band]);
+        SetFieldText(IDC_EQ_FREQUENCIES[band], DefaultBandSettings[band].frequency);
+        SetFieldText(IDC_EQ_BANDWIDTHS[band], DefaultBandSettings[band].bandwidth);
+    }
+}
+
+void EqPageModel::OnDisableEq()
+{
+    ReadBoundFields();
+    Control& rates = Item(IDC_EQ_SAMPLE_RATE);
+    Control& trebleBass = Item(IDC_EQ_TREBLE_BASS);
+    if (state_.eqDisabled) {
+        if (rates.GetCount() == kAllRatesIndex) {
+            rates.AddString(SampleRateChoices[kAllRatesIndex].text);
+        }
+        trebleBass.SetCurSel(0);
+        UpdateBandLabels();
+        trebleBass.Enable(false);
+    } else {
+        if (rates.GetCurSel() == kAllRatesIndex) {
+            rates.SetCurSel(0);
+        }
+        rates.DeleteString(kAllRatesIndex);
+        if (state_.presetMode == kOnePresetMode) {
+            trebleBass.Enable(true);
+        }
+    }
+}
+
+void EqPageModel::ApplySettings()
+{
+    if (!created_) {
+        return;
+    }
+    if (state_.presetMode == kOnePresetMode) {
+        for (int band = 0; band < 5; ++band) {
+            state_.bandSettings[band][0] =
+                static_cast<std::uint16_t>(ReadInteger(IDC_EQ_FREQUENCIES[band]));
+            state_.bandSettings[band][1] =
+                static_cast<std::uint16_t>(ReadInteger(IDC_EQ_BANDWIDTHS[band]));
+            state_.onePresetGains[band] = GainCode(band);
+        }
+        state_.onePresetGains[5] = CompensationByte();
+    } else if (state_.presetMode == kUserDefinedMode) {
+        ReadBoundFields();
+        const int preset = SelectedPreset();
+        for (int band = 0; band < 5; ++band) {
+            state_.presetTexts[preset][band] = Item(IDC_EQ_GAIN_TEXTS[band]).Text();
+            state_.userPresetGains[preset][band] = GainCode(band);
+        }
+        state_.presetTexts[preset][5] = Item(IDC_EQ_COMPENSATION).Text();
+        state_.userPresetGains[preset][5] = CompensationByte();
+        ShowBoundFields();
+    }
+    WriteLive();
+}
+
+void EqPageModel::WriteLive()
+{
+    if (!created_) {
+        return;
+    }
+    ReadBoundFields();
+    // Live reports are fire and forget: the chip takes the image at its next start anyway.
+    if (state_.presetMode == kOnePresetMode) {
+        for (int band = 0; band < 5; ++band) {
+            const int frequency = ReadInteger(IDC_EQ_FREQUENCIES[band]);
+            const int bandwidth = ReadInteger(IDC_EQ_BANDWIDTHS[band]);
+            const auto bytes =
+                BandRegisterBytes(ComputeBandCoefficients(kSamplingRate, frequency, bandwidth));
+            const int first = EepromConfig::kEqBandRegister + kBandRegisterStep * band;
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                config_.WriteRegisterReport(static_cast<std::uint8_t>(first + i), bytes[i]);
+            }
+            config_.WriteRegisterReport(
+                static_cast<std::uint8_t>(EepromConfig::kEqGainRegister + band), GainCode(band));
+        }
+        config_.WriteRegisterReport(kCompensationRegister, CompensationByte());
+    } else if (state_.presetMode == kUserDefinedMode) {
+        for (int band = 0; band < 5; ++band) {
+            config_.WriteRegisterReport(
+                static_cast<std::uint8_t>(EepromConfig::kEqGainRegister + band), GainCode(band));
+        }
+        config_.WriteRegisterReport(kCompensationRegister, CompensationByte());
+    }
+}
+
+void EqPageModel::StoreToImage()
+{
+    if (config_.GetDeviceCode() == kNoEqImageCode || !created_) {
+        return;
+    }
+    ReadBoundFields();
+
+    if (state_.presetMode == kOnePresetMode) {
+        config_.ClearEqPresetGains();
+        for (int band = 0; band < 5; ++band) {
+            const int frequency = ReadInteger(IDC_EQ_FREQUENCIES[band]);
+            const int bandwidth = ReadInteger(IDC_EQ_BANDWIDTHS[band]);
+            state_.bandSettings[band][0] = static_cast<std::uint16_t>(frequency);
+            state_.bandSettings[band][1] = static_cast<std::uint16_t>(bandwidth);
+            const auto bytes =
+                BandRegisterBytes(ComputeBandCoefficients(kSamplingRate, frequency, bandwidth));
+            const int first = EepromConfig::kEqBandRegister + kBandRegisterStep * band;
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                config_.SetRegisterValue(static_cast<std::uint8_t>(first + i), bytes[i]);
+            }
+            const std::uint8_t gain = GainCode(band);
+            config_.SetRegisterValue(
+                static_cast<std::uint8_t>(EepromConfig::kEqGainRegister + band), gain);
+            state_.onePresetGains[band] = gain;
+        }
+        const std::uint8_t compensation = CompensationByte();
+        config_.SetRegisterValue(kCompensationRegister, compensation);
+        state_.onePresetGains[5] = compensation;
+        config_.SetEqBandSettings(state_.bandSettings);
+    } else {
+        if (state_.presetMode == kUserDefinedMode) {
+            config_.SetEqPresetGains(state_.userPresetGains);
+        } else {
+            config_.ClearEqPresetGains();
+        }
+        for (int reg = EepromConfig::kEqFirstRegister; reg <= EepromConfig::kEqLastRegister;
+             ++reg) {
+            config_.ClearRegister(static_cast<std::uint8_t>(reg));
+        }
+    }
+
+    const std::uint8_t compensation = config_.GetRegisterValue(kCompensationRegister);
+    if (state_.eqDisabled) {
+        config_.SetRegisterValue(kCompensationRegister, compensation | kEqDisabledBit);
+    } else if (compensation == 0) {
+        config_.ClearRegister(kCompensationRegister);
+    }
+
+    // No selection (an all-rates image with the EQ on) shows as the empty entry and is stored so.
+    const int rateIndex = Item(IDC_EQ_SAMPLE_RATE).GetCurSel();
+    if (rateIndex <= 0 || rateIndex >= static_cast<int>(SampleRateChoices.size())) {
+        config_.ClearRegister(kSampleRateRegister);
+    } else {
+        config_.SetRegisterValue(kSampleRateRegister,
+                                 static_cast<std::uint8_t>(SampleRateChoices[rateIndex].code << 6));
+    }
+
+    if (Item(IDC_EQ_TREBLE_BASS).GetCurSel() != 0) {
+        const std::uint8_t base = config_.IsRegisterPresent(kTrebleBassRegister)
+                                      ? config_.GetRegisterValue(kTrebleBassRegister)
+                                      : kTrebleBassAbsentBase;
+        config_.SetRegisterValue(kTrebleBassRegister, base | kTrebleBassBit);
+    } else if (config_.IsRegisterPresent(kTrebleBassRegister)) {
+        config_.SetRegisterValue(
+            kTrebleBassRegister,
+            static_cast<std::uint8_t>(config_.GetRegisterValue(kTrebleBassRegister) &
+                                      ~kTrebleBassBit));
+    } else {
+        config_.ClearRegister(kTrebleBassRegister);
+    }
+}
+
+void EqPageModel::ResetPage()
+{
+    if (!created_ || !prompter_.Question(kAskReset)) {
+        return;
+    }
+    state_.eqDisabled = false;
+    state_.userPresetGains = ChipDefaultPresetGains;
+    state_.onePresetGains = kInitialOnePresetGains;
+    state_.bandSettings = DefaultBandSettingValues();
+    Control& rates = Item(IDC_EQ_SAMPLE_RATE);
+    rates.SetCurSel(0);
+    Item(IDC_EQ_MODE_CHIP_DEFAULT).SetCheck(true);
+    Item(IDC_EQ_MODE_USER_DEFINED).SetCheck(false);
+    Item(IDC_EQ_MODE_ONE_PRESET).SetCheck(false);
+    state_.presetMode = kChipDefaultMode;
+    if (rates.GetCurSel() == kAllRatesIndex) {
+        rates.SetCurSel(0);
+    }
+    rates.DeleteString(kAllRatesIndex);
+    RefreshForMode();
+    ShowBoundFields();
+}
+
+}  // namespace tovrik

@@ -1,0 +1,14 @@
+# Runs one scenario script in a fresh working folder.
+#   CLI, SCRIPT, EXPECTED  the tool, the script and its expected transcript
+#   DATA                   folder whose files are copied into the working folder
+#   WORKDIR                the working folder, emptied first
+#   GOLDEN_RUNNER          the comparison of tests/cli, which does the rest
+#   RC, STDERR_HAS         as for the golden runner
+file(REMOVE_RECURSE "${WORKDIR}")
+file(MAKE_DIRECTORY "${WORKDIR}")
+file(GLOB data_files "${DATA}/*")
+if(data_files)
+  file(COPY ${data_files} DESTINATION "${WORKDIR}")
+endif()
+set(ARGS "run|${SCRIPT}|--workdir|${WORKDIR}")
+include("${GOLDEN_RUNNER}")
