@@ -1,5 +1,7 @@
 #include "app/hex_bytes.h"
 
+#include "app/hex_text.h"
+
 namespace tovrik {
 
 namespace {
@@ -7,20 +9,6 @@ namespace {
 bool IsWhiteSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
 }
 
 }  // namespace
@@ -41,7 +29,7 @@ int ParseHexBytes(const std::string& text, std::span<std::uint8_t> output)
     while (i < end) {
         std::uint8_t byte = 0;
         for (; i < end && text[i] != ' '; ++i) {
-            const int digit = HexDigit(text[i]);
+            const int digit = HexDigitValue(text[i]);
             if (digit >= 0) {
                 byte = static_cast<std::uint8_t>((byte << 4) | digit);
             }

@@ -10,4 +10,7 @@ namespace tovrik {
 // adds nothing ("1G2" is 0x102); an empty text is 0.
 std::uint32_t ParseHexText(const std::string& text);
 
+// The value of one hexadecimal digit, either case; -1 for any other character.
+int HexDigitValue(char c);
+
 }  // namespace tovrik

@@ -1,10 +1,8 @@
 // The commands that act on the EEPROM as a whole: save, erase, refresh, and
 // the copies between the EEPROM and image files.
 #include <array>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 
+#include "app/binary_file.h"
 #include "app/demo_app.h"
 #include "app/demo_dlg.h"
 #include "config/eeprom_config.h"
@@ -33,46 +31,6 @@ constexpr const char* kFileExtension = "bin";
 
 constexpr std::size_t kImageFileSize = 256;
 using ImageBuffer = std::array<std::uint8_t, kImageFileSize>;
-
-// Writes the bytes to a temporary file beside `path` and renames it over
-// `path`, so a failed write never leaves a truncated image behind.
-bool WriteImageFile(const std::string& path, const ImageBuffer& bytes)
-{
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file) {
-            return false;
-        }
-        file.write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        file.close();
-        if (!file) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
-// Reads up to 256 bytes of the file into the zeroed buffer.
-bool ReadImageFile(const std::string& path, ImageBuffer& bytes)
-{
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return !file.bad();
-}
 
 }  // namespace
 
@@ -123,7 +81,7 @@ void CDemoDlg::OnEepromToFile()
         GetPrompter().MessageBox(kMsgReadFailed);
         return;
     }
-    if (!WriteImageFile(*path, buffer)) {
+    if (!WriteBinaryFile(*path, buffer.data(), buffer.size())) {
         GetPrompter().MessageBox("Cannot write the file " + *path);
         return;
     }
@@ -137,7 +95,7 @@ void CDemoDlg::OnFileToEeprom()
         return;
     }
     ImageBuffer buffer{};
-    if (!ReadImageFile(*path, buffer)) {
+    if (!ReadBinaryFile(*path, buffer.data(), buffer.size())) {
         GetPrompter().MessageBox("Cannot read the file " + *path);
         return;
     }

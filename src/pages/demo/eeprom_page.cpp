@@ -1,9 +1,6 @@
 #include "pages/demo/eeprom_page.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-
+#include "app/binary_file.h"
 #include "app/demo_app.h"
 #include "app/hex_bytes.h"
 #include "app/hex_text.h"
@@ -34,45 +31,6 @@ constexpr const char* kFileExtension = "bin";
 constexpr const char* kFileStartAddress = "0x00";
 
 constexpr std::array<int, CEepromPage::kSizeCount> kEepromSizes = {256, 512, 1024, 2048};
-
-// Writes to a temporary file beside `path` and renames it over `path`, so a
-// failed write never leaves a truncated copy behind.
-bool WriteBinaryFile(const std::string& path, const std::uint8_t* bytes, int count)
-{
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file) {
-            return false;
-        }
-        file.write(reinterpret_cast<const char*>(bytes), count);
-        file.close();
-        if (!file) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
-// Reads at most `count` bytes of the file into `bytes`, leaving the rest as it is.
-bool ReadBinaryFile(const std::string& path, std::uint8_t* bytes, int count)
-{
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    file.read(reinterpret_cast<char*>(bytes), count);
-    return !file.bad();
-}
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 
 #include "app/demo_app.h"
 #include "app/hex_bytes.h"
+#include "app/hex_text.h"
 #include "config/eeprom_config.h"
 #include "device/device_library.h"
 #include "resources/demo_ids.h"
@@ -32,20 +33,6 @@ constexpr std::uint8_t kReadStartRegister = 0xFF;
 constexpr std::uint8_t kReadTriggerRegister = 0x96;
 constexpr std::uint8_t kReadTriggerValue = 0x01;
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 unsigned Byte(std::uint32_t value, int index)
 {
     return (value >> (8 * index)) & 0xFF;
@@ -63,8 +50,8 @@ std::uint32_t ScanHexNumber(const std::string& text)
         i += 2;
     }
     std::uint32_t value = 0;
-    for (; i < text.size() && HexDigit(text[i]) >= 0; ++i) {
-        value = (value << 4) | static_cast<std::uint32_t>(HexDigit(text[i]));
+    for (; i < text.size() && HexDigitValue(text[i]) >= 0; ++i) {
+        value = (value << 4) | static_cast<std::uint32_t>(HexDigitValue(text[i]));
     }
     return value;
 }
