@@ -50,6 +50,10 @@ public:
 
     // nullptr when the interface is missing or cannot be opened.
     virtual std::unique_ptr<HidDevice> Open(const std::string& path) = 0;
+
+    // Why the interface at `path` could not be opened, in words for the user
+    // (no permission, say); empty when there is nothing more to say.
+    virtual std::string OpenFailureMessage(const std::string& /*path*/) const { return {}; }
 };
 
 }  // namespace tovrik

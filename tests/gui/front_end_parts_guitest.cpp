@@ -214,6 +214,38 @@ TEST(NoDeviceTest, WithoutAChipConnectSaysTheDeviceCannotBeFound)
     EXPECT_EQ(dialog.IsConnected(), 0);
 }
 
+// A device with the ids is listed but cannot be opened, for want of permission.
+class RefusingTransport : public HidTransport {
+public:
+    std::vector<HidDeviceInfo> Enumerate() override
+    {
+        HidDeviceInfo info;
+        info.path = "/dev/hidraw7";
+        info.vendorId = 0x1209;
+        info.productId = 0x0001;
+        return {info};
+    }
+    std::unique_ptr<HidDevice> Open(const std::string&) override { return nullptr; }
+    std::string OpenFailureMessage(const std::string& path) const override
+    {
+        return "No permission to open " + path;
+    }
+};
+
+TEST(NoDeviceTest, AnInterfaceThatCannotBeOpenedSaysWhyFirst)
+{
+    RecordingPrompter prompter;
+    ToolSession session(DeviceChoice{}, FactoryChipOptions(), prompter,
+                        std::make_unique<RefusingTransport>());
+    ASSERT_EQ(session.Start(false), 1);
+    CDemoDlg& dialog = *session.MainWindow();
+    user_input::Type(dialog, *dialog.GetDlgItem(IDC_VID), "1209");
+    user_input::Type(dialog, *dialog.GetDlgItem(IDC_PID), "0001");
+    user_input::Click(dialog, *dialog.GetDlgItem(IDC_CONNECT));
+    EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"No permission to open /dev/hidraw7",
+                                                             "Cannot find the HID device !!!"}));
+}
+
 TEST(SimulatedTitleTest, TheTitleNamesTheChipItsIdsAndItsFile)
 {
     RecordingPrompter prompter;

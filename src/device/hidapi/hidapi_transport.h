@@ -43,7 +43,7 @@ public:
     OpenProblem LastOpenProblem(const std::string& path) const;
     // What to tell the user about the last failed Open of `path`: the
     // permission message when access was denied, empty otherwise.
-    std::string OpenFailureMessage(const std::string& path) const;
+    std::string OpenFailureMessage(const std::string& path) const override;
 
 private:
     AccessProbe probe_;
