@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/decimal_text.h"
 #include "app/device_profile.h"
 #include "pages/config/eq_coefficients.h"
 #include "platform/prompter.h"
@@ -89,32 +90,6 @@ std::optional<double> ParseLeadingDecimal(const std::string& text)
         return std::nullopt;
     }
     return negative ? -value : value;
-}
-
-// A leading decimal integer, held to the int range instead of overflowing.
-std::optional<int> ParseLeadingInteger(const std::string& text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long value = 0;
-    bool anyDigit = false;
-    while (i < text.size() && IsDigit(text[i])) {
-        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL + INT_MAX);
-        anyDigit = true;
-        ++i;
-    }
-    if (!anyDigit) {
-        return std::nullopt;
-    }
-    value = negative ? -value : value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
 // The slider position for a gain in dB: 24 - (2g truncated toward zero), kept

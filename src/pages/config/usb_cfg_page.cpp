@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/decimal_text.h"
 #include "app/demo_app.h"
 #include "app/hex_text.h"
 #include "config/eeprom_config.h"
@@ -33,36 +34,10 @@ constexpr int kProductIndex = 1;
 constexpr int kSerialIndex = 2;
 constexpr int kUcqIndex = 3;
 
-// The leading decimal integer of a text (blanks, then an optional sign and
-// digits); nothing when it has none. Long digit runs saturate instead of overflowing.
-std::optional<long> LeadingInteger(const std::string& text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])) != 0) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    const std::size_t digitsStart = i;
-    long value = 0;
-    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) != 0; ++i) {
-        if (value < 1000000) {
-            value = value * 10 + (text[i] - '0');
-        }
-    }
-    if (i == digitsStart) {
-        return std::nullopt;
-    }
-    return negative ? -value : value;
-}
-
 // The interval as a register value, or nothing when the text is no number from 0 to 255.
 std::optional<std::uint8_t> IntervalValue(const std::string& text)
 {
-    const std::optional<long> value = LeadingInteger(text);
+    const std::optional<int> value = ParseLeadingInteger(text);
     if (!value || *value < 0 || *value > 255) {
         return std::nullopt;
     }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/decimal_text.h"
 #include "app/demo_app.h"
 #include "app/hex_bytes.h"
 #include "app/hex_text.h"
@@ -23,36 +24,7 @@ constexpr const char* kMsgReadTooLarge = "Fail to read I2C data, at most 341 byt
 constexpr int kSlaveAddressLimit = 2;
 constexpr int kDataAddressLimit = 4;
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 }  // namespace
-
-int ParseDecimalText(const std::string& text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > INT_MAX) {
-            value = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    if (negative) {
-        return value > INT_MAX ? INT_MIN : static_cast<int>(-value);
-    }
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
-}
 
 CI2CPage::CI2CPage(CDemoApp& app) : PropertyPage(app.Ui(), GetDialogTemplate(IDD_I2C)), app_(app) {}
 
@@ -103,7 +75,7 @@ void CI2CPage::OnWrite()
     if (UpdateData(true) == 0) {
         return;
     }
-    const int count = ParseDecimalText(sizeText);
+    const int count = ParseLeadingInteger(sizeText).value_or(0);
     if (count < 1) {
         return;
     }
@@ -124,7 +96,7 @@ void CI2CPage::OnRead()
         return;
     }
     dataText.clear();
-    const int count = ParseDecimalText(sizeText);
+    const int count = ParseLeadingInteger(sizeText).value_or(0);
     if (count > kReadLimit) {
         GetPrompter().MessageBox(kMsgReadTooLarge);
     } else if (count > 0) {

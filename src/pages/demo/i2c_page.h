@@ -36,9 +36,4 @@ private:
     std::string dataText;
 };
 
-// A text's leading decimal integer: blanks skipped, an optional sign, then
-// digits up to the first other character; 0 when there are none. Saturates
-// instead of overflowing.
-int ParseDecimalText(const std::string& text);
-
 }  // namespace tovrik

@@ -66,18 +66,5 @@ TEST_F(I2cPageTest, SizesAndByteListsBeyondTheBuffersAreRefused)
     EXPECT_EQ(made[1], "rmReadDataFromI2C(0, buf, 341) -> 0");
 }
 
-TEST(ParseDecimalTextTest, ReadsTheLeadingDecimalInteger)
-{
-    EXPECT_EQ(ParseDecimalText("12"), 12);
-    EXPECT_EQ(ParseDecimalText("  12abc"), 12);
-    EXPECT_EQ(ParseDecimalText("+7"), 7);
-    EXPECT_EQ(ParseDecimalText("-3"), -3);
-    EXPECT_EQ(ParseDecimalText("0x10"), 0);
-    EXPECT_EQ(ParseDecimalText("abc"), 0);
-    EXPECT_EQ(ParseDecimalText(""), 0);
-    EXPECT_EQ(ParseDecimalText("99999999999999999999"), INT_MAX);
-    EXPECT_EQ(ParseDecimalText("-99999999999999999999"), INT_MIN);
-}
-
 }  // namespace
 }  // namespace tovrik
