@@ -37,7 +37,8 @@ run: build
 pictures: build
 	cmake --build $(BUILD) --target pictures
 
-fuzz: deps
+fuzz:
+	scripts/install-deps --fuzz
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTOVRIK_FUZZ=ON -DTOVRIK_TESTS=OFF
 	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target load_fuzzer
