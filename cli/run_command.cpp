@@ -5,7 +5,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "app/script_driver.h"
+#include "script/script_driver.h"
 #include "image_commands.h"
 
 namespace tovrik::cli {

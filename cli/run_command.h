@@ -3,7 +3,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "app/script_driver.h"
+#include "script/script_driver.h"
 
 namespace tovrik::cli {
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "app/device_profile.h"
+#include "formats/device_profile.h"
 #include "platform/dialog.h"
 
 namespace tovrik {

@@ -1,7 +1,7 @@
 #include "app/demo_dlg.h"
 
 #include "app/demo_app.h"
-#include "app/hex_text.h"
+#include "formats/hex_text.h"
 #include "config/eeprom_config.h"
 #include "device/device_library.h"
 #include "resources/dialog_templates.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/about_page.h"
+#include "pages/about_page.h"
 #include "pages/config/eq_page.h"
 #include "pages/config/misc_page.h"
 #include "pages/config/usb_cfg_page.h"

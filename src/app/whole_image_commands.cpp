@@ -2,7 +2,7 @@
 // the copies between the EEPROM and image files.
 #include <array>
 
-#include "app/binary_file.h"
+#include "formats/binary_file.h"
 #include "app/demo_app.h"
 #include "app/demo_dlg.h"
 #include "config/eeprom_config.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/config_page.h"
+#include "pages/config_page.h"
 #include "pages/config/eq_page_model.h"
 
 namespace tovrik {

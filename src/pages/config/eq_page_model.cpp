@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/decimal_text.h"
-#include "app/device_profile.h"
+#include "formats/decimal_text.h"
+#include "formats/device_profile.h"
 #include "pages/config/eq_coefficients.h"
 #include "platform/prompter.h"
 #include "resources/dialog_templates.h"

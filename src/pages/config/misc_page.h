@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/config_page.h"
-#include "app/device_profile.h"
+#include "pages/config_page.h"
+#include "formats/device_profile.h"
 #include "pages/config/misc_page_model.h"
 
 namespace tovrik {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/device_profile.h"
-#include "app/hex_text.h"
+#include "formats/device_profile.h"
+#include "formats/hex_text.h"
 #include "config/eeprom_config.h"
 
 namespace tovrik {

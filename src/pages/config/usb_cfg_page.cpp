@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/decimal_text.h"
+#include "formats/decimal_text.h"
 #include "app/demo_app.h"
-#include "app/hex_text.h"
+#include "formats/hex_text.h"
 #include "config/eeprom_config.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"

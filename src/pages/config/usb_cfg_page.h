@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/config_page.h"
+#include "pages/config_page.h"
 
 namespace tovrik {
 

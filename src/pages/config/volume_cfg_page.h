@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "app/config_page.h"
+#include "pages/config_page.h"
 
 namespace tovrik {
 

@@ -1,9 +1,9 @@
 #include "pages/demo/eeprom_page.h"
 
-#include "app/binary_file.h"
+#include "formats/binary_file.h"
 #include "app/demo_app.h"
-#include "app/hex_bytes.h"
-#include "app/hex_text.h"
+#include "formats/hex_bytes.h"
+#include "formats/hex_text.h"
 #include "device/device_library.h"
 #include "resources/demo_ids.h"
 #include "resources/dialog_templates.h"

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "app/demo_app.h"
-#include "app/hex_bytes.h"
-#include "app/hex_text.h"
+#include "formats/hex_bytes.h"
+#include "formats/hex_text.h"
 #include "config/eeprom_config.h"
 #include "device/device_library.h"
 #include "resources/demo_ids.h"

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/decimal_text.h"
+#include "formats/decimal_text.h"
 #include "app/demo_app.h"
-#include "app/hex_bytes.h"
-#include "app/hex_text.h"
+#include "formats/hex_bytes.h"
+#include "formats/hex_text.h"
 #include "device/device_library.h"
 #include "resources/demo_ids.h"
 #include "resources/dialog_templates.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/demo_app.h"
-#include "app/hex_text.h"
+#include "formats/hex_text.h"
 #include "device/device_library.h"
 #include "resources/demo_ids.h"
 #include "resources/dialog_templates.h"

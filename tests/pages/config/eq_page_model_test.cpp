@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "app/device_profile.h"
+#include "formats/device_profile.h"
 #include "pages/config/eq_coefficients.h"
 #include "pages/config/eq_page_model.h"
 #include "platform/recording_prompter.h"

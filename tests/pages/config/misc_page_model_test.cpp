@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "app/device_profile.h"
+#include "formats/device_profile.h"
 #include "config/eeprom_config.h"
 #include "pages/config/misc_page_model.h"
 

@@ -1,4 +1,4 @@
-#include "app/script_prompter.h"
+#include "script/script_prompter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/about_page.h"
+#include "pages/about_page.h"
 
 #include "app/demo_app.h"
 #include "resources/dialog_templates.h"

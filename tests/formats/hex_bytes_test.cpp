@@ -1,4 +1,4 @@
-#include "app/hex_bytes.h"
+#include "formats/hex_bytes.h"
 
 #include <gtest/gtest.h>
 

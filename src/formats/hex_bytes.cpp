@@ -1,6 +1,6 @@
-#include "app/hex_bytes.h"
+#include "formats/hex_bytes.h"
 
-#include "app/hex_text.h"
+#include "formats/hex_text.h"
 
 namespace tovrik {
 

@@ -1,4 +1,4 @@
-#include "app/device_profile.h"
+#include "formats/device_profile.h"
 
 namespace tovrik {
 

@@ -1,4 +1,4 @@
-#include "app/script_driver.h"
+#include "script/script_driver.h"
 
 #include <gtest/gtest.h>
 

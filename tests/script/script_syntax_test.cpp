@@ -1,4 +1,4 @@
-#include "app/script_syntax.h"
+#include "script/script_syntax.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/binary_file.h"
+#include "formats/binary_file.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "app/hex_text.h"
+#include "formats/hex_text.h"
 
 namespace tovrik {
 

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/decimal_text.h"
+#include "formats/decimal_text.h"
 
 namespace tovrik {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/demo_app.h"
-#include "app/script_prompter.h"
-#include "app/script_syntax.h"
+#include "script/script_prompter.h"
+#include "script/script_syntax.h"
 #include "config/eeprom_config.h"
 #include "device/call_log_library.h"
 #include "device/hid_device_library.h"

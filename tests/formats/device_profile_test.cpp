@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/device_profile.h"
-#include "app/hex_text.h"
+#include "formats/device_profile.h"
+#include "formats/hex_text.h"
 
 namespace tovrik {
 namespace {

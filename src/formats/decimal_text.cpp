@@ -1,4 +1,4 @@
-#include "app/decimal_text.h"
+#include "formats/decimal_text.h"
 
 #include <algorithm>
 #include <climits>

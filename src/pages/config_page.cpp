@@ -1,4 +1,4 @@
-#include "app/config_page.h"
+#include "pages/config_page.h"
 
 #include "app/demo_app.h"
 

@@ -1,8 +1,8 @@
-#include "app/script_prompter.h"
+#include "script/script_prompter.h"
 
 #include <algorithm>
 
-#include "app/script_syntax.h"
+#include "script/script_syntax.h"
 
 namespace tovrik {
 
