@@ -6,7 +6,7 @@
 namespace tovrik {
 
 CDemoApp::CDemoApp(UiContext& ui, DeviceLibrary& library, EepromConfig& config)
-    : ui_(ui), library_(library), config_(config)
+    : context_(ui, library, config)
 {
 }
 
@@ -29,19 +29,6 @@ int CDemoApp::InitInstance(bool takeInstanceLock)
     mainWindow_ = std::make_unique<CDemoDlg>(*this);
     mainWindow_->Create();
     return 1;
-}
-
-DeviceProfile* CDemoApp::GetDeviceProfile()
-{
-    if (!profile_) {
-        profile_ = std::make_unique<DeviceProfile>();
-    }
-    return profile_.get();
-}
-
-void CDemoApp::ReleaseDeviceProfile()
-{
-    profile_.reset();
 }
 
 }  // namespace tovrik

@@ -2,16 +2,13 @@
 
 #include <memory>
 
-#include "formats/device_profile.h"
+#include "pages/page_context.h"
 #include "platform/dialog.h"
 
 namespace tovrik {
 
 class CDemoDlg;
-class DeviceLibrary;
 class SingleInstanceLock;
-class EepromConfig;
-class PropertyPage;
 
 // The application object: the single-instance rule, the main window and the
 // device profile of the current connection.
@@ -31,25 +28,24 @@ public:
     CDemoDlg* MainWindow() { return mainWindow_.get(); }
 
     // The profile of the current connection, created on first use.
-    DeviceProfile* GetDeviceProfile();
-    void ReleaseDeviceProfile();
+    DeviceProfile* GetDeviceProfile() { return context_.GetDeviceProfile(); }
+    void ReleaseDeviceProfile() { context_.ReleaseDeviceProfile(); }
     // The profile without creating one; nullptr while there is none.
-    const DeviceProfile* CurrentDeviceProfile() const { return profile_.get(); }
+    const DeviceProfile* CurrentDeviceProfile() const { return context_.CurrentDeviceProfile(); }
 
     // The page that receives forwarded generic-event notifications.
-    void SetGenericEventReceiver(PropertyPage* page) { genericEventReceiver_ = page; }
-    PropertyPage* GenericEventReceiver() const { return genericEventReceiver_; }
+    void SetGenericEventReceiver(PropertyPage* page) { context_.SetGenericEventReceiver(page); }
+    PropertyPage* GenericEventReceiver() const { return context_.GenericEventReceiver(); }
 
-    UiContext& Ui() { return ui_; }
-    DeviceLibrary& Library() { return library_; }
-    EepromConfig& Config() { return config_; }
+    UiContext& Ui() { return context_.Ui(); }
+    DeviceLibrary& Library() { return context_.Library(); }
+    EepromConfig& Config() { return context_.Config(); }
+
+    // What the pages are given of the application.
+    PageContext& Context() { return context_; }
 
 private:
-    UiContext& ui_;
-    DeviceLibrary& library_;
-    EepromConfig& config_;
-    std::unique_ptr<DeviceProfile> profile_;
-    PropertyPage* genericEventReceiver_ = nullptr;
+    PageContext context_;
     std::unique_ptr<SingleInstanceLock> instanceLock_;
     std::unique_ptr<CDemoDlg> mainWindow_;
 };

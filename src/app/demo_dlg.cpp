@@ -24,15 +24,15 @@ constexpr int kIdLimit = 4;
 CDemoDlg::CDemoDlg(CDemoApp& app)
     : Dialog(app.Ui(), GetDialogTemplate(IDD_MAIN)),
       app_(app),
-      usbPage_(app),
-      volumePage_(app),
-      eqPage_(app),
-      miscPage_(app),
-      gpioPage_(app),
-      eepromPage_(app),
-      i2cPage_(app),
-      hidPage_(app),
-      aboutPage_(app)
+      usbPage_(app.Context()),
+      volumePage_(app.Context()),
+      eqPage_(app.Context()),
+      miscPage_(app.Context()),
+      gpioPage_(app.Context()),
+      eepromPage_(app.Context()),
+      i2cPage_(app.Context()),
+      hidPage_(app.Context()),
+      aboutPage_(app.Context())
 {
 }
 

@@ -4,12 +4,12 @@
 
 namespace tovrik {
 
-class CDemoApp;
+class PageContext;
 
 // The "About" page: the icon and the version text, in both modes.
 class CAboutPage : public PropertyPage {
 public:
-    explicit CAboutPage(CDemoApp& app);
+    explicit CAboutPage(PageContext& app);
 };
 
 }  // namespace tovrik

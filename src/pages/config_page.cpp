@@ -1,10 +1,10 @@
 #include "pages/config_page.h"
 
-#include "app/demo_app.h"
+#include "pages/page_context.h"
 
 namespace tovrik {
 
-CConfigPage::CConfigPage(CDemoApp& app, const DialogTemplate& dialogTemplate)
+CConfigPage::CConfigPage(PageContext& app, const DialogTemplate& dialogTemplate)
     : PropertyPage(app.Ui(), dialogTemplate), app_(app)
 {
 }

@@ -4,23 +4,23 @@
 
 namespace tovrik {
 
-class CDemoApp;
+class PageContext;
 
 // A page that edits part of the configuration image. The main window calls
 // LoadFromImage after every connection and StoreToImage before every save; a
 // page whose window was never created leaves its part of the image as loaded.
 class CConfigPage : public PropertyPage {
 public:
-    CConfigPage(CDemoApp& app, const DialogTemplate& dialogTemplate);
+    CConfigPage(PageContext& app, const DialogTemplate& dialogTemplate);
 
     virtual void LoadFromImage() = 0;
     virtual void StoreToImage() = 0;
 
 protected:
-    CDemoApp& App() { return app_; }
+    PageContext& App() { return app_; }
 
 private:
-    CDemoApp& app_;
+    PageContext& app_;
 };
 
 }  // namespace tovrik

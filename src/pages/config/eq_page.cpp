@@ -1,12 +1,12 @@
 #include "pages/config/eq_page.h"
 
-#include "app/demo_app.h"
+#include "pages/page_context.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 
 namespace tovrik {
 
-CEQPage::CEQPage(CDemoApp& app)
+CEQPage::CEQPage(PageContext& app)
     : CConfigPage(app, GetDialogTemplate(IDD_EQ_CONFIG)),
       model_(app.Config(), app.Ui().GetPrompter())
 {

@@ -11,7 +11,7 @@ namespace tovrik {
 // its window before and after every operation.
 class CEQPage : public CConfigPage {
 public:
-    explicit CEQPage(CDemoApp& app);
+    explicit CEQPage(PageContext& app);
 
     void LoadFromImage() override;
     void StoreToImage() override;

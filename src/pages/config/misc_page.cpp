@@ -1,6 +1,6 @@
 #include "pages/config/misc_page.h"
 
-#include "app/demo_app.h"
+#include "pages/page_context.h"
 #include "config/eeprom_config.h"
 #include "resources/dialog_templates.h"
 #include "resources/misc_ids.h"
@@ -35,7 +35,7 @@ std::vector<std::string> TerminalItems(const std::array<TerminalType, N>& table)
 
 }  // namespace
 
-CMiscPage::CMiscPage(CDemoApp& app) : CConfigPage(app, GetDialogTemplate(IDD_MISC_CONFIG)) {}
+CMiscPage::CMiscPage(PageContext& app) : CConfigPage(app, GetDialogTemplate(IDD_MISC_CONFIG)) {}
 
 DeviceProfile CMiscPage::Profile()
 {

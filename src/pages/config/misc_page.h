@@ -15,7 +15,7 @@ namespace tovrik {
 // stored without being shown.
 class CMiscPage : public CConfigPage {
 public:
-    explicit CMiscPage(CDemoApp& app);
+    explicit CMiscPage(PageContext& app);
 
     void LoadFromImage() override;
     void StoreToImage() override;

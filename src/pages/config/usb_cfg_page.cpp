@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "formats/decimal_text.h"
-#include "app/demo_app.h"
+#include "pages/page_context.h"
 #include "formats/hex_text.h"
 #include "config/eeprom_config.h"
 #include "resources/dialog_templates.h"
@@ -71,7 +71,7 @@ std::string LoadId(const EepromConfig& config, std::uint8_t low, std::uint8_t hi
 
 }  // namespace
 
-CUsbCfgPage::CUsbCfgPage(CDemoApp& app) : CConfigPage(app, GetDialogTemplate(IDD_USB_CONFIG)) {}
+CUsbCfgPage::CUsbCfgPage(PageContext& app) : CConfigPage(app, GetDialogTemplate(IDD_USB_CONFIG)) {}
 
 int CUsbCfgPage::OnInitDialog()
 {

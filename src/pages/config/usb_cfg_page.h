@@ -11,7 +11,7 @@ namespace tovrik {
 // configuration image by LoadFromImage and StoreToImage.
 class CUsbCfgPage : public CConfigPage {
 public:
-    explicit CUsbCfgPage(CDemoApp& app);
+    explicit CUsbCfgPage(PageContext& app);
 
     void LoadFromImage() override;
     void StoreToImage() override;

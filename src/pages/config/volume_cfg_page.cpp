@@ -4,7 +4,7 @@
 #include <functional>
 #include <utility>
 
-#include "app/demo_app.h"
+#include "pages/page_context.h"
 #include "config/eeprom_config.h"
 #include "pages/config/volume_levels.h"
 #include "resources/dialog_templates.h"
@@ -132,7 +132,7 @@ double DecodeInitial(int group, std::uint8_t value)
 
 }  // namespace
 
-CVolumeCfgPage::CVolumeCfgPage(CDemoApp& app)
+CVolumeCfgPage::CVolumeCfgPage(PageContext& app)
     : CConfigPage(app, GetDialogTemplate(IDD_VOLUME_CONFIG))
 {
 }

@@ -15,7 +15,7 @@ public:
     // The volume groups in page order.
     enum Group { kPlayback, kMicRecord, kMicAa, kLineRecord, kLineAa, kGroupCount };
 
-    explicit CVolumeCfgPage(CDemoApp& app);
+    explicit CVolumeCfgPage(PageContext& app);
 
     void LoadFromImage() override;
     void StoreToImage() override;

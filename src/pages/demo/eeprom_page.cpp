@@ -1,7 +1,7 @@
 #include "pages/demo/eeprom_page.h"
 
 #include "formats/binary_file.h"
-#include "app/demo_app.h"
+#include "pages/page_context.h"
 #include "formats/hex_bytes.h"
 #include "formats/hex_text.h"
 #include "device/device_library.h"
@@ -34,7 +34,7 @@ constexpr std::array<int, CEepromPage::kSizeCount> kEepromSizes = {256, 512, 102
 
 }  // namespace
 
-CEepromPage::CEepromPage(CDemoApp& app)
+CEepromPage::CEepromPage(PageContext& app)
     : PropertyPage(app.Ui(), GetDialogTemplate(IDD_EEPROM)), app_(app)
 {
 }

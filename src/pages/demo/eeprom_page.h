@@ -8,7 +8,7 @@
 
 namespace tovrik {
 
-class CDemoApp;
+class PageContext;
 
 // The demo page for raw EEPROM bytes: selects the EEPROM size in the device
 // library, erases the EEPROM, writes and reads runs of bytes and copies the
@@ -19,7 +19,7 @@ public:
     static constexpr int kBufferSize = 2048;
     static constexpr int kSizeCount = 4;
 
-    explicit CEepromPage(CDemoApp& app);
+    explicit CEepromPage(PageContext& app);
 
     // Sets the library's EEPROM size at every activation.
     void OnSetActive() override;
@@ -41,7 +41,7 @@ private:
     void OnFileToEeprom();
     void ClearBuffer(std::uint8_t value, int size);
 
-    CDemoApp& app_;
+    PageContext& app_;
     std::string dataText;
     std::string sizeText;
     std::string addressText;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/demo_app.h"
+#include "pages/page_context.h"
 #include "formats/hex_bytes.h"
 #include "formats/hex_text.h"
 #include "config/eeprom_config.h"
@@ -56,7 +56,7 @@ std::uint32_t ScanHexNumber(const std::string& text)
     return value;
 }
 
-CGenericData::CGenericData(CDemoApp& app)
+CGenericData::CGenericData(PageContext& app)
     : PropertyPage(app.Ui(), GetDialogTemplate(IDD_HID_CONTROL)), app_(app)
 {
 }

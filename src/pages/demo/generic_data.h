@@ -7,7 +7,7 @@
 
 namespace tovrik {
 
-class CDemoApp;
+class PageContext;
 
 // The demo page for raw HID reports: sends an output report typed as
 // hexadecimal bytes, lists the generic input-report notifications and writes
@@ -21,7 +21,7 @@ public:
     // The input-report list drops its oldest lines beyond this many.
     static constexpr int kMaxInputLines = 1000;
 
-    explicit CGenericData(CDemoApp& app);
+    explicit CGenericData(PageContext& app);
 
     // Names this page's notification message to the library at every activation.
     void OnSetActive() override;
@@ -38,7 +38,7 @@ private:
     void OnWriteRegisters();
     void OnReadRegisters();
 
-    CDemoApp& app_;
+    PageContext& app_;
     std::string outputReportText;
     std::string registerAddressText;
     std::string registerLengthText;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "formats/decimal_text.h"
-#include "app/demo_app.h"
+#include "pages/page_context.h"
 #include "formats/hex_bytes.h"
 #include "formats/hex_text.h"
 #include "device/device_library.h"
@@ -26,7 +26,7 @@ constexpr int kDataAddressLimit = 4;
 
 }  // namespace
 
-CI2CPage::CI2CPage(CDemoApp& app) : PropertyPage(app.Ui(), GetDialogTemplate(IDD_I2C)), app_(app) {}
+CI2CPage::CI2CPage(PageContext& app) : PropertyPage(app.Ui(), GetDialogTemplate(IDD_I2C)), app_(app) {}
 
 int CI2CPage::OnInitDialog()
 {

@@ -6,7 +6,7 @@
 
 namespace tovrik {
 
-class CDemoApp;
+class PageContext;
 
 // The demo page for transfers on the chip's I2C bus: selects the slave with
 // "SET", then reads or writes a number of bytes at a data address inside it.
@@ -16,7 +16,7 @@ public:
     static constexpr int kWriteBufferSize = 512;
     static constexpr int kReadLimit = 341;
 
-    explicit CI2CPage(CDemoApp& app);
+    explicit CI2CPage(PageContext& app);
 
     void OnCommand(int id, Notify code) override;
 
@@ -29,7 +29,7 @@ private:
     void OnRead();
     void OnWrite();
 
-    CDemoApp& app_;
+    PageContext& app_;
     std::string slaveAddressText;
     std::string sizeText;
     std::string dataAddressText;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/demo_app.h"
+#include "pages/page_context.h"
 #include "formats/hex_text.h"
 #include "device/device_library.h"
 #include "resources/demo_ids.h"
@@ -72,7 +72,7 @@ std::string FormatEightBytes(const char* format, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-CMainPage::CMainPage(CDemoApp& app) : PropertyPage(app.Ui(), GetDialogTemplate(IDD_GPIO)), app_(app)
+CMainPage::CMainPage(PageContext& app) : PropertyPage(app.Ui(), GetDialogTemplate(IDD_GPIO)), app_(app)
 {
 }
 

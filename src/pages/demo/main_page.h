@@ -6,7 +6,7 @@
 
 namespace tovrik {
 
-class CDemoApp;
+class PageContext;
 
 // The demo page for the sixteen GPO pins and the list of the device's event
 // notifications, newest first. Generic events are passed on to the HID
@@ -17,7 +17,7 @@ public:
     // that never stops sending cannot grow it without bound.
     static constexpr int kMaxEvents = 1000;
 
-    explicit CMainPage(CDemoApp& app);
+    explicit CMainPage(PageContext& app);
 
     void OnCommand(int id, Notify code) override;
     void OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -30,7 +30,7 @@ private:
     void OnSetGpo();
     void AddEvent(const std::string& text);
 
-    CDemoApp& app_;
+    PageContext& app_;
     std::string keypadOutText;
     std::string keypadInText;
     std::string gpoDirectionText;

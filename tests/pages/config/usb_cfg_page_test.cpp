@@ -170,7 +170,7 @@ TEST_F(UsbCfgPageTest, RefusedTextStoresNothingOfThePage)
 
 TEST_F(UsbCfgPageTest, PageNeverShownLeavesTheImageAndLoadsWhenCreated)
 {
-    CUsbCfgPage hiddenPage(app);
+    CUsbCfgPage hiddenPage(app.Context());
     hiddenPage.LoadFromImage();
     config.SetRegisterValue(0, 0x34);
     config.SetString(1, "Changed");
