@@ -11,6 +11,12 @@ namespace tovrik::protocol {
 constexpr int kReportLength = 17;
 using Report = std::array<std::uint8_t, kReportLength>;
 
+// A 16-bit field of a report, low byte first.
+inline std::uint16_t Read16(const Report& r, int at)
+{
+    return static_cast<std::uint16_t>(r[at] | (r[at + 1] << 8));
+}
+
 // Report ids.
 constexpr std::uint8_t kRegisterReportId = 0x01;  // output: register write; input: chip info
 constexpr std::uint8_t kCommandReportId = 0x02;   // output: one command

@@ -10,4 +10,8 @@ namespace tovrik {
 // instead of overflowing.
 std::optional<int> ParseLeadingInteger(const std::string& text);
 
+// A leading decimal number (blanks, sign, digits, a decimal point); nothing
+// when the text does not start with one.
+std::optional<double> ParseLeadingDecimal(const std::string& text);
+
 }  // namespace tovrik

@@ -1,0 +1,3 @@
+#pragma once
+// A planted violation the layering check must reject: platform includes app.
+#include "app/shell.h"
