@@ -2,10 +2,12 @@
 # missing, configure, build and then run the tool or the tests.
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
+WINDOWS_BUILD ?= build-windows
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run pictures test fuzz format clean
+.PHONY: all deps configure build run pictures test fuzz format clean windows test-windows \
+	windows-pictures
 
 all: build
 
@@ -46,8 +48,24 @@ fuzz:
 	$(FUZZ_BUILD)/tests/fuzz/load_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=256 \
 	  $(FUZZ_BUILD)/corpus tests/fuzz/seeds
 
+# The same tool as native Windows programs, cross-built with MinGW-w64, and
+# its tests (unit tests, CLI golden files, scenarios, the window) under Wine.
+windows:
+	scripts/install-deps --windows
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTOVRIK_GUI=OFF -DTOVRIK_HIDAPI=OFF
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
+	cmake --build $(WINDOWS_BUILD) --target windows-zip
+
+test-windows: windows
+	scripts/wine-session $(WINDOWS_BUILD) ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j$(JOBS)
+
+# Screenshots of the Windows front end under Wine on a virtual display.
+windows-pictures: windows
+	scripts/wine-session $(WINDOWS_BUILD) win32/take_pictures.sh $(WINDOWS_BUILD) docs/pictures
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

@@ -14,6 +14,8 @@
 int main(int argc, char** argv)
 {
     CLI::App app{"Tovrik configuration tool, command line"};
+    // Paths like /work/a.bin stay paths on Windows too, not /w-style options.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
 
     auto* image = app.add_subcommand("image", "Decode, encode and produce EEPROM images");

@@ -21,7 +21,10 @@ bool WriteBinaryFile(const std::string& path, const std::uint8_t* bytes, std::si
             return false;
         }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    // std::filesystem::rename replaces an existing file on Windows too, where std::rename refuses.
+    std::error_code renamed;
+    std::filesystem::rename(temporary, path, renamed);
+    if (renamed) {
         std::remove(temporary.c_str());
         return false;
     }

@@ -12,6 +12,8 @@ inline constexpr const char kToolInstanceName[] = "TOVRIK Configuration Tool ";
 // Keeps a second instance of the tool from running: an advisory lock on a file
 // of the lock's name in the user's runtime directory. The system drops the lock
 // when the holder closes it or dies, so a crashed tool never locks the next one out.
+// On Windows the lock is a named mutex of the session instead (`directory` only
+// scopes its name, RuntimeDirectory is empty and `fd_` holds the mutex handle).
 class SingleInstanceLock {
     // Only TryAcquire can make the key, so only it constructs locks.
     struct Key {

@@ -1,5 +1,6 @@
 # Runs tovrik-cli once and compares what it did with the expected files.
 #   CLI        the tovrik-cli binary
+#   EMULATOR   optional program that runs it (Wine for the Windows build)
 #   ARGS       its arguments, |-separated
 #   STDIN      optional file fed to standard input
 #   RC         expected exit status (default 0)
@@ -17,7 +18,7 @@ set(input_args)
 if(DEFINED STDIN)
   set(input_args INPUT_FILE "${STDIN}")
 endif()
-execute_process(COMMAND "${CLI}" ${ARGS} ${input_args}
+execute_process(COMMAND ${EMULATOR} "${CLI}" ${ARGS} ${input_args}
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
 if(NOT rc STREQUAL "${RC}")
   message(FATAL_ERROR "exit status ${rc}, expected ${RC}\nstdout:\n${out}\nstderr:\n${err}")

@@ -1,10 +1,11 @@
 # Fails when a source file includes a folder above its own. The layers, lowest
 # first; a file in one may include its own layer and those before it:
 set(TOVRIK_LAYERS platform resources device config formats pages app script)
-# The front ends (cli/, gui/) sit above all of them and may include any.
+# The front ends (cli/, gui/, win32/) sit above all of them and may include any.
 #
 # Platform libraries are confined too: Qt only in gui/, hidapi only in
-# src/device/hidapi/, Win32 headers only in src/device/win32/ and win32/.
+# src/device/hidapi/, Win32 headers only in src/device/win32/, win32/ and
+# src/platform/win32/ (the Windows variants of the platform services).
 #
 # Usage: cmake -DSOURCE_DIR=<tree with src/> -P check_layers.cmake
 
@@ -15,7 +16,8 @@ endif()
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
   ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp
   ${SOURCE_DIR}/cli/*.h ${SOURCE_DIR}/cli/*.cpp
-  ${SOURCE_DIR}/gui/*.h ${SOURCE_DIR}/gui/*.cpp)
+  ${SOURCE_DIR}/gui/*.h ${SOURCE_DIR}/gui/*.cpp
+  ${SOURCE_DIR}/win32/*.h ${SOURCE_DIR}/win32/*.cpp)
 
 set(violations "")
 foreach(file ${sources})
@@ -39,8 +41,8 @@ foreach(file ${sources})
     if(target MATCHES "^hidapi" AND NOT file MATCHES "^src/device/hidapi/")
       string(APPEND violations "  ${file}: includes hidapi (${target}) outside src/device/hidapi/\n")
     endif()
-    if(target MATCHES "^(windows|setupapi|hidsdi|hidpi|commctrl|commdlg)\\.h$"
-       AND NOT file MATCHES "^(src/device/win32|win32)/")
+    if(target MATCHES "^(windows|setupapi|hidsdi|hidpi|commctrl|commdlg|shellapi|io)\\.h$"
+       AND NOT file MATCHES "^(src/device/win32|src/platform/win32|win32)/")
       string(APPEND violations "  ${file}: includes Win32 (${target}) outside the Windows folders\n")
     endif()
 

@@ -1,0 +1,73 @@
+#!/bin/sh
+# The Windows front end under Wine, driven through its own controls: it starts
+# on the simulated chip, refuses a second instance, connects, shows the chip's
+# EEPROM on its pages, asks before stopping and before closing, and ends.
+# Usage: front_end_test.sh WINE tovrik-config.exe tovrik-remote.exe
+set -eu
+wine=$1
+config=$2
+remote=$3
+
+fail() {
+  echo "FAIL: $*" >&2
+  "$wine" "$remote" close >/dev/null 2>&1 || true
+  "$wine" "$remote" answer ok >/dev/null 2>&1 || true
+  exit 1
+}
+r() { "$wine" "$remote" "$@"; }
+expect() {
+  want=$1
+  shift
+  got=$(r "$@" | tr -d '\r')
+  [ "$got" = "$want" ] || fail "$*: '$got', expected '$want'"
+}
+# Input is handled by the window's own thread; this waits until it shows.
+eventually() {
+  want=$1
+  shift
+  for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
+    [ "$(r "$@" | tr -d '\r')" = "$want" ] && return 0
+    sleep 0.2
+  done
+  expect "$want" "$@"
+}
+
+# Wine's helper processes (the desktop window) outlive the program that started
+# them and keep its output open, which would hold up the test's end.
+"$wine" "$config" --simulate </dev/null >/dev/null 2>&1 &
+tool=$!
+r wait || fail "the window did not open"
+expect "Tovrik Configuration — simulated chip 1209:0001" title
+expect "Connect" text 1017
+expect 0 enabled 3
+
+# A second instance ends at once, without a window, and the first goes on.
+"$wine" "$config" --simulate </dev/null >/dev/null 2>&1 || fail "the second instance did not end with status 0"
+expect 1 windows
+
+r type 1016 1209
+r type 1018 0001
+r click 1017
+eventually "Stop" text 1017
+expect 1 enabled 3
+# The USB page shows the chip's strings; the sheet's tabs switch the pages.
+expect "Tovrik Audio" text page:1017
+r page 2
+eventually 1 checked page:1133
+
+# Stopping asks first: Cancel keeps the connection, OK ends it.
+r click 1017
+expect "Stop the connection without further saving ?" prompt
+r answer cancel
+eventually "Stop" text 1017
+r click 1017
+r answer ok
+eventually "Connect" text 1017
+expect 0 enabled 3
+
+# Closing asks too, and the program ends with status 0.
+r close
+expect "Exit the configuration tool without further saving ?" prompt
+r answer ok
+wait "$tool" || fail "tovrik-config.exe ended with status $?"
+echo "the window connected, switched pages, stopped and closed as the dialogs say"

@@ -1,0 +1,109 @@
+// tovrik-config.exe: the configuration tool as a native Windows program.
+#include "windows_api.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/demo_dlg.h"
+#include "tool_frame.h"
+#include "wide_text.h"
+#include "win32_prompter.h"
+#include "win32_session.h"
+
+namespace {
+
+constexpr const char* kVersion = "2.0.1.2";
+
+// Help, version and mistakes go to the console the program was started
+// from; started from the desktop it has none, and a message box says it.
+void Tell(const std::string& text, bool error)
+{
+    HANDLE out = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+        if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+            out = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+        }
+    }
+    DWORD written = 0;
+    if (out != nullptr && out != INVALID_HANDLE_VALUE &&
+        WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+        return;
+    }
+    MessageBoxW(nullptr, tovrik::win32::Widen(text).c_str(), L"tovrik-config",
+                error ? MB_OK | MB_ICONERROR : MB_OK);
+}
+
+std::vector<std::string> Arguments()
+{
+    std::vector<std::string> arguments;
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 1; wide != nullptr && i < count; ++i) {
+        arguments.push_back(tovrik::win32::Narrow(wide[i]));
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
+{
+    using namespace tovrik;
+    using namespace tovrik::win32;
+
+    const CommandLine line = ParseCommandLine(Arguments());
+    if (!line.error.empty()) {
+        Tell("tovrik-config: " + line.error +
+                 "\nTry 'tovrik-config --help' for more information.\n",
+             true);
+        return 2;
+    }
+    if (line.help) {
+        Tell(UsageText(), false);
+        return 0;
+    }
+    if (line.version) {
+        Tell(std::string("tovrik-config ") + kVersion + "\n", false);
+        return 0;
+    }
+    std::string error;
+    const std::optional<SimulatedChipOptions> chipOptions = SimulatedChipFor(line, error);
+    if (!chipOptions) {
+        Tell("tovrik-config: " + error + "\n", true);
+        return 1;
+    }
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES |
+                                                       ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    Win32Prompter prompter;
+    Win32Session session(line, *chipOptions, prompter);
+    // A second instance ends here, silently.
+    if (session.Start() == 0) {
+        return 0;
+    }
+    if (line.demoFeatures) {
+        session.MainWindow()->ShowModeSwitch();
+    }
+    ToolFrame frame(*session.MainWindow(), [&session] { return session.WindowTitle(); });
+    if (frame.Handle() == nullptr) {
+        Tell("tovrik-config: the main window could not be created\n", true);
+        return 1;
+    }
+    prompter.SetOwner(frame.Handle());
+    frame.Show(show);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(frame.Handle(), &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        frame.CollectRetired();
+    }
+    prompter.SetOwner(nullptr);
+    return 0;
+}

@@ -1,0 +1,31 @@
+#!/bin/sh
+# Screenshots of tovrik-config.exe under Wine, connected to the simulated chip:
+# one of each configuration page, as OUT/windows-*.png. Runs inside
+# scripts/wine-session, which provides the Wine prefix and the display.
+# Usage: take_pictures.sh BUILD_DIR OUT_DIR
+set -eu
+build=$1
+out=$2
+wine=${TOVRIK_WINE:-/usr/lib/wine/wine64}
+r() { "$wine" "$build/win32/tovrik-remote.exe" "$@"; }
+
+# Wine's helper processes keep the output of the program that started them open.
+"$wine" "$build/tovrik-config.exe" --simulate </dev/null >/dev/null 2>&1 &
+tool=$!
+r wait
+r type 1016 1209
+r type 1018 0001
+r click 1017
+sleep 1
+index=0
+for name in usb-config volume-config eq-config misc-config; do
+  r page $index
+  sleep 1
+  area=$(r rect | tr -d '\r')
+  import -window root -crop "$area" +repage "$out/windows-$name.png"
+  echo "took $out/windows-$name.png"
+  index=$((index + 1))
+done
+r close
+r answer ok
+wait "$tool"

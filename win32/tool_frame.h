@@ -1,0 +1,62 @@
+#pragma once
+
+#include "windows_api.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialog_window.h"
+
+namespace tovrik {
+
+class CDemoDlg;
+class PropertyPage;
+
+namespace win32 {
+
+// Sent to the main window when the message queue has something to deliver.
+constexpr UINT kDeliverQueuedMessages = WM_APP + 1;
+
+// The tool's main window on Windows: the main dialog as a top-level dialog
+// window, its property sheet as a tab control with a child dialog per page,
+// and the delivery of the dialogs' posted messages on this thread. It keeps
+// every view in step with the model after each input and each delivery.
+class ToolFrame {
+public:
+    ToolFrame(CDemoDlg& dialog, std::function<std::string()> title);
+    ~ToolFrame();
+    ToolFrame(const ToolFrame&) = delete;
+    ToolFrame& operator=(const ToolFrame&) = delete;
+
+    // The main window. A device library that posts its notifications as
+    // window messages posts them here; they reach the main dialog's model.
+    HWND Handle() const { return main_ ? main_->Hwnd() : nullptr; }
+
+    void Show(int how);
+    void SyncFromModel();
+    // Frees the views of page windows that are gone; called between messages,
+    // never from inside a view's own handler.
+    void CollectRetired();
+
+private:
+    bool OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+    void LayOut();
+    void SyncTabs();
+    void OnTabChange();
+
+    CDemoDlg& dialog_;
+    std::function<std::string()> title_;
+    std::unique_ptr<DialogWindow> main_;
+    HWND tab_ = nullptr;
+    RECT pageArea_{};  // where the pages sit, in the main window's client pixels
+    std::map<const PropertyPage*, std::unique_ptr<DialogWindow>> views_;
+    std::vector<PropertyPage*> shownPages_;
+    std::vector<std::unique_ptr<DialogWindow>> retired_;
+    bool syncing_ = false;
+};
+
+}  // namespace win32
+}  // namespace tovrik

@@ -1,0 +1,234 @@
+// tovrik-remote.exe: drives a running tovrik-config.exe through its windows
+// with the system's own messages, as a user's mouse and keyboard would, for
+// the tests and the pictures. One command per run:
+//   wait                  waits until the main window is shown
+//   type ID TEXT          sets the text of the visible control ID (the main
+//                         window's own controls first, then the shown page's;
+//                         page:ID for the page's only, as pages reuse ids)
+//   click ID              clicks the visible button ID
+//   page N                shows the Nth tab of the sheet (from 0)
+//   text ID               prints the text of the visible control ID
+//   checked ID            prints 1 when the visible button ID is checked, else 0
+//   enabled ID            prints 1 when the visible control ID is enabled, else 0
+//   tabs                  prints the tab titles, one a line
+//   title                 prints the main window's title
+//   rect                  prints the main window's client area on the screen as WxH+X+Y
+//   prompt                prints the text of the open message box, if any
+//   answer ok|cancel      closes the open message box with that button
+//   close                 asks the main window to close
+//   windows               prints how many main windows exist
+// Exit status 0 when done, 1 when the window or control is not there.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kTitlePrefix[] = L"Tovrik Configuration";
+constexpr wchar_t kDialogClass[] = L"#32770";
+
+std::wstring Text(HWND hwnd)
+{
+    wchar_t buffer[4096] = {};
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+    return buffer;
+}
+
+void Print(const std::wstring& text)
+{
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
+    std::printf("%s\n", out.c_str());
+}
+
+bool IsClass(HWND hwnd, const wchar_t* name)
+{
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    return _wcsicmp(cls, name) == 0;
+}
+
+// Top-level dialogs whose title starts with the tool's title; owned ones are prompts.
+std::vector<HWND> TopWindows(bool prompts)
+{
+    struct Search {
+        bool prompts;
+        std::vector<HWND> found;
+    } search{prompts, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (!IsClass(hwnd, kDialogClass) || !IsWindowVisible(hwnd)) {
+                return TRUE;
+            }
+            const bool owned = GetWindow(hwnd, GW_OWNER) != nullptr;
+            if (owned == s->prompts && Text(hwnd).rfind(kTitlePrefix, 0) == 0) {
+                s->found.push_back(hwnd);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND MainWindow()
+{
+    const std::vector<HWND> windows = TopWindows(false);
+    return windows.empty() ? nullptr : windows.front();
+}
+
+// The visible control named "ID" (the main window's own, else the shown
+// page's) or "page:ID" (only the shown page's), where ids may repeat.
+HWND Control(HWND main, const std::wstring& name)
+{
+    const bool pageOnly = name.rfind(L"page:", 0) == 0;
+    const int id = _wtoi(name.c_str() + (pageOnly ? 5 : 0));
+    HWND own = pageOnly ? nullptr : GetDlgItem(main, id);
+    if (own != nullptr && IsWindowVisible(own) && !IsClass(own, kDialogClass)) {
+        return own;
+    }
+    struct Search {
+        int id;
+        HWND main;
+        HWND found;
+    } search{id, main, nullptr};
+    EnumChildWindows(
+        main,
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(param);
+            if (GetDlgCtrlID(hwnd) == s->id && IsWindowVisible(hwnd) &&
+                !IsClass(hwnd, kDialogClass) && GetParent(hwnd) != s->main) {
+                s->found = hwnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Tabs(HWND main)
+{
+    return FindWindowExW(main, nullptr, WC_TABCONTROLW, nullptr);
+}
+
+int Fail(const char* what)
+{
+    std::fprintf(stderr, "tovrik-remote: %s\n", what);
+    return 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2) {
+        return Fail("no command");
+    }
+    const std::wstring command = argv[1];
+    if (command == L"wait") {
+        for (int i = 0; i < 300; ++i) {
+            if (MainWindow() != nullptr) {
+                return 0;
+            }
+            Sleep(100);
+        }
+        return Fail("no main window appeared");
+    }
+    if (command == L"windows") {
+        std::printf("%d\n", static_cast<int>(TopWindows(false).size()));
+        return 0;
+    }
+    if (command == L"prompt" || command == L"answer") {
+        for (int i = 0; i < 50; ++i) {
+            const std::vector<HWND> prompts = TopWindows(true);
+            if (!prompts.empty()) {
+                HWND box = prompts.front();
+                if (command == L"answer") {
+                    const bool ok = argc > 2 && std::wstring(argv[2]) == L"ok";
+                    PostMessageW(box, WM_COMMAND, MAKEWPARAM(ok ? IDOK : IDCANCEL, BN_CLICKED), 0);
+                    return 0;
+                }
+                // The message text is the box's static control with id 0xFFFF.
+                HWND text = GetDlgItem(box, 0xFFFF);
+                Print(text != nullptr ? Text(text) : L"");
+                return 0;
+            }
+            Sleep(100);
+        }
+        return Fail("no message box is open");
+    }
+    HWND main = MainWindow();
+    if (main == nullptr) {
+        return Fail("no main window");
+    }
+    if (command == L"title") {
+        Print(Text(main));
+        return 0;
+    }
+    if (command == L"rect") {
+        RECT r{};
+        GetClientRect(main, &r);
+        POINT origin{0, 0};
+        ClientToScreen(main, &origin);
+        std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, origin.x, origin.y);
+        return 0;
+    }
+    if (command == L"close") {
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (command == L"tabs") {
+        HWND tabs = Tabs(main);
+        const int count = tabs != nullptr ? TabCtrl_GetItemCount(tabs) : 0;
+        for (int i = 0; i < count; ++i) {
+            // Tab texts live in the tool's process; a page's title is its window's text.
+            std::printf("%d\n", i);
+        }
+        return tabs != nullptr ? 0 : Fail("no sheet");
+    }
+    if (command == L"page" && argc > 2) {
+        HWND tabs = Tabs(main);
+        if (tabs == nullptr) {
+            return Fail("no sheet");
+        }
+        // Without the button style, moving the focus selects the tab and tells the window.
+        SendMessageW(tabs, TCM_SETCURFOCUS, static_cast<WPARAM>(_wtoi(argv[2])), 0);
+        return 0;
+    }
+    if (argc < 3) {
+        return Fail("the command needs a control id");
+    }
+    HWND control = Control(main, argv[2]);
+    if (control == nullptr) {
+        return Fail("no such visible control");
+    }
+    if (command == L"type" && argc > 3) {
+        SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+        return 0;
+    }
+    if (command == L"click") {
+        // Posted: a click that opens a prompt must not hold this program until it closes.
+        PostMessageW(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == L"text") {
+        Print(Text(control));
+        return 0;
+    }
+    if (command == L"checked") {
+        std::printf("%d\n", SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+        return 0;
+    }
+    if (command == L"enabled") {
+        std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
+        return 0;
+    }
+    return Fail("unknown command");
+}
