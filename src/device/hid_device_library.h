@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "device/command_protocol.h"
 #include "device/device_library.h"
@@ -73,6 +74,9 @@ public:
     // handed over, events posted), so a caller can wait until a device is quiet.
     std::uint64_t InputReportsHandled() const { return reportsHandled_; }
     int EepromSize() const { return eepromSize_; }
+    // Forgets what this connection knows of the EEPROM's content, for when
+    // something other than this library changed it; the next write reads first.
+    void ForgetEepromContent();
     std::uint8_t I2cSlaveAddress() const { return i2cSlave_; }
 
 private:
@@ -82,15 +86,23 @@ private:
     bool DevicePresent();
     void ReaderLoop(HidDevice& device);
     void HandleAnswer(const std::uint8_t* report, int length);
+    void HandleData(const std::uint8_t* report, int length);
     void HandleEvent(const std::uint8_t* report, int length);
-    // Sends one command and waits for its answer; true when answered with kStatusOk.
-    bool Transact(protocol::Report& command, protocol::Report& answer);
-    // Splits a transfer into commands of at most kMaxData bytes that do not
-    // cross a multiple of `boundary` (0 = no boundary); writes take their
-    // bytes from `source`, reads fill `destination`. Stops at the first failure.
-    int ChunkedTransfer(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave,
-                        std::uint32_t address, const std::uint8_t* source,
-                        std::uint8_t* destination, std::uint32_t count, int boundary);
+    // Sends one request, then for a write the selected bytes `out` in data
+    // reports, and waits for the answer: a read's data (into `in`) or the
+    // status. True when the chip carried the transfer out.
+    bool Transfer(protocol::Report& request, const std::vector<std::uint8_t>& out,
+                  std::vector<std::uint8_t>* in);
+    // A whole range in requests of at most kMaxTransfer bytes; writes take
+    // their bytes from `source`, reads fill `destination`.
+    int RangeTransfer(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave,
+                      std::uint32_t address, const std::uint8_t* source,
+                      std::uint8_t* destination, std::uint32_t count);
+    // A write of the pages whose bytes change, read back before it counts.
+    int WriteChangedPages(std::uint8_t tag, std::uint32_t address, const std::uint8_t* buffer,
+                          std::uint32_t count);
+    void Remember(std::uint32_t address, const std::uint8_t* bytes, std::uint32_t count);
+    void Forget(std::uint32_t address, std::uint32_t count);
     void GpioCommand(std::uint8_t opcode, std::uint16_t mask);
 
     HidTransport& transport_;
@@ -109,6 +121,9 @@ private:
     std::uint8_t sequence_ = 0;
     std::chrono::milliseconds answerTimeout_ = kDefaultAnswerTimeout;
     OpenFailureHandler openFailureHandler_;
+    // The EEPROM bytes this connection read or wrote, as far as it knows them.
+    std::vector<std::uint8_t> eepromCopy_;
+    std::vector<bool> eepromKnown_;
 
     // Read by the reader thread while the UI thread may change them.
     std::atomic<WindowHandle> window_{kNoWindow};
@@ -130,7 +145,12 @@ private:
     bool removalPosted_ = false;
     bool awaiting_ = false;
     protocol::Report awaitedCommand_{};
-    std::optional<protocol::Report> answer_;
+    // The reads' data so far, and how the transfer ended.
+    std::vector<std::uint8_t> awaitedData_;
+    int awaitedDataReports_ = 0;
+    int receivedDataReports_ = 0;
+    std::optional<std::uint8_t> answerStatus_;
+    std::uint64_t progress_ = 0;
 };
 
 }  // namespace tovrik
