@@ -133,6 +133,9 @@ void HidDeviceLibrary::CloseDevice()
         stopping_ = true;
     }
     answered_.notify_all();
+    if (device_) {
+        device_->WakeReader();
+    }
     if (reader_.joinable()) {
         reader_.join();
     }

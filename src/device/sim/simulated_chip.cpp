@@ -187,19 +187,20 @@ int SimulatedChip::HostWrite(std::uint64_t session, const std::uint8_t* report, 
 }
 
 int SimulatedChip::HostRead(std::uint64_t session, std::uint8_t* buffer, int capacity,
-                            int timeoutMs)
+                            int timeoutMs, const std::atomic<bool>* woken)
 {
     if (buffer == nullptr || capacity <= 0) {
         return -1;
     }
+    const auto isWoken = [&] { return woken != nullptr && woken->load(); };
     std::unique_lock lock(mutex_);
     inputReady_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)), [&] {
-        return !plugged_ || session != generation_ || !inputReports_.empty();
+        return !plugged_ || session != generation_ || !inputReports_.empty() || isWoken();
     });
     if (!plugged_ || session != generation_) {
         return -1;
     }
-    if (inputReports_.empty()) {
+    if (inputReports_.empty() || isWoken()) {
         return 0;
     }
     const p::Report report = inputReports_.front();
@@ -247,6 +248,15 @@ int SimulatedChip::HostGetInputReport(std::uint64_t session, std::uint8_t* buffe
     const int n = std::min(capacity, p::kInfoReportLength);
     std::copy_n(report.begin(), n, buffer);
     return n;
+}
+
+void SimulatedChip::WakeHostReaders()
+{
+    {
+        // Taken so that a reader between its check and its wait cannot miss this.
+        std::lock_guard lock(mutex_);
+    }
+    inputReady_.notify_all();
 }
 
 void SimulatedChip::QueueReportLocked(const p::Report& report)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -111,7 +112,11 @@ public:
     };
     std::optional<Session> OpenSession();
     int HostWrite(std::uint64_t session, const std::uint8_t* report, int length);
-    int HostRead(std::uint64_t session, std::uint8_t* buffer, int capacity, int timeoutMs);
+    // Returns 0 at once, with nothing taken, while `woken` is set.
+    int HostRead(std::uint64_t session, std::uint8_t* buffer, int capacity, int timeoutMs,
+                 const std::atomic<bool>* woken = nullptr);
+    // Makes waiting HostReads look at their `woken` flag again.
+    void WakeHostReaders();
     int HostGetInputReport(std::uint64_t session, std::uint8_t* buffer, int capacity);
 
     // --- Events: each queues one event report; false while unplugged. ---
