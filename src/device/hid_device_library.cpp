@@ -209,6 +209,7 @@ void HidDeviceLibrary::ReaderLoop(HidDevice& device)
             return;
         }
         if (n == 0) {
+            ReportDroppedEvents();
             continue;
         }
         const int length = std::min(n, p::kReportLength);
@@ -318,8 +319,23 @@ void HidDeviceLibrary::HandleEvent(const std::uint8_t* report, int length)
     if (message == 0) {
         return;
     }
+    if (queue_.Size() >= messageLimit_) {
+        ++droppedEvents_;
+        return;
+    }
+    ReportDroppedEvents();
     const WindowHandle target = eventWindow_ != kNoWindow ? eventWindow_.load() : window_.load();
     queue_.Post(target, message, wParam, lParam);
+}
+
+void HidDeviceLibrary::ReportDroppedEvents()
+{
+    if (droppedEvents_ == 0 || queue_.Size() >= messageLimit_) {
+        return;
+    }
+    const WindowHandle target = eventWindow_ != kNoWindow ? eventWindow_.load() : window_.load();
+    queue_.Post(target, EventsDroppedMessage, static_cast<WPARAM>(droppedEvents_), 0);
+    droppedEvents_ = 0;
 }
 
 // --- Commands ---

@@ -26,6 +26,9 @@ namespace tovrik {
 class HidDeviceLibrary : public DeviceLibrary {
 public:
     static constexpr std::chrono::milliseconds kDefaultAnswerTimeout{500};
+    // Device events are dropped, and counted, while this many window messages
+    // wait, so a device that floods events cannot starve the user interface.
+    static constexpr std::size_t kDefaultMessageLimit = 1024;
 
     HidDeviceLibrary(HidTransport& transport, MessageQueue& queue);
     ~HidDeviceLibrary() override;
@@ -60,6 +63,7 @@ public:
     // Sends the event notifications 1126..1132 to `window` instead of the
     // window given to rmDeviceStart; kNoWindow goes back to that one.
     void SetEventWindow(WindowHandle window);
+    void SetMessageLimit(std::size_t limit) { messageLimit_ = limit; }
     // How long a command waits for its status answer.
     void SetAnswerTimeout(std::chrono::milliseconds timeout);
     // Called on the user-interface thread during rmDeviceStart for each
@@ -88,6 +92,8 @@ private:
     void HandleAnswer(const std::uint8_t* report, int length);
     void HandleData(const std::uint8_t* report, int length);
     void HandleEvent(const std::uint8_t* report, int length);
+    // Reader thread: posts the count of dropped events once there is room.
+    void ReportDroppedEvents();
     // Sends one request, then for a write the selected bytes `out` in data
     // reports, and waits for the answer: a read's data (into `in`) or the
     // status. True when the chip carried the transfer out.
@@ -135,6 +141,8 @@ private:
     std::atomic<UINT> i2cMessage_{0};
     std::atomic<UINT> gpiMessage_{0};
     std::atomic<std::uint64_t> reportsHandled_{0};
+    std::atomic<std::size_t> messageLimit_{kDefaultMessageLimit};
+    std::uint64_t droppedEvents_ = 0;  // reader thread only
     UINT addedMessage_ = 0;
 
     // Guarded by mutex_: the hand-over between the reader and a waiting command.

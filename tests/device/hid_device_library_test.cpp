@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <atomic>
 #include <numeric>
 
@@ -161,6 +163,20 @@ TEST(HidDeviceLibraryEeprom, AWriteTheChipDropsFailsTheVerify)
     EXPECT_EQ(rig.WriteEeprom(0, data), 1);
     EXPECT_EQ((rig.chip.Traffic() - before).writeCycles, 1u);
     EXPECT_EQ(rig.chip.Eeprom()[8], 0x33);
+}
+
+TEST(HidDeviceLibraryEeprom, AnAnswerShorterThanItsDataFailsTheRead)
+{
+    Rig rig(Options(256, std::vector<std::uint8_t>(256, 0x42)));
+    ASSERT_EQ(rig.Start(), 1);
+    std::vector<std::uint8_t> buffer(16, 0);
+    rig.chip.CutNextInputReport(p::kData + 8);  // announces 16 bytes, carries 8
+    EXPECT_EQ(rig.library.rmBurnEEPROM(kEepromRead, 0, buffer.data(), 16), 0);
+    ASSERT_EQ(rig.library.rmBurnEEPROM(kEepromRead, 0, buffer.data(), 16), 1);
+    EXPECT_EQ(buffer, std::vector<std::uint8_t>(16, 0x42));
+    rig.library.SetAnswerTimeout(50ms);
+    rig.chip.CutNextInputReport(p::kAnswerStatus);  // a status without its status byte
+    EXPECT_EQ(rig.WriteEeprom(0, {1}), 0);
 }
 
 TEST(HidDeviceLibraryEeprom, AWriteToASmallerPartThanBelievedStaysInsideItsPages)
@@ -325,6 +341,32 @@ TEST(HidDeviceLibraryEvents, BecomePostedMessagesWithPackedBytes)
     const auto got = rig.queue.Take(2s);
     ASSERT_TRUE(got);
     EXPECT_EQ(*got, (WindowMessage{kPageWindow, GPIGenericNotifyMessage, 9, 0}));
+}
+
+TEST(HidDeviceLibraryEvents, AFloodPastTheLimitIsDroppedAndCountedInOneMessage)
+{
+    Rig rig;
+    ASSERT_EQ(rig.Start(), 1);
+    rig.library.rmSetGenericNotifyMessages(GenericNotifyMessage);
+    rig.library.SetMessageLimit(10);
+    for (std::uint8_t i = 0; i < 30; ++i) {
+        ASSERT_TRUE(rig.chip.GenericEvent({i, 0, 0, 0, 0, 0, 0, 0}));
+    }
+    // Nobody takes messages meanwhile: ten wait, twenty are dropped.
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (rig.library.InputReportsHandled() < 30 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(rig.queue.Size(), 10u);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(rig.queue.TryTake()->wParam, static_cast<WPARAM>(i));
+    }
+    // Once there is room again, the count arrives as one message.
+    const auto dropped = rig.queue.Take(2s);
+    ASSERT_TRUE(dropped);
+    EXPECT_EQ(dropped->message, EventsDroppedMessage);
+    EXPECT_EQ(dropped->wParam, 20u);
+    EXPECT_FALSE(rig.queue.Take(50ms));
 }
 
 TEST(HidDeviceLibraryEvents, RegisterDumpRequestAnswersWithAGenericEvent)

@@ -208,7 +208,11 @@ int SimulatedChip::HostRead(std::uint64_t session, std::uint8_t* buffer, int cap
     ++counters_.inputReportsRead;
     ++traffic_.reportsIn;
     SpendLocked(SimTimingCosts::kReportUs);
-    const int n = std::min(capacity, p::kReportLength);
+    int n = std::min(capacity, p::kReportLength);
+    if (cutNextReport_ > 0) {
+        n = std::min(n, cutNextReport_);
+        cutNextReport_ = 0;
+    }
     std::copy_n(report.begin(), n, buffer);
     if (realTiming_) {
         lock.unlock();
@@ -497,6 +501,12 @@ void SimulatedChip::DropEepromWriteCycle(int n)
 {
     std::lock_guard lock(mutex_);
     dropWriteCycleCountdown_ = std::max(n, 0);
+}
+
+void SimulatedChip::CutNextInputReport(int length)
+{
+    std::lock_guard lock(mutex_);
+    cutNextReport_ = std::max(length, 0);
 }
 
 void SimulatedChip::RefuseInputReport1(bool refuse)

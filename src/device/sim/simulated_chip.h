@@ -141,6 +141,9 @@ public:
     // The n-th EEPROM write cycle from now (1-based) is acknowledged but stores
     // nothing, like a worn cell; 0 cancels.
     void DropEepromWriteCycle(int n);
+    // The next interrupt report the host takes is cut to `length` bytes, as a
+    // faulty device might send it; 0 cancels.
+    void CutNextInputReport(int length);
 
     // --- Timing model: virtual time only counts; real time also makes the
     // calling thread sleep for the modelled time of what it did. ---
@@ -230,6 +233,7 @@ private:
     bool holdAnswers_ = false;
     std::vector<protocol::Report> heldAnswers_;
     int dropWriteCycleCountdown_ = 0;
+    int cutNextReport_ = 0;
     Counters counters_;
 
     // A write whose data reports are still arriving.
