@@ -29,8 +29,8 @@ struct ScriptDriverOptions {
     // How long the driver waits for the simulated device to go quiet after a command.
     std::chrono::milliseconds settleTimeout{5000};
     // A transport to a device outside the run (real hardware) used instead of
-    // the simulated chip; `sim` commands and `print eeprom` then fail. It must
-    // outlive the driver.
+    // the simulated chip; `sim` commands, `print eeprom` and `print traffic`
+    // then fail. It must outlive the driver.
     HidTransport* deviceTransport = nullptr;
     // With deviceTransport: the text shown when opening an interface with the
     // ids failed (empty shows nothing), ahead of the tool's own message.
@@ -63,6 +63,7 @@ public:
 
     SimulatedChip& Chip() { return chip_; }
     CDemoApp& App() { return app_; }
+    CallLogLibrary& CallLog() { return callLog_; }
 
 private:
     bool RunLine(std::string_view line);
@@ -108,6 +109,7 @@ private:
     ScriptError error_;
     int lineNumber_ = 0;
     bool started_ = false;
+    SimTraffic lastTraffic_;
 
     // Declared in wiring order, so the application goes first and the chip last.
     MessageQueue queue_;
