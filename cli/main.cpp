@@ -10,6 +10,9 @@
 #ifdef TOVRIK_CLI_HIDAPI
 #include "device/hidapi/hidapi_transport.h"
 #endif
+#ifdef TOVRIK_CLI_VENDOR_LIBRARY
+#include "vendor_library_option.h"
+#endif
 
 int main(int argc, char** argv)
 {
@@ -50,6 +53,13 @@ int main(int argc, char** argv)
                     "sim: the simulated chip (default); hidapi: a real chip through hidapi "
                     "(see docs/hardware.md)")
         ->check(CLI::IsMember({"sim", "hidapi"}));
+#ifdef TOVRIK_CLI_VENDOR_LIBRARY
+    std::string vendorLibrary;
+    run->add_option("--vendor-library", vendorLibrary,
+                    "reach the chip through the chip maker's device library, the DLL at this "
+                    "path (see docs/hardware.md); the run then has no simulated chip")
+        ->excludes("--device");
+#endif
 
     try {
         app.parse(argc, argv);
@@ -73,6 +83,17 @@ int main(int argc, char** argv)
     }
     if (run->parsed()) {
         tovrik::ScriptDriverOptions options;
+#ifdef TOVRIK_CLI_VENDOR_LIBRARY
+        if (!vendorLibrary.empty()) {
+            std::string error;
+            if (!tovrik::cli::UseVendorLibrary(vendorLibrary, options, error)) {
+                std::cerr << "error: " << error << '\n';
+                return tovrik::cli::kExitUsage;
+            }
+            return tovrik::cli::RunScript(scriptFile, workdir, std::cout, std::cerr,
+                                          std::move(options));
+        }
+#endif
         if (device == "hidapi") {
 #ifdef TOVRIK_CLI_HIDAPI
             auto transport = tovrik::MakeHidapiTransport();

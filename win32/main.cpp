@@ -79,8 +79,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
                                                        ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
+    std::unique_ptr<VendorDeviceLibrary> vendor;
+    if (!line.vendorLibrary.empty()) {
+        vendor = VendorDeviceLibrary::Load(line.vendorLibrary, error);
+        if (!vendor) {
+            Tell("tovrik-config: " + error + "\n", true);
+            return 1;
+        }
+    }
+
     Win32Prompter prompter;
-    Win32Session session(line, *chipOptions, prompter);
+    Win32Session session(line, *chipOptions, prompter, std::move(vendor));
     // A second instance ends here, silently.
     if (session.Start() == 0) {
         return 0;
@@ -91,6 +100,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
     ToolFrame frame(*session.MainWindow(), [&session] { return session.WindowTitle(); });
     if (frame.Handle() == nullptr) {
         Tell("tovrik-config: the main window could not be created\n", true);
+        return 1;
+    }
+    // The chip maker's library posts its messages to this window.
+    if (session.UseMainWindow(frame.Handle()) == 0) {
+        Tell("tovrik-config: the device library's messages cannot reach the main window\n", true);
         return 1;
     }
     prompter.SetOwner(frame.Handle());

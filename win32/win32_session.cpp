@@ -41,6 +41,20 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             line.version = true;
         } else if (arg == "--demo-features") {
             line.demoFeatures = true;
+        } else if (arg == "--vendor-library" || arg.rfind("--vendor-library=", 0) == 0) {
+            if (arg == "--vendor-library") {
+                if (i + 1 >= arguments.size()) {
+                    line.error = "--vendor-library needs the path of the DLL";
+                    return line;
+                }
+                line.vendorLibrary = arguments[++i];
+            } else {
+                line.vendorLibrary = arg.substr(17);
+            }
+            if (line.vendorLibrary.empty()) {
+                line.error = "--vendor-library needs the path of the DLL";
+                return line;
+            }
         } else if (arg == "--simulate") {
             line.simulate = true;
         } else if (arg.rfind("--simulate=", 0) == 0) {
@@ -74,12 +88,16 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     if (line.simCode && !line.simulate) {
         line.error = "--sim-code needs --simulate";
     }
+    if (!line.vendorLibrary.empty() && line.simulate) {
+        line.error = "--vendor-library and --simulate exclude each other";
+    }
     return line;
 }
 
 std::string UsageText()
 {
     return "Usage: tovrik-config [--simulate[=FILE]] [--sim-code N] [--demo-features]\n"
+           "                     [--vendor-library PATH]\n"
            "Configures a Tovrik USB audio controller chip through its boot EEPROM.\n"
            "\n"
            "  --simulate         run on the built-in simulated chip instead of a device\n"
@@ -89,6 +107,10 @@ std::string UsageText()
            "  --sim-code N       the device code (0 to 255) the simulated chip reports\n"
            "  --demo-features    show the switch to the demo pages (raw EEPROM, I2C, GPIO\n"
            "                     and events, HID reports) for bring-up work\n"
+           "  --vendor-library PATH\n"
+           "                     reach the chip through the chip maker's device library,\n"
+           "                     the DLL at PATH, of the same bitness as this program\n"
+           "                     (see docs/hardware.md)\n"
            "  -h, --help         show this help and end\n"
            "  -v, --version      show the version and end\n"
            "\n"
@@ -139,15 +161,16 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const CommandLine& line, st
 }
 
 Win32Session::Win32Session(const CommandLine& line, const SimulatedChipOptions& chipOptions,
-                           Prompter& prompter)
+                           Prompter& prompter, std::unique_ptr<VendorDeviceLibrary> vendor)
     : backingFile_(line.simulate ? chipOptions.backingFile : std::string()),
       chip_(line.simulate ? std::make_unique<SimulatedChip>(chipOptions) : nullptr),
       transport_(chip_ ? std::unique_ptr<HidTransport>(std::make_unique<SimTransport>(*chip_))
                        : MakeWin32HidTransport()),
       library_(*transport_, queue_),
-      config_(library_, prompter),
+      vendor_(std::move(vendor)),
+      config_(vendor_ ? static_cast<DeviceLibrary&>(*vendor_) : library_, prompter),
       ui_(prompter, queue_),
-      app_(ui_, library_, config_)
+      app_(ui_, vendor_ ? static_cast<DeviceLibrary&>(*vendor_) : library_, config_)
 {
     config_.SetHidTransport(transport_.get());
     // Says why a device with the ids could not be opened before the tool's own "cannot find".
@@ -175,6 +198,11 @@ int Win32Session::Start()
         sim->SetDeviceChangeTarget(&queue_, app_.MainWindow()->Handle());
     }
     return 1;
+}
+
+int Win32Session::UseMainWindow(void* window)
+{
+    return vendor_ ? vendor_->Connect(queue_, window) : 1;
 }
 
 std::string Win32Session::WindowTitle()

@@ -10,6 +10,7 @@
 #include "device/hid_device_library.h"
 #include "device/hid_transport.h"
 #include "device/sim/simulated_chip.h"
+#include "device/win32/vendor_device_library.h"
 #include "platform/dialog.h"
 #include "platform/message_queue.h"
 
@@ -24,12 +25,15 @@ struct CommandLine {
     std::string simulateFile;
     std::optional<int> simCode;
     bool demoFeatures = false;
+    // The chip maker's device library to reach the chip through; empty uses our own.
+    std::string vendorLibrary;
     // Set when the command line is wrong; the tool then says so and ends.
     std::string error;
 };
 
 // Reads the arguments after the program name: the options of the tool on
-// every system (--simulate[=FILE], --sim-code N, --demo-features, --help, --version).
+// every system (--simulate[=FILE], --sim-code N, --demo-features, --help, --version)
+// and --vendor-library PATH.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 std::string UsageText();
 
@@ -42,8 +46,9 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const CommandLine& line, st
 // transport, the library, the configuration image and the application object.
 class Win32Session {
 public:
+    // With `vendor` the tool reaches the chip through that library instead of our own.
     Win32Session(const CommandLine& line, const SimulatedChipOptions& chipOptions,
-                 Prompter& prompter);
+                 Prompter& prompter, std::unique_ptr<VendorDeviceLibrary> vendor = nullptr);
     ~Win32Session();
     Win32Session(const Win32Session&) = delete;
     Win32Session& operator=(const Win32Session&) = delete;
@@ -53,6 +58,8 @@ public:
     // The main window's title, plus what the tool runs on when that is the simulated chip.
     std::string WindowTitle();
     CDemoDlg* MainWindow() { return app_.MainWindow(); }
+    // Gives the chip maker's library, if used, the main window (an HWND) for its messages.
+    int UseMainWindow(void* window);
 
 private:
     std::string backingFile_;
@@ -60,6 +67,7 @@ private:
     std::unique_ptr<SimulatedChip> chip_;
     std::unique_ptr<HidTransport> transport_;
     HidDeviceLibrary library_;
+    std::unique_ptr<VendorDeviceLibrary> vendor_;
     EepromConfig config_;
     UiContext ui_;
     CDemoApp app_;

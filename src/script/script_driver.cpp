@@ -135,7 +135,8 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
       library_(options_.deviceTransport != nullptr ? *options_.deviceTransport
                                                    : static_cast<HidTransport&>(transport_),
                queue_),
-      callLog_(library_),
+      external_(options_.external.make ? options_.external.make(queue_) : nullptr),
+      callLog_(external_ ? *external_ : static_cast<DeviceLibrary&>(library_)),
       prompter_(out),
       ui_(prompter_, queue_),
       app_(ui_, callLog_, config_)
@@ -151,6 +152,9 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
         });
     }
     callLog_.SetWindowNamer([this](WindowHandle window) { return WindowName(window); });
+    if (external_ && options_.external.attachChip) {
+        options_.external.attachChip(transport_);
+    }
 }
 
 ScriptDriver::~ScriptDriver()
@@ -296,6 +300,9 @@ bool ScriptDriver::Settle()
         if (!WaitForQuietDevice()) {
             return Fail("the simulated device did not go quiet");
         }
+        if (options_.external.deliverMessages) {
+            options_.external.deliverMessages();
+        }
         if (queue_.Size() == 0) {
             return true;
         }
@@ -309,15 +316,15 @@ bool ScriptDriver::WaitForQuietDevice()
     // Only the script and the tool (both on this thread) make the chip queue
     // reports, so once everything queued was read and handled nothing more
     // arrives until the next step.
-    if (options_.deviceTransport != nullptr) {
+    if (OutsideDevice()) {
         // A device outside the run cannot be watched; only its answers count,
         // and every transfer waits for those itself.
         return true;
     }
     const auto deadline = std::chrono::steady_clock::now() + options_.settleTimeout;
-    while (library_.IsOpen()) {
+    while (LibraryOpen()) {
         if (chip_.PendingInputReports() == 0 &&
-            library_.InputReportsHandled() ==
+            InputReportsHandled() ==
                 static_cast<std::uint64_t>(chip_.GetCounters().inputReportsRead)) {
             return true;
         }
@@ -331,9 +338,42 @@ bool ScriptDriver::WaitForQuietDevice()
 
 // --- Targets ---
 
+bool ScriptDriver::OutsideDevice() const
+{
+    return options_.deviceTransport != nullptr ||
+           (options_.external.make && !options_.external.attachChip);
+}
+
+bool ScriptDriver::LibraryOpen()
+{
+    if (external_) {
+        return options_.external.isOpen && options_.external.isOpen();
+    }
+    return library_.IsOpen();
+}
+
+std::uint64_t ScriptDriver::InputReportsHandled()
+{
+    if (external_) {
+        return options_.external.inputReportsHandled ? options_.external.inputReportsHandled() : 0;
+    }
+    return library_.InputReportsHandled();
+}
+
+void ScriptDriver::ForgetEepromContent()
+{
+    if (external_) {
+        if (options_.external.forgetEepromContent) {
+            options_.external.forgetEepromContent();
+        }
+        return;
+    }
+    library_.ForgetEepromContent();
+}
+
 bool ScriptDriver::RequireSimulatedChip()
 {
-    if (options_.deviceTransport != nullptr) {
+    if (OutsideDevice()) {
         return Fail("this run has no simulated chip (it uses a device)");
     }
     return true;
@@ -798,7 +838,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
             return Fail("bad EEPROM size " + QuoteScriptText(t[2].text));
         }
         chip_.SetEepromSize(static_cast<int>(*size));
-        library_.ForgetEepromContent();
+        ForgetEepromContent();
         return true;
     }
     if (what == "timing") {
@@ -896,7 +936,7 @@ bool ScriptDriver::SimEeprom(const std::vector<ScriptToken>& t)
         std::copy_n(bytes.begin(), std::min(bytes.size(), eeprom.size()), eeprom.begin());
     }
     // Changed behind the tool's back: what the connection knows of it is stale.
-    library_.ForgetEepromContent();
+    ForgetEepromContent();
     if (!chip_.SetEeprom(eeprom)) {
         return Fail("the simulated EEPROM could not be written");
     }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -22,6 +23,24 @@ namespace tovrik {
 
 class Control;
 
+// A device library from outside the tool (a DLL) that a run uses instead of
+// its own. Its notifications travel through the system's window messages, so
+// the driver has them delivered before it looks at its queue.
+struct ExternalLibrary {
+    // Makes the library, posting into the run's queue; empty means none.
+    std::function<std::unique_ptr<DeviceLibrary>(MessageQueue& queue)> make;
+    // Delivers the window messages the library sent into the queue.
+    std::function<void()> deliverMessages;
+    // Set when the library reaches the run's simulated chip (over `transport`);
+    // without it the run has no simulated chip.
+    std::function<void(HidTransport& transport)> attachChip;
+    // With attachChip: like HidDeviceLibrary's IsOpen, InputReportsHandled
+    // and ForgetEepromContent, so the driver knows when the device is quiet.
+    std::function<bool()> isOpen;
+    std::function<std::uint64_t()> inputReportsHandled;
+    std::function<void()> forgetEepromContent;
+};
+
 struct ScriptDriverOptions {
     // Relative file names of the script are taken from here; empty means the
     // current directory.
@@ -35,6 +54,7 @@ struct ScriptDriverOptions {
     // With deviceTransport: the text shown when opening an interface with the
     // ids failed (empty shows nothing), ahead of the tool's own message.
     std::function<std::string(const std::string& path)> openFailureMessage;
+    ExternalLibrary external;
 };
 
 struct ScriptError {
@@ -76,6 +96,11 @@ private:
     // window message, until neither has anything left.
     bool Settle();
     bool WaitForQuietDevice();
+    bool LibraryOpen();
+    std::uint64_t InputReportsHandled();
+    void ForgetEepromContent();
+    // Whether the run reaches a device outside it rather than its simulated chip.
+    bool OutsideDevice() const;
 
     // False, with the script error, when the run has no simulated chip.
     bool RequireSimulatedChip();
@@ -116,6 +141,7 @@ private:
     SimulatedChip chip_;
     SimTransport transport_;
     HidDeviceLibrary library_;
+    std::unique_ptr<DeviceLibrary> external_;
     CallLogLibrary callLog_;
     ScriptPrompter prompter_;
     EepromConfig config_;

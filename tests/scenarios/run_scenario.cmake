@@ -4,6 +4,7 @@
 #   WORKDIR                the working folder, emptied first
 #   GOLDEN_RUNNER          the comparison of tests/cli, which does the rest
 #   RC, STDERR_HAS         as for the golden runner
+#   EXTRA_ARGS             more arguments after the run's own, |-separated
 file(REMOVE_RECURSE "${WORKDIR}")
 file(MAKE_DIRECTORY "${WORKDIR}")
 file(GLOB data_files "${DATA}/*")
@@ -11,4 +12,7 @@ if(data_files)
   file(COPY ${data_files} DESTINATION "${WORKDIR}")
 endif()
 set(ARGS "run|${SCRIPT}|--workdir|${WORKDIR}")
+if(EXTRA_ARGS)
+  string(APPEND ARGS "|${EXTRA_ARGS}")
+endif()
 include("${GOLDEN_RUNNER}")

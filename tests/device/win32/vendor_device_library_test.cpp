@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+// The tool's message names come before the system's, which defines WM_DEVICECHANGE as a macro.
+#include "device/win32/vendor_device_library.h"
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "config/factory_image.h"
+#include "device/sim/sim_transport.h"
+#include "device/sim/simulated_chip.h"
+
+namespace tovrik {
+namespace {
+
+const std::string kDir = TOVRIK_STAND_IN_DIR;
+
+std::string StandIn(const std::string& name)
+{
+    return kDir + "/" + name + ".dll";
+}
+
+std::string Refusal(const std::string& path)
+{
+    std::string error;
+    EXPECT_EQ(VendorDeviceLibrary::Load(path, error), nullptr);
+    return error;
+}
+
+void PumpWindowMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
+    }
+}
+
+TEST(VendorDeviceLibrary, RefusesWhatItCannotUseNamingTheFileAndTheReason)
+{
+    const std::string missing = kDir + "/no-such-library.dll";
+    EXPECT_EQ(Refusal(missing), "device library " + missing + " does not exist");
+
+    const std::string text = kDir + "/not-a-library.dll";
+    std::ofstream(text) << "MZ but nothing more";
+    EXPECT_EQ(Refusal(text), "device library " + text + " is not a Windows DLL");
+
+    const std::string incomplete = StandIn("tovrik_stand_in_incomplete");
+    EXPECT_EQ(Refusal(incomplete), "device library " + incomplete + " lacks rmSetPinGPOLevel");
+
+    // The other bitness: the stand-in with the machine of its header changed.
+    std::ifstream in(StandIn("tovrik_stand_in"), std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_GT(bytes.size(), 0x40u);
+    const std::uint32_t pe = static_cast<std::uint8_t>(bytes[0x3C]) |
+                             static_cast<std::uint8_t>(bytes[0x3D]) << 8;
+    ASSERT_LT(pe + 6, bytes.size());
+    const bool own64 = sizeof(void*) == 8;
+    bytes[pe + 4] = static_cast<char>(own64 ? 0x4C : 0x64);
+    bytes[pe + 5] = static_cast<char>(own64 ? 0x01 : 0x86);
+    const std::string other = kDir + "/other-bitness.dll";
+    std::ofstream(other, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
+    EXPECT_EQ(Refusal(other), "device library " + other + " is " +
+                                  (own64 ? "a 32-bit DLL and this program is 64-bit"
+                                         : "a 64-bit DLL and this program is 32-bit") +
+                                  "; use the tool's build of the DLL's bitness");
+}
+
+// Every export style this bitness has: the calls arrive with their arguments
+// in order, results come back, and the messages the DLL posts to our window
+// reach the queue, addressed to the tool's window, when it was told to post them.
+class StandInStyles : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(StandInStyles, ForwardsCallsAndPassesRegisteredMessagesIntoTheQueue)
+{
+    std::string error;
+    auto library = VendorDeviceLibrary::Load(StandIn(GetParam()), error);
+    ASSERT_NE(library, nullptr) << error;
+    SimulatedChip chip(FactoryChipOptions());
+    SimTransport transport(chip);
+    using Attach = void (*)(HidTransport*);
+    reinterpret_cast<Attach>(reinterpret_cast<void*>(GetProcAddress(
+        static_cast<HMODULE>(library->Module()), "TovrikStandInAttach")))(&transport);
+    MessageQueue queue;
+    // Nothing reaches the DLL before there is a window for its messages.
+    EXPECT_EQ(library->rmDeviceStart(0x1209, 1, 77, 0, DeviceAddedMessage, DeviceRemovedMessage),
+              0);
+    ASSERT_EQ(library->Connect(queue, nullptr), 1);
+
+    const auto info = chip.Enumeration();
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(library->rmDeviceStart(info->productId, info->vendorId, 77, 0, DeviceAddedMessage,
+                                     DeviceRemovedMessage),
+              0);
+    ASSERT_EQ(library->rmDeviceStart(info->vendorId, info->productId, 77, 0, DeviceAddedMessage,
+                                     DeviceRemovedMessage),
+              1);
+    const std::vector<std::uint8_t> factory = FactoryEepromImage();
+    std::uint8_t part[8] = {};
+    ASSERT_EQ(library->rmBurnEEPROM(kEepromRead, 16, part, sizeof part), 1);
+    EXPECT_EQ(std::vector<std::uint8_t>(part, part + 8),
+              std::vector<std::uint8_t>(factory.begin() + 16, factory.begin() + 24));
+    // Beyond the fitted 256 bytes the transfer fails, and says so.
+    EXPECT_EQ(library->rmBurnEEPROM(kEepromRead, 252, part, sizeof part), 0);
+
+    const auto wait = [&] {
+        for (int i = 0; i < 200 && queue.Size() == 0; ++i) {
+            PumpWindowMessages();
+            Sleep(5);
+        }
+        return queue.TryTake();
+    };
+    // Not registered: the generic event is not passed on; registered, it is.
+    ASSERT_TRUE(chip.GenericEvent({1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(wait(), std::nullopt);
+    library->rmSetGenericNotifyMessages(GenericNotifyMessage);
+    ASSERT_TRUE(chip.GenericEvent({1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(wait(), (WindowMessage{77, GenericNotifyMessage, 0x04030201, 0x08070605}));
+
+    chip.Unplug();
+    library->rmHandleDeviceChangeNotification(0x8004, 0);
+    EXPECT_EQ(wait(), (WindowMessage{77, DeviceRemovedMessage, 0, 0}));
+    chip.Plug();
+    library->rmHandleDeviceChangeNotification(0x8000, 0);
+    EXPECT_EQ(wait(), (WindowMessage{77, DeviceAddedMessage, 0, 0}));
+    // The system's device-change message reaching our own window goes to the tool.
+    PostMessageW(FindWindowW(L"TovrikVendorLibraryMessages", nullptr), WM_DEVICECHANGE, 7, 0);
+    EXPECT_EQ(wait(), (WindowMessage{77, WM_DEVICECHANGE, 7, 0}));
+
+    // The front end's main window in its place: the library's messages are
+    // taken from it, the system's device change is left to the window itself.
+    HWND main = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                nullptr, nullptr);
+    ASSERT_EQ(library->Connect(queue, main), 1);
+    EXPECT_EQ(FindWindowW(L"TovrikVendorLibraryMessages", nullptr), nullptr);
+    ASSERT_EQ(library->rmDeviceStart(info->vendorId, info->productId, 77, 0, DeviceAddedMessage,
+                                     DeviceRemovedMessage),
+              1);
+    PostMessageW(main, WM_DEVICECHANGE, 7, 0);
+    EXPECT_EQ(wait(), std::nullopt);
+    ASSERT_TRUE(chip.GenericEvent({9, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(wait(), (WindowMessage{77, GenericNotifyMessage, 9, 0}));
+    library->rmDeviceClose();
+    DestroyWindow(main);
+}
+
+#if defined(__i386__)
+INSTANTIATE_TEST_SUITE_P(Exports, StandInStyles,
+                         ::testing::Values("tovrik_stand_in", "tovrik_stand_in_stdcall",
+                                           "tovrik_stand_in_stdcall_plain"));
+#else
+INSTANTIATE_TEST_SUITE_P(Exports, StandInStyles, ::testing::Values("tovrik_stand_in"));
+#endif
+
+}  // namespace
+}  // namespace tovrik
