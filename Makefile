@@ -8,7 +8,7 @@ JOBS ?= 2
 FUZZ_SECONDS ?= 60
 
 .PHONY: all deps configure build run pictures test fuzz format clean windows test-windows \
-	windows-pictures windows32 test-windows32
+	windows-pictures windows32 test-windows32 windows-both
 
 all: build
 
@@ -70,6 +70,14 @@ windows32:
 	cmake --build $(WINDOWS32_BUILD) -j$(JOBS)
 	cmake --build $(WINDOWS32_BUILD) --target windows-zip
 
+# One zip with both: tovrik-windows/x86_64 and tovrik-windows/i686.
+windows-both: windows windows32
+	rm -rf build-windows-both && mkdir -p build-windows-both/tovrik-windows
+	cp -r $(WINDOWS_BUILD)/tovrik-windows build-windows-both/tovrik-windows/x86_64
+	cp -r $(WINDOWS32_BUILD)/tovrik-windows build-windows-both/tovrik-windows/i686
+	cd build-windows-both && cmake -E tar cf tovrik-windows.zip --format=zip tovrik-windows
+	@echo "Packed build-windows-both/tovrik-windows.zip"
+
 test-windows32: windows32
 	scripts/wine-session $(WINDOWS32_BUILD) ctest --test-dir $(WINDOWS32_BUILD) --output-on-failure -j$(JOBS)
 
@@ -81,4 +89,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(WINDOWS32_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(WINDOWS32_BUILD) build-windows-both

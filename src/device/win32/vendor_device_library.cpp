@@ -143,7 +143,8 @@ VendorDeviceLibrary* LibraryOf(HWND window)
     return reinterpret_cast<VendorDeviceLibrary*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+// The system's own message types: on 32-bit its LPARAM is a long, the tool's an int.
+LRESULT CALLBACK OwnWindowProc(HWND window, ::UINT message, ::WPARAM wParam, ::LPARAM lParam)
 {
     if (VendorDeviceLibrary* library = LibraryOf(window)) {
         if (library->Forward(message, wParam, lParam, true)) {
@@ -153,7 +154,7 @@ LRESULT CALLBACK OwnWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+LRESULT CALLBACK SubclassProc(HWND window, ::UINT message, ::WPARAM wParam, ::LPARAM lParam,
                               UINT_PTR id, DWORD_PTR data)
 {
     if (message == WM_NCDESTROY) {

@@ -114,8 +114,9 @@ TEST_P(StandInStyles, ForwardsCallsAndPassesRegisteredMessagesIntoTheQueue)
         }
         return queue.TryTake();
     };
-    // Not registered: the generic event is not passed on; registered, it is.
-    ASSERT_TRUE(chip.GenericEvent({1, 2, 3, 4, 5, 6, 7, 8}));
+    // An id the library was not told to use is not passed on; a registered one is.
+    HWND own = FindWindowW(L"TovrikVendorLibraryMessages", nullptr);
+    PostMessageW(own, GenericNotifyMessage, 1, 2);
     EXPECT_EQ(wait(), std::nullopt);
     library->rmSetGenericNotifyMessages(GenericNotifyMessage);
     ASSERT_TRUE(chip.GenericEvent({1, 2, 3, 4, 5, 6, 7, 8}));
@@ -128,7 +129,7 @@ TEST_P(StandInStyles, ForwardsCallsAndPassesRegisteredMessagesIntoTheQueue)
     library->rmHandleDeviceChangeNotification(0x8000, 0);
     EXPECT_EQ(wait(), (WindowMessage{77, DeviceAddedMessage, 0, 0}));
     // The system's device-change message reaching our own window goes to the tool.
-    PostMessageW(FindWindowW(L"TovrikVendorLibraryMessages", nullptr), WM_DEVICECHANGE, 7, 0);
+    PostMessageW(own, WM_DEVICECHANGE, 7, 0);
     EXPECT_EQ(wait(), (WindowMessage{77, WM_DEVICECHANGE, 7, 0}));
 
     // The front end's main window in its place: the library's messages are

@@ -138,7 +138,7 @@ int STAND_IN_CALL rmSetPinGPOLevel(int levelMask)
     return 1;
 }
 
-int STAND_IN_CALL rmHandleDeviceChangeNotification(WPARAM wParam, LPARAM lParam)
+int STAND_IN_CALL rmHandleDeviceChangeNotification(::WPARAM wParam, ::LPARAM lParam)
 {
     Lib().rmHandleDeviceChangeNotification(wParam, lParam);
     return 1;
