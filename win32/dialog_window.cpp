@@ -125,7 +125,7 @@ DialogWindow::~DialogWindow()
     }
 }
 
-INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, ::UINT message, ::WPARAM wParam, ::LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
         auto* self = reinterpret_cast<DialogWindow*>(lParam);
@@ -269,7 +269,7 @@ HWND DialogWindow::MakeControl(const Control& control, int index)
     return child;
 }
 
-LRESULT CALLBACK DialogWindow::EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+LRESULT CALLBACK DialogWindow::EditProc(HWND hwnd, ::UINT message, ::WPARAM wParam, ::LPARAM lParam,
                                         UINT_PTR /*id*/, DWORD_PTR selfPointer)
 {
     auto* self = reinterpret_cast<DialogWindow*>(selfPointer);

@@ -48,8 +48,9 @@ private:
         std::vector<std::string> shownItems;
     };
 
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK EditProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+    // The system's message types: on 32-bit its LPARAM is a long, the tool's an int.
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, ::UINT message, ::WPARAM wParam, ::LPARAM lParam);
+    static LRESULT CALLBACK EditProc(HWND hwnd, ::UINT message, ::WPARAM wParam, ::LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR self);
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void Build();

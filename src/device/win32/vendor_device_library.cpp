@@ -287,7 +287,9 @@ bool VendorDeviceLibrary::Forward(UINT message, WPARAM wParam, LPARAM lParam,
     if (queue_ == nullptr || target_ == kNoWindow || message == 0) {
         return false;
     }
-    const bool registered = message == added_ || message == removed_ ||
+    // The key messages have fixed ids with no function to register them.
+    const bool registered = message == KeyShortDownMessage || message == KeyLongDownMessage ||
+                            message == added_ || message == removed_ ||
                             message == mixerKeyDown_ || message == mixerKeyUp_ ||
                             message == generic_ || message == i2c_ || message == gpi_;
     if (!registered && !(deviceChangeToo && message == WM_DEVICECHANGE)) {
