@@ -55,25 +55,29 @@ bool IsClass(HWND hwnd, const wchar_t* name)
 }
 
 // Top-level dialogs whose title starts with the tool's title; owned ones are prompts.
+struct TopSearch {
+    bool prompts;
+    std::vector<HWND> found;
+};
+
+// A named function, not a lambda: on 32-bit the callback must be stdcall.
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM param)
+{
+    auto* s = reinterpret_cast<TopSearch*>(param);
+    if (!IsClass(hwnd, kDialogClass) || !IsWindowVisible(hwnd)) {
+        return TRUE;
+    }
+    const bool owned = GetWindow(hwnd, GW_OWNER) != nullptr;
+    if (owned == s->prompts && Text(hwnd).rfind(kTitlePrefix, 0) == 0) {
+        s->found.push_back(hwnd);
+    }
+    return TRUE;
+}
+
 std::vector<HWND> TopWindows(bool prompts)
 {
-    struct Search {
-        bool prompts;
-        std::vector<HWND> found;
-    } search{prompts, {}};
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (!IsClass(hwnd, kDialogClass) || !IsWindowVisible(hwnd)) {
-                return TRUE;
-            }
-            const bool owned = GetWindow(hwnd, GW_OWNER) != nullptr;
-            if (owned == s->prompts && Text(hwnd).rfind(kTitlePrefix, 0) == 0) {
-                s->found.push_back(hwnd);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TopSearch search{prompts, {}};
+    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -81,6 +85,23 @@ HWND MainWindow()
 {
     const std::vector<HWND> windows = TopWindows(false);
     return windows.empty() ? nullptr : windows.front();
+}
+
+struct ControlSearch {
+    int id;
+    HWND main;
+    HWND found;
+};
+
+BOOL CALLBACK FindControl(HWND hwnd, LPARAM param)
+{
+    auto* s = reinterpret_cast<ControlSearch*>(param);
+    if (GetDlgCtrlID(hwnd) == s->id && IsWindowVisible(hwnd) && !IsClass(hwnd, kDialogClass) &&
+        GetParent(hwnd) != s->main) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 // The visible control named "ID" (the main window's own, else the shown
@@ -93,23 +114,8 @@ HWND Control(HWND main, const std::wstring& name)
     if (own != nullptr && IsWindowVisible(own) && !IsClass(own, kDialogClass)) {
         return own;
     }
-    struct Search {
-        int id;
-        HWND main;
-        HWND found;
-    } search{id, main, nullptr};
-    EnumChildWindows(
-        main,
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (GetDlgCtrlID(hwnd) == s->id && IsWindowVisible(hwnd) &&
-                !IsClass(hwnd, kDialogClass) && GetParent(hwnd) != s->main) {
-                s->found = hwnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ControlSearch search{id, main, nullptr};
+    EnumChildWindows(main, FindControl, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
