@@ -103,7 +103,8 @@ TEST(SimulatedChipSetup, EventsCarryAllEightBytesAndAreCountedWhenRead)
     const auto second = device.Queue().Take(2s);
     ASSERT_TRUE(first && second);
     EXPECT_EQ(*first, (WindowMessage{1, GenericNotifyMessage, 0x04030201u, 0x08070605}));
-    EXPECT_EQ(*second, (WindowMessage{1, MixerKeyDownMessage, 0x80000011u, 0xFF000000}));
+    EXPECT_EQ(*second, (WindowMessage{1, MixerKeyDownMessage, 0x80000011u,
+                                        static_cast<LPARAM>(0xFF000000u)}));
     // The count of handled reports catches up with the chip's once both are posted.
     const auto deadline = std::chrono::steady_clock::now() + 2s;
     while (device.Library().InputReportsHandled() < 2 &&
