@@ -42,7 +42,8 @@ expect "Connect" text 1017
 expect 0 enabled 3
 
 # A second instance ends at once, without a window, and the first goes on.
-"$wine" "$config" --simulate </dev/null >/dev/null 2>&1 || fail "the second instance did not end with status 0"
+timeout 30 "$wine" "$config" --simulate </dev/null >/dev/null 2>&1 ||
+  fail "the second instance did not end at once with status 0"
 expect 1 windows
 
 r type 1016 1209

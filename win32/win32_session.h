@@ -23,13 +23,17 @@ struct CommandLine {
     // The file that backs the simulated chip's EEPROM; empty keeps it in memory.
     std::string simulateFile;
     std::optional<int> simCode;
+    // The simulated chip takes its modelled time instead of answering at once.
+    bool simRealTiming = false;
+    bool simTimingGiven = false;
     bool demoFeatures = false;
     // Set when the command line is wrong; the tool then says so and ends.
     std::string error;
 };
 
 // Reads the arguments after the program name: the options of the tool on
-// every system (--simulate[=FILE], --sim-code N, --demo-features, --help, --version).
+// every system (--simulate[=FILE], --sim-code N, --sim-timing real|virtual,
+// --demo-features, --help, --version).
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 std::string UsageText();
 

@@ -599,7 +599,13 @@ void SimulatedChip::BusBytesLocked(std::uint64_t bytes)
 
 void SimulatedChip::SleepModelled(std::uint64_t us) const
 {
-    std::this_thread::sleep_for(std::chrono::microseconds(us));
+    // Sleeps may end early (MinGW's round down to whole milliseconds), so this
+    // sleeps again until the modelled time has passed.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(us);
+    for (auto now = std::chrono::steady_clock::now(); now < deadline;
+         now = std::chrono::steady_clock::now()) {
+        std::this_thread::sleep_for(deadline - now);
+    }
 }
 
 // --- State ---
