@@ -3,10 +3,9 @@
 #include <iosfwd>
 #include <string>
 
-namespace tovrik::cli {
+#include "exit_codes.h"
 
-constexpr int kExitOk = 0;
-constexpr int kExitUsage = 2;
+namespace tovrik::cli {
 
 // Loads the image in `path` (the start of an EEPROM; missing bytes read as
 // 0xFF) from a simulated chip and prints the result as one JSON object.
