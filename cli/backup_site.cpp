@@ -3,12 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <algorithm>
 #include <vector>
 
 #include "device/device_library.h"
@@ -46,9 +46,8 @@ bool KeepBackup(DeviceLibrary& library, int eepromSize, std::uint16_t vendorId,
                 std::uint16_t productId, std::string& where, std::string& error)
 {
     std::vector<std::uint8_t> content(static_cast<std::size_t>(std::max(eepromSize, 0)));
-    if (content.empty() ||
-        library.rmBurnEEPROM(kEepromRead, 0, content.data(),
-                             static_cast<std::uint32_t>(content.size())) == 0) {
+    if (content.empty() || library.rmBurnEEPROM(kEepromRead, 0, content.data(),
+                                                static_cast<std::uint32_t>(content.size())) == 0) {
         error = "cannot read the EEPROM for its backup";
         return false;
     }
@@ -60,8 +59,8 @@ bool KeepBackup(DeviceLibrary& library, int eepromSize, std::uint16_t vendorId,
     for (int n = 1; n < 1000; ++n) {
         const std::filesystem::path file =
             folder / (base + (n == 1 ? "" : "-" + std::to_string(n)) + ".bin");
-        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                              0600);
+        const int fd =
+            ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno == EEXIST) {
             continue;
         }

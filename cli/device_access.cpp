@@ -41,8 +41,8 @@ std::string Describe(const HidDeviceInfo& info)
 {
     std::string text = info.path + " " + Hex4(info.vendorId) + ":" + Hex4(info.productId);
     if (!info.manufacturer.empty() || !info.product.empty()) {
-        text += " (" + info.manufacturer + (info.manufacturer.empty() ? "" : " ") + info.product +
-                ")";
+        text +=
+            " (" + info.manufacturer + (info.manufacturer.empty() ? "" : " ") + info.product + ")";
     }
     return text;
 }
@@ -68,9 +68,9 @@ std::optional<std::uint16_t> ParseHexId(const std::string& text)
     unsigned value = 0;
     for (char c : digits) {
         const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                          : (c >= 'a' && c <= 'f')                   ? c - 'a' + 10
-                          : (c >= 'A' && c <= 'F')                   ? c - 'A' + 10
-                                                                     : -1;
+                          : (c >= 'a' && c <= 'f')                    ? c - 'a' + 10
+                          : (c >= 'A' && c <= 'F')                    ? c - 'A' + 10
+                                                                      : -1;
         if (digit < 0) {
             return std::nullopt;
         }
@@ -116,19 +116,21 @@ void AddDeviceOptions(CLI::App& command, DeviceOptions& options)
     // argument of the command is never taken for one.
     command.add_flag("--simulate{}", options.simulateFile,
                      "use a simulated chip; --simulate=FILE keeps its EEPROM in FILE");
-    command.add_option("--sim-code", options.simCode,
-                       "device code the simulated chip reports (default 23)")
+    command
+        .add_option("--sim-code", options.simCode,
+                    "device code the simulated chip reports (default 23)")
         ->check(CLI::Range(0, 255));
-    command.add_option("--sim-eeprom-size", options.simEepromSize,
-                       "fitted EEPROM of the simulated chip: 256, 512, 1024 or 2048")
+    command
+        .add_option("--sim-eeprom-size", options.simEepromSize,
+                    "fitted EEPROM of the simulated chip: 256, 512, 1024 or 2048")
         ->check(CLI::IsMember({256, 512, 1024, 2048}));
-    command.add_option("--sim-timing", options.simTiming,
-                       "virtual (default): nothing waits; real: the simulated chip takes its "
-                       "modelled time")
+    command
+        .add_option("--sim-timing", options.simTiming,
+                    "virtual (default): nothing waits; real: the simulated chip takes its "
+                    "modelled time")
         ->check(CLI::IsMember({"virtual", "real"}));
-    command.callback([&command, &options]() {
-        options.simulate = command.count("--simulate") > 0;
-    });
+    command.callback(
+        [&command, &options]() { options.simulate = command.count("--simulate") > 0; });
 }
 
 SimulatedChipOptions SimulatedChipFromOptions(const DeviceOptions& options)

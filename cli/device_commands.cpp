@@ -182,26 +182,21 @@ int ListDevices(const DeviceOptions& options, bool json, std::ostream& out, std:
                     code = config.GetDeviceCode();
                 }
             }
-            const std::string kind =
-                code < 0 ? "-" : DeviceClass(static_cast<std::uint8_t>(code));
+            const std::string kind = code < 0 ? "-" : DeviceClass(static_cast<std::uint8_t>(code));
             const int size = connection.FittedEepromSize();
             if (json) {
-                rows.push_back("{\"path\": " + JsonByteString(info.path) +
-                               ", \"vid\": \"" + Hex4(info.vendorId) + "\", \"pid\": \"" +
-                               Hex4(info.productId) + "\", \"manufacturer\": " +
-                               JsonByteString(info.manufacturer) +
+                rows.push_back("{\"path\": " + JsonByteString(info.path) + ", \"vid\": \"" +
+                               Hex4(info.vendorId) + "\", \"pid\": \"" + Hex4(info.productId) +
+                               "\", \"manufacturer\": " + JsonByteString(info.manufacturer) +
                                ", \"product\": " + JsonByteString(info.product) +
                                ", \"deviceCode\": " + (code < 0 ? "null" : std::to_string(code)) +
-                               ", \"class\": " + JsonByteString(kind) +
-                               ", \"eepromSize\": " + (size == 0 ? "null" : std::to_string(size)) +
-                               "}");
+                               ", \"class\": " + JsonByteString(kind) + ", \"eepromSize\": " +
+                               (size == 0 ? "null" : std::to_string(size)) + "}");
             } else {
-                rows.push_back(info.path + "  " + Hex4(info.vendorId) + ":" +
-                               Hex4(info.productId) + "  \"" + info.manufacturer + "\" \"" +
-                               info.product + "\"  code " +
+                rows.push_back(info.path + "  " + Hex4(info.vendorId) + ":" + Hex4(info.productId) +
+                               "  \"" + info.manufacturer + "\" \"" + info.product + "\"  code " +
                                (code < 0 ? "-" : std::to_string(code)) + " (" + kind +
-                               ")  EEPROM " + (size == 0 ? "-" : std::to_string(size)) +
-                               " bytes" +
+                               ")  EEPROM " + (size == 0 ? "-" : std::to_string(size)) + " bytes" +
                                (connection.IsOpen() ? "" : "  " + connection.OpenError()));
             }
         }
@@ -264,8 +259,8 @@ int WriteDevice(const DeviceOptions& options, const std::string& file, std::ostr
         }
         Backup(*connection, out, err);
         WriteVerified(*connection, bytes, err);
-        out << "wrote " << bytes.size() << " bytes of " << file << " to "
-            << connection->Info().path << ", verified\n";
+        out << "wrote " << bytes.size() << " bytes of " << file << " to " << connection->Info().path
+            << ", verified\n";
         return kExitOk;
     });
 }
@@ -338,8 +333,8 @@ int ShowDevice(const DeviceOptions& options, bool json, std::ostream& out, std::
     });
 }
 
-int DiffDevice(const DeviceOptions& options, const std::string& file, bool json,
-               std::ostream& out, std::ostream& err)
+int DiffDevice(const DeviceOptions& options, const std::string& file, bool json, std::ostream& out,
+               std::ostream& err)
 {
     return Guarded(err, [&] {
         const std::vector<Setting> wanted = ImageSettings(file);
@@ -386,11 +381,11 @@ int ShowImage(const std::string& file, bool json, std::ostream& out, std::ostrea
     });
 }
 
-int DiffImages(const std::string& before, const std::string& after, bool json,
-               std::ostream& out, std::ostream& err)
+int DiffImages(const std::string& before, const std::string& after, bool json, std::ostream& out,
+               std::ostream& err)
 {
-    return Guarded(err,
-                   [&] { return PrintDiff(ImageSettings(before), ImageSettings(after), json, out); });
+    return Guarded(
+        err, [&] { return PrintDiff(ImageSettings(before), ImageSettings(after), json, out); });
 }
 
 int SetImage(const std::string& input, const std::string& output,

@@ -20,15 +20,15 @@ int VerifyDevice(const DeviceOptions& options, const std::string& file, bool jso
                  std::ostream& out, std::ostream& err);
 int EraseDevice(const DeviceOptions& options, bool all, std::ostream& out, std::ostream& err);
 int ShowDevice(const DeviceOptions& options, bool json, std::ostream& out, std::ostream& err);
-int DiffDevice(const DeviceOptions& options, const std::string& file, bool json,
-               std::ostream& out, std::ostream& err);
+int DiffDevice(const DeviceOptions& options, const std::string& file, bool json, std::ostream& out,
+               std::ostream& err);
 int SetDevice(const DeviceOptions& options, const std::vector<std::string>& assignments,
               std::ostream& out, std::ostream& err);
 
 // The image commands that share the pages with them.
 int ShowImage(const std::string& file, bool json, std::ostream& out, std::ostream& err);
-int DiffImages(const std::string& before, const std::string& after, bool json,
-               std::ostream& out, std::ostream& err);
+int DiffImages(const std::string& before, const std::string& after, bool json, std::ostream& out,
+               std::ostream& err);
 int SetImage(const std::string& input, const std::string& output,
              const std::vector<std::string>& assignments, std::ostream& out, std::ostream& err);
 

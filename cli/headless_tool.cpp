@@ -2,10 +2,10 @@
 
 #include "app/demo_dlg.h"
 #include "device/device_library.h"
-#include "platform/user_input.h"
-#include "resources/resource_ids.h"
 #include "device_access.h"
 #include "output_file.h"
+#include "platform/user_input.h"
+#include "resources/resource_ids.h"
 
 namespace tovrik::cli {
 

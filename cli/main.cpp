@@ -31,7 +31,8 @@ int main(int argc, char** argv)
     app.set_version_flag("--version", std::string("tovrik-cli ") + kVersion);
 
     // --- image ---
-    auto* image = app.add_subcommand("image", "Decode, encode, show, compare and edit EEPROM images");
+    auto* image =
+        app.add_subcommand("image", "Decode, encode, show, compare and edit EEPROM images");
     image->require_subcommand(1);
 
     std::string decodeFile;
@@ -42,8 +43,9 @@ int main(int argc, char** argv)
     std::string encodeInput;
     std::string encodeOutput;
     auto* encode = image->add_subcommand(
-        "encode", "Save a JSON description (as image decode prints it) onto a blank 256-byte "
-                  "EEPROM and write its bytes");
+        "encode",
+        "Save a JSON description (as image decode prints it) onto a blank 256-byte "
+        "EEPROM and write its bytes");
     encode->add_option("JSON", encodeInput, "JSON description, - for standard input")->required();
     encode->add_option("-o,--output", encodeOutput, "EEPROM image file to write")->required();
 
@@ -88,7 +90,8 @@ int main(int argc, char** argv)
     std::string deviceFile;
     std::optional<int> readSize;
     bool all = false;
-    auto* read = deviceCommand("read", "Copy the EEPROM (the first 256 bytes by default) into FILE");
+    auto* read =
+        deviceCommand("read", "Copy the EEPROM (the first 256 bytes by default) into FILE");
     read->add_option("-o,--output", deviceFile, "file to write")->required();
     auto* sizeOption = read->add_option("--size", readSize, "bytes to read");
     read->add_flag("--all", all, "the whole fitted EEPROM")->excludes(sizeOption);

@@ -96,9 +96,8 @@ public:
         }
         NameGridColumns(entries);
         // A hidden field without any label of its own carries nothing the page shows.
-        std::erase_if(entries, [](const Entry& e) {
-            return e.label.empty() && !e.control->IsVisible();
-        });
+        std::erase_if(entries,
+                      [](const Entry& e) { return e.label.empty() && !e.control->IsVisible(); });
         PrefixRepeatedLabels(entries);
         std::vector<Setting> settings;
         for (const Entry& e : entries) {
@@ -181,8 +180,9 @@ private:
                 labels.push_back(s);
             }
         }
-        std::sort(labels.begin(), labels.end(),
-                  [](const Control* a, const Control* b) { return a->Area().left < b->Area().left; });
+        std::sort(labels.begin(), labels.end(), [](const Control* a, const Control* b) {
+            return a->Area().left < b->Area().left;
+        });
         std::string text;
         for (const Control* s : labels) {
             text += (text.empty() ? "" : " ") + Clean(s->Text());

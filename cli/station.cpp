@@ -136,9 +136,9 @@ public:
         chip.eepromSize = 256;
         chip.initialEeprom.assign(256, 0xFF);
         if (!options.simDir.empty()) {
-            chip.backingFile =
-                (std::filesystem::path(options.simDir) / ("unit-" + std::to_string(number) + ".bin"))
-                    .string();
+            chip.backingFile = (std::filesystem::path(options.simDir) /
+                                ("unit-" + std::to_string(number) + ".bin"))
+                                   .string();
         }
         if (options.simTiming == "real") {
             throw UsageError{"--sim-timing real: this build's simulated chip has no timing model"};
@@ -326,7 +326,8 @@ SerialFormat::SerialFormat(const std::string& format)
             ++j;
         }
         std::size_t digits = 0;
-        while (j < format.size() && std::isdigit(static_cast<unsigned char>(format[j])) && digits < 2) {
+        while (j < format.size() && std::isdigit(static_cast<unsigned char>(format[j])) &&
+               digits < 2) {
             ++j;
             ++digits;
         }
@@ -363,7 +364,8 @@ std::string SerialFormat::Format(long long number) const
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
     const int length = std::snprintf(text, sizeof text, format.c_str(), number);
 #pragma GCC diagnostic pop
-    return length < 0 ? std::string() : std::string(text, std::min<std::size_t>(length, sizeof text - 1));
+    return length < 0 ? std::string()
+                      : std::string(text, std::min<std::size_t>(length, sizeof text - 1));
 }
 
 void AddStationOptions(CLI::App& command, StationOptions& options)
@@ -378,17 +380,20 @@ void AddStationOptions(CLI::App& command, StationOptions& options)
     command.add_option("--count", options.count, "units to program, failed ones included")
         ->check(CLI::PositiveNumber);
     command.add_option("--log", options.log, "CSV log, appended to")->required();
-    command.add_option("--simulate-units", options.simulateUnits,
-                       "a simulated line of N chips instead of the system's")
+    command
+        .add_option("--simulate-units", options.simulateUnits,
+                    "a simulated line of N chips instead of the system's")
         ->check(CLI::Range(1, 100000));
-    command.add_option("--simulate-parallel", options.simulateParallel,
-                       "simulated chips attached at a time (default 1)")
+    command
+        .add_option("--simulate-parallel", options.simulateParallel,
+                    "simulated chips attached at a time (default 1)")
         ->check(CLI::Range(1, 64));
     command.add_option("--sim-dir", options.simDir, "keep unit i's EEPROM in DIR/unit-i.bin");
     command.add_option("--sim-fail-unit", options.simFailUnit, "make this unit's write fail")
         ->check(CLI::PositiveNumber);
-    command.add_option("--sim-timing", options.simTiming,
-                       "virtual (default) or real: the simulated chips take their modelled time")
+    command
+        .add_option("--sim-timing", options.simTiming,
+                    "virtual (default) or real: the simulated chips take their modelled time")
         ->check(CLI::IsMember({"virtual", "real"}));
 }
 
@@ -442,8 +447,8 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
         const auto startTime = std::chrono::steady_clock::now();
 
         while (true) {
-            for (UnitResult& r : results.Take(workers.empty() ? std::chrono::milliseconds(0)
-                                                              : kPollInterval)) {
+            for (UnitResult& r :
+                 results.Take(workers.empty() ? std::chrono::milliseconds(0) : kPollInterval)) {
                 workers[r.path].join();
                 workers.erase(r.path);
                 ++finished;
@@ -451,14 +456,14 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
                     ++failed;
                 }
                 const std::string row = Now() + "," + CsvField(r.path) + "," +
-                                        Hex4(r.info.vendorId) + "," + Hex4(r.info.productId) +
-                                        "," + CsvField(r.serial) + "," + CsvField(r.result) + "," +
+                                        Hex4(r.info.vendorId) + "," + Hex4(r.info.productId) + "," +
+                                        CsvField(r.serial) + "," + CsvField(r.result) + "," +
                                         std::to_string(r.ms) + "\n";
                 if (!log.Append(row)) {
                     err << "tovrik-cli: cannot append to the log " << options.log << '\n';
                 }
-                out << "unit " << finished << "  " << r.path << "  " << r.serial << "  "
-                    << r.result << "  " << r.ms << " ms" << std::endl;
+                out << "unit " << finished << "  " << r.path << "  " << r.serial << "  " << r.result
+                    << "  " << r.ms << " ms" << std::endl;
                 waitingToLeave.insert(r.path);
                 line->Done(r.path);
             }
@@ -496,25 +501,25 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
                 if (serials) {
                     serial = serials->Format(number);
                     try {
-                        const std::vector<std::uint8_t> unit = ImageWithUsbSettings(
-                            golden, ParseUsbAssignments({"serial=" + serial}));
+                        const std::vector<std::uint8_t> unit =
+                            ImageWithUsbSettings(golden, ParseUsbAssignments({"serial=" + serial}));
                         std::copy(unit.begin(), unit.end(), image.begin());
                     } catch (const UsageError& e) {
                         problem = "failed: " + e.reason;
                     }
                 }
-                workers[info.path] = std::thread([&line, &lock, &results, info, serial, image,
-                                                  problem] {
-                    const auto begin = std::chrono::steady_clock::now();
-                    UnitResult r{info.path, info, serial, problem, 0};
-                    if (r.result.empty()) {
-                        r.result = ProgramUnit(*line, lock, info, image);
-                    }
-                    r.ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                               std::chrono::steady_clock::now() - begin)
-                               .count();
-                    results.Push(std::move(r));
-                });
+                workers[info.path] =
+                    std::thread([&line, &lock, &results, info, serial, image, problem] {
+                        const auto begin = std::chrono::steady_clock::now();
+                        UnitResult r{info.path, info, serial, problem, 0};
+                        if (r.result.empty()) {
+                            r.result = ProgramUnit(*line, lock, info, image);
+                        }
+                        r.ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now() - begin)
+                                   .count();
+                        results.Push(std::move(r));
+                    });
             }
             if (workers.empty() && !*stop) {
                 std::this_thread::sleep_for(kPollInterval);

@@ -47,7 +47,8 @@ void CheckValue(const std::string& key, const std::string& value)
         return;
     }
     if (key == "vid" || key == "pid") {
-        if (value.size() > 4 || !ParseHexId(value) || value.find_first_of("xX") != std::string::npos) {
+        if (value.size() > 4 || !ParseHexId(value) ||
+            value.find_first_of("xX") != std::string::npos) {
             throw UsageError{key + "=" + value + ": an id is 1 to 4 hexadecimal digits"};
         }
     } else if (key == "interval") {
@@ -102,9 +103,9 @@ std::vector<std::uint8_t> ImageWithUsbSettings(const std::vector<std::uint8_t>& 
 {
     SimulatedChipOptions options;
     options.eepromSize = EepromConfig::kImageSize;
-    options.initialEeprom.assign(image.begin(),
-                                 image.begin() + std::min<std::size_t>(image.size(),
-                                                                       EepromConfig::kImageSize));
+    options.initialEeprom.assign(
+        image.begin(),
+        image.begin() + std::min<std::size_t>(image.size(), EepromConfig::kImageSize));
     SimulatedChip chip(options);
     SimTransport transport(chip);
     MessageQueue queue;

@@ -58,13 +58,12 @@ TEST(DeviceCommandsTest, WriteKeepsABackupAndVerifyFindsOneChangedByte)
               FactoryEepromImage());
 
     EXPECT_EQ(VerifyDevice(chip, folder / "image.bin", false, out, err), kExitOk);
-    image[0x93] ^= 0x10;
+    image[199] ^= 0x10;
     WriteBytes(folder / "changed.bin", image);
     out.str("");
     EXPECT_EQ(VerifyDevice(chip, folder / "changed.bin", false, out, err), kExitDiffers);
     char line[64];
-    std::snprintf(line, sizeof line, "0x0093: file %02x, chip %02x", image[0x93],
-                  image[0x93] ^ 0x10);
+    std::snprintf(line, sizeof line, "0x00c7: file %02x, chip %02x", image[199], image[199] ^ 0x10);
     EXPECT_EQ(out.str(), std::string("1 of 200 bytes differ\n") + line + "\n");
 }
 
@@ -85,8 +84,9 @@ TEST(DeviceCommandsTest, ReadsWhatTheOptionsAskAndSaysWhatItFoundInstead)
     chip.vid = "abcd";
     err.str("");
     EXPECT_EQ(ReadDevice(chip, folder / "x.bin", std::nullopt, false, out, err), kExitNoDevice);
-    EXPECT_EQ(err.str(), "tovrik-cli: no chip with the ids abcd:0001; found instead: sim:0 "
-                         "1209:0001 (Tovrik Tovrik USB Audio)\n");
+    EXPECT_EQ(err.str(),
+              "tovrik-cli: no chip with the ids abcd:0001; found instead: sim:0 "
+              "1209:0001 (Tovrik Tovrik USB Audio)\n");
     EXPECT_FALSE(std::filesystem::exists(folder / "x.bin"));
 }
 
@@ -103,8 +103,8 @@ std::vector<std::uint8_t> EditedOnEveryPage()
     tool.ShowConfigPages();
     const std::vector<CConfigPage*> pages = tool.Window().ConfigPages();
     tool.TypeInto(*pages[0], IDC_USB_PRODUCT, "Other");
-    const int clicks[3][2] = {{1, IDC_VOL_PLAYBACK_MUTE}, {2, IDC_EQ_DISABLE},
-                              {3, IDC_MISC_CLIPPING_LED}};
+    const int clicks[3][2] = {
+        {1, IDC_VOL_PLAYBACK_MUTE}, {2, IDC_EQ_DISABLE}, {3, IDC_MISC_CLIPPING_LED}};
     for (const auto& [page, id] : clicks) {
         tool.Window().Sheet().SetActivePage(pages[page]);
         user_input::Click(*pages[page], *pages[page]->GetDlgItem(id));
@@ -153,8 +153,8 @@ TEST(DeviceCommandsTest, SetRefusesWhatTheWindowWouldCutAndWritesNothing)
     WriteBytes(folder / "in.bin", FactoryEepromImage());
     std::ostringstream out;
     std::ostringstream err;
-    for (const char* bad : {"serial=0123456789012345678901234567890X", "interval=256",
-                            "vid=12G4", "pid=12345", "colour=red", "serial"}) {
+    for (const char* bad : {"serial=0123456789012345678901234567890X", "interval=256", "vid=12G4",
+                            "pid=12345", "colour=red", "serial"}) {
         err.str("");
         EXPECT_EQ(SetImage(folder / "in.bin", folder / "out.bin", {"product=ok", bad}, out, err),
                   kExitUsage)

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "cli/device_access.h"
 #include "cli/exit_codes.h"
@@ -38,8 +41,8 @@ std::string SerialOf(const std::vector<std::uint8_t>& eeprom)
 
 std::vector<std::string> Lines(const std::string& path)
 {
-    std::istringstream in(std::string(reinterpret_cast<const char*>(ReadBytes(path).data()),
-                                      ReadBytes(path).size()));
+    std::istringstream in(
+        std::string(reinterpret_cast<const char*>(ReadBytes(path).data()), ReadBytes(path).size()));
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) {
         lines.push_back(line);
@@ -84,7 +87,8 @@ TEST(StationTest, TenUnitsOneFailingEachWithItsOwnSerial)
         char serial[24];
         std::snprintf(serial, sizeof serial, "TK23-%06d", 40 + unit);
         if (unit == 4) {
-            EXPECT_EQ(eeprom, std::vector<std::uint8_t>(256, 0xFF)) << "the failed unit was written";
+            EXPECT_EQ(eeprom, std::vector<std::uint8_t>(256, 0xFF))
+                << "the failed unit was written";
             EXPECT_NE(serialsLogged.count(serial), 0u) << "the failed unit's serial is not logged";
             continue;
         }
@@ -116,6 +120,44 @@ TEST(StationTest, StopsAfterCountAndRefusesBadSerialFormats)
     options.serialFormat = "A-%032d";  // longer than a serial string holds
     EXPECT_EQ(RunStation(options, out, err, &stop), kExitUsage);
     EXPECT_EQ(SerialFormat("%%%05X-%%").Format(0xbeef), "%0BEEF-%");
+}
+
+TEST(StationTest, StopFinishesTheUnitsInProgressAndLogsWholeLines)
+{
+    TempFolder folder;
+    test::WriteBytes(folder / "golden.bin", FactoryEepromImage());
+    StationOptions options;
+    options.image = folder / "golden.bin";
+    options.log = folder / "log.csv";
+    options.serialFormat = "S%d";
+    options.simulateUnits = 200;
+    options.simulateParallel = 3;
+    std::ostringstream out;
+    std::ostringstream err;
+    std::atomic<bool> stop{false};
+    std::thread interrupt([&stop] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        stop = true;
+    });
+    EXPECT_EQ(RunStation(options, out, err, &stop), kExitOk) << err.str();
+    interrupt.join();
+
+    const std::vector<std::string> log = Lines(options.log);
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_LT(log.size(), 201u) << "the stop was not heard";
+    const std::string units = std::to_string(log.size() - 1) + " units, ";
+    EXPECT_NE(out.str().find("\n" + units), std::string::npos) << out.str();
+    // Every unit that was started was finished and logged whole: its serial is there.
+    std::set<std::string> serials;
+    for (std::size_t i = 1; i < log.size(); ++i) {
+        EXPECT_EQ(std::count(log[i].begin(), log[i].end(), ','), 6) << log[i];
+        EXPECT_NE(log[i].find(",ok,"), std::string::npos) << log[i];
+        serials.insert(
+            log[i].substr(log[i].find(",S") + 1, log[i].find(",ok,") - log[i].find(",S") - 1));
+    }
+    for (std::size_t n = 1; n < log.size(); ++n) {
+        EXPECT_EQ(serials.count("S" + std::to_string(n)), 1u) << n;
+    }
 }
 
 }  // namespace
