@@ -18,6 +18,8 @@ namespace tovrik::cli {
 
 namespace {
 
+constexpr std::uint32_t kImageBytes = 256;
+
 std::filesystem::path BackupFolder()
 {
     if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state == '/') {
@@ -42,12 +44,12 @@ std::string Stamp()
 
 // TODO(backups): this interim writer gives way to the core's backup keeper
 // once that exists; the callers stay as they are.
-bool KeepBackup(DeviceLibrary& library, int eepromSize, std::uint16_t vendorId,
-                std::uint16_t productId, std::string& where, std::string& error)
+bool KeepBackup(DeviceLibrary& library, std::uint16_t vendorId, std::uint16_t productId,
+                std::uint32_t count, std::string& where, std::string& error)
 {
-    std::vector<std::uint8_t> content(static_cast<std::size_t>(std::max(eepromSize, 0)));
-    if (content.empty() || library.rmBurnEEPROM(kEepromRead, 0, content.data(),
-                                                static_cast<std::uint32_t>(content.size())) == 0) {
+    std::vector<std::uint8_t> content(std::max<std::uint32_t>(count, kImageBytes));
+    if (library.rmBurnEEPROM(kEepromRead, 0, content.data(),
+                             static_cast<std::uint32_t>(content.size())) == 0) {
         error = "cannot read the EEPROM for its backup";
         return false;
     }

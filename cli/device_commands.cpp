@@ -78,12 +78,12 @@ std::unique_ptr<Connection> OpenChosen(DeviceAccess& access, const DeviceOptions
     return connection;
 }
 
-void Backup(Connection& connection, std::ostream& out, std::ostream& err)
+void Backup(Connection& connection, std::size_t count, std::ostream& out, std::ostream& err)
 {
     std::string where;
     std::string error;
-    if (!KeepBackup(connection.Library(), connection.FittedEepromSize(), connection.Info().vendorId,
-                    connection.Info().productId, where, error)) {
+    if (!KeepBackup(connection.Library(), connection.Info().vendorId, connection.Info().productId,
+                    static_cast<std::uint32_t>(count), where, error)) {
         Stop(err, kExitTransfer, error + "; nothing was written");
     }
     out << "backup: " << where << '\n';
@@ -257,7 +257,7 @@ int WriteDevice(const DeviceOptions& options, const std::string& file, std::ostr
                              " bytes, the chip's EEPROM " +
                              std::to_string(connection->FittedEepromSize())};
         }
-        Backup(*connection, out, err);
+        Backup(*connection, bytes.size(), out, err);
         WriteVerified(*connection, bytes, err);
         out << "wrote " << bytes.size() << " bytes of " << file << " to " << connection->Info().path
             << ", verified\n";
@@ -315,7 +315,7 @@ int EraseDevice(const DeviceOptions& options, bool all, std::ostream& out, std::
         DeviceAccess access(options);
         auto connection = OpenChosen(access, options, err);
         const int count = all ? connection->FittedEepromSize() : kImageSize;
-        Backup(*connection, out, err);
+        Backup(*connection, static_cast<std::size_t>(count), out, err);
         WriteVerified(*connection, std::vector<std::uint8_t>(static_cast<std::size_t>(count), 0xFF),
                       err);
         out << "erased " << count << " bytes of " << connection->Info().path << '\n';
@@ -356,8 +356,8 @@ int SetDevice(const DeviceOptions& options, const std::vector<std::string>& argu
         ApplyUsbAssignments(device->tool, assignments);
         std::string where;
         std::string error;
-        if (!KeepBackup(device->library, fitted, device->info.vendorId, device->info.productId,
-                        where, error)) {
+        if (!KeepBackup(device->library, device->info.vendorId, device->info.productId,
+                        EepromConfig::kImageSize, where, error)) {
             Stop(err, kExitTransfer, error + "; nothing was written");
         }
         out << "backup: " << where << '\n';

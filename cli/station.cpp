@@ -230,8 +230,8 @@ std::string ProgramUnit(Line& line, std::mutex& lock, const HidDeviceInfo& info,
     }
     std::string where;
     std::string error;
-    if (!KeepBackup(connection.Library(), connection.FittedEepromSize(), info.vendorId,
-                    info.productId, where, error)) {
+    if (!KeepBackup(connection.Library(), info.vendorId, info.productId,
+                    static_cast<std::uint32_t>(image.size()), where, error)) {
         return "failed: " + error;
     }
     line.BeforeWrite(info.path);
