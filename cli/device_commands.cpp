@@ -4,6 +4,8 @@
 #include <memory>
 #include <ostream>
 
+#include <nlohmann/json.hpp>
+
 #include "app/demo_dlg.h"
 #include "backup_site.h"
 #include "config/eeprom_config.h"
@@ -11,7 +13,6 @@
 #include "exit_codes.h"
 #include "formats/device_profile.h"
 #include "headless_tool.h"
-#include "json_text.h"
 #include "output_file.h"
 #include "platform/recording_prompter.h"
 #include "settings_view.h"
@@ -185,13 +186,18 @@ int ListDevices(const DeviceOptions& options, bool json, std::ostream& out, std:
             const std::string kind = code < 0 ? "-" : DeviceClass(static_cast<std::uint8_t>(code));
             const int size = connection.FittedEepromSize();
             if (json) {
-                rows.push_back("{\"path\": " + JsonByteString(info.path) + ", \"vid\": \"" +
-                               Hex4(info.vendorId) + "\", \"pid\": \"" + Hex4(info.productId) +
-                               "\", \"manufacturer\": " + JsonByteString(info.manufacturer) +
-                               ", \"product\": " + JsonByteString(info.product) +
-                               ", \"deviceCode\": " + (code < 0 ? "null" : std::to_string(code)) +
-                               ", \"class\": " + JsonByteString(kind) + ", \"eepromSize\": " +
-                               (size == 0 ? "null" : std::to_string(size)) + "}");
+                const nlohmann::ordered_json row = {
+                    {"path", info.path},
+                    {"vid", Hex4(info.vendorId)},
+                    {"pid", Hex4(info.productId)},
+                    {"manufacturer", info.manufacturer},
+                    {"product", info.product},
+                    {"deviceCode",
+                     code < 0 ? nlohmann::ordered_json() : nlohmann::ordered_json(code)},
+                    {"class", kind},
+                    {"eepromSize",
+                     size == 0 ? nlohmann::ordered_json() : nlohmann::ordered_json(size)}};
+                rows.push_back(row.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
             } else {
                 rows.push_back(info.path + "  " + Hex4(info.vendorId) + ":" + Hex4(info.productId) +
                                "  \"" + info.manufacturer + "\" \"" + info.product + "\"  code " +

@@ -4,12 +4,13 @@
 #include <map>
 #include <ostream>
 
+#include <nlohmann/json.hpp>
+
 #include "app/demo_dlg.h"
 #include "device/sim/sim_transport.h"
 #include "device/sim/simulated_chip.h"
 #include "device_access.h"
 #include "headless_tool.h"
-#include "json_text.h"
 #include "platform/control.h"
 #include "platform/dialog.h"
 
@@ -318,17 +319,34 @@ std::vector<SettingChange> DiffSettings(const std::vector<Setting>& before,
     return changes;
 }
 
+namespace {
+
+// The controls hold the texts the window shows; a text that is not UTF-8
+// still prints, with U+FFFD in place of what cannot be read.
+std::string Json(const nlohmann::ordered_json& value)
+{
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+void PrintJsonRows(std::ostream& out, const std::vector<nlohmann::ordered_json>& rows)
+{
+    out << "[";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        out << (i == 0 ? "\n  " : ",\n  ") << Json(rows[i]);
+    }
+    out << "\n]\n";
+}
+
+}  // namespace
+
 void PrintSettings(std::ostream& out, const std::vector<Setting>& settings, bool json)
 {
     if (json) {
-        out << "[";
-        for (std::size_t i = 0; i < settings.size(); ++i) {
-            const Setting& s = settings[i];
-            out << (i == 0 ? "\n" : ",\n") << "  {\"page\": " << JsonByteString(s.page)
-                << ", \"label\": " << JsonByteString(s.label)
-                << ", \"value\": " << JsonByteString(s.value) << "}";
+        std::vector<nlohmann::ordered_json> rows;
+        for (const Setting& s : settings) {
+            rows.push_back({{"page", s.page}, {"label", s.label}, {"value", s.value}});
         }
-        out << "\n]\n";
+        PrintJsonRows(out, rows);
         return;
     }
     std::string page;
@@ -344,15 +362,12 @@ void PrintSettings(std::ostream& out, const std::vector<Setting>& settings, bool
 void PrintChanges(std::ostream& out, const std::vector<SettingChange>& changes, bool json)
 {
     if (json) {
-        out << "[";
-        for (std::size_t i = 0; i < changes.size(); ++i) {
-            const SettingChange& c = changes[i];
-            out << (i == 0 ? "\n" : ",\n") << "  {\"page\": " << JsonByteString(c.page)
-                << ", \"label\": " << JsonByteString(c.label)
-                << ", \"old\": " << JsonByteString(c.before)
-                << ", \"new\": " << JsonByteString(c.after) << "}";
+        std::vector<nlohmann::ordered_json> rows;
+        for (const SettingChange& c : changes) {
+            rows.push_back(
+                {{"page", c.page}, {"label", c.label}, {"old", c.before}, {"new", c.after}});
         }
-        out << "\n]\n";
+        PrintJsonRows(out, rows);
         return;
     }
     for (const SettingChange& c : changes) {
