@@ -139,9 +139,7 @@ SimulatedChipOptions SimulatedChipFromOptions(const DeviceOptions& options)
     if (options.simCode) {
         chip.deviceCode = static_cast<std::uint8_t>(*options.simCode);
     }
-    if (options.simTiming == "real") {
-        throw UsageError{"--sim-timing real: this build's simulated chip has no timing model"};
-    }
+    chip.realTiming = options.simTiming == "real";
     if (!options.simulateFile.empty()) {
         const std::string& file = options.simulateFile;
         chip.backingFile = file;

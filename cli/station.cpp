@@ -140,9 +140,7 @@ public:
                                 ("unit-" + std::to_string(number) + ".bin"))
                                    .string();
         }
-        if (options.simTiming == "real") {
-            throw UsageError{"--sim-timing real: this build's simulated chip has no timing model"};
-        }
+        chip.realTiming = options.simTiming == "real";
         return chip;
     }
 
@@ -416,10 +414,6 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
             ParseUsbAssignments({"serial=" + serials->Format(options.serialStart)});
             ImageWithUsbSettings(golden, {{"serial", serials->Format(options.serialStart)}});
         }
-        if (options.simulateUnits > 0) {
-            SimulatedLine::UnitChip(options, 1);
-        }
-
         std::mutex lock;
         std::unique_ptr<Line> line;
         if (options.simulateUnits > 0) {

@@ -122,6 +122,31 @@ TEST(StationTest, StopsAfterCountAndRefusesBadSerialFormats)
     EXPECT_EQ(SerialFormat("%%%05X-%%").Format(0xbeef), "%0BEEF-%");
 }
 
+// The chips sleep their modelled time, so only workers that really run side
+// by side make eight units take less than eight times one.
+TEST(StationTest, ParallelUnitsOverlapWithRealTiming)
+{
+    TempFolder folder;
+    test::WriteBytes(folder / "golden.bin", FactoryEepromImage());
+    const auto timed = [&](int units) {
+        StationOptions options;
+        options.image = folder / "golden.bin";
+        options.log = folder / ("log" + std::to_string(units) + ".csv");
+        options.simulateUnits = units;
+        options.simulateParallel = units;
+        options.simTiming = "real";
+        std::ostringstream out;
+        std::ostringstream err;
+        std::atomic<bool> stop{false};
+        const auto begin = std::chrono::steady_clock::now();
+        EXPECT_EQ(RunStation(options, out, err, &stop), kExitOk) << err.str();
+        return std::chrono::steady_clock::now() - begin;
+    };
+    const auto one = timed(1);
+    const auto eight = timed(8);
+    EXPECT_LT(eight, one * 4) << "one unit " << one.count() << ", eight " << eight.count();
+}
+
 TEST(StationTest, StopFinishesTheUnitsInProgressAndLogsWholeLines)
 {
     TempFolder folder;
