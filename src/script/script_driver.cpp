@@ -13,6 +13,8 @@
 #include "config/factory_image.h"
 #include "device/command_protocol.h"
 #include "platform/control.h"
+#include "platform/latin1_text.h"
+#include "platform/safe_file.h"
 #include "platform/property_sheet.h"
 #include "resources/resource_ids.h"
 
@@ -111,21 +113,22 @@ std::string Hex2(unsigned value, bool upper)
     return text;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
+}  // namespace
+
+void ScriptDriver::ToolCallLog::FailTransfer(int n)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    failCountdown_ = n;
+    chip_.FailEepromTransfer(0);
 }
 
-}  // namespace
+int ScriptDriver::ToolCallLog::rmBurnEEPROM(int direction, std::uint32_t address,
+                                            std::uint8_t* buffer, std::uint32_t count)
+{
+    if (failCountdown_ > 0 && --failCountdown_ == 0) {
+        chip_.FailEepromTransfer(1);
+    }
+    return CallLogLibrary::rmBurnEEPROM(direction, address, buffer, count);
+}
 
 ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
     : out_(out),
@@ -135,11 +138,15 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
       library_(options_.deviceTransport != nullptr ? *options_.deviceTransport
                                                    : static_cast<HidTransport&>(transport_),
                queue_),
-      callLog_(library_),
+      callLog_(library_, chip_),
       prompter_(out),
       ui_(prompter_, queue_),
       app_(ui_, callLog_, config_)
 {
+    if (options_.backupClock) {
+        backups_.SetClock(options_.backupClock);
+    }
+    app_.Context().SetBackups(&backups_, &library_);
     config_.Bind(&callLog_, &prompter_);
     config_.SetHidTransport(options_.deviceTransport != nullptr ? options_.deviceTransport
                                                                 : &transport_);
@@ -650,10 +657,19 @@ bool ScriptDriver::File(const std::vector<ScriptToken>& t)
 
 bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
 {
-    if (!Usage(t, 1, 3, "print TARGET|items TARGET|registers|strings|eeprom ADDR COUNT|calls")) {
+    if (!Usage(t, 1, 3,
+               "print TARGET|items TARGET|registers|strings|eeprom ADDR COUNT|calls|backups")) {
         return false;
     }
     const std::string& what = t[1].text;
+    if (what == "backups" && t.size() == 2) {
+        const std::vector<BackupEntry> backups = backups_.List();
+        out_ << "backups: " << backups.size() << '\n';
+        for (const BackupEntry& b : backups) {
+            out_ << "  " << b.name << ' ' << b.size << '\n';
+        }
+        return true;
+    }
     if (what == "calls" && t.size() == 2) {
         for (const std::string& call : callLog_.TakeCalls()) {
             out_ << call << '\n';
@@ -675,7 +691,8 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
         for (int i = 0; i < 4; ++i) {
             std::string text;
             config_.GetString(i, text);
-            out_ << "string " << i << ": " << QuoteScriptText(text) << '\n';
+            // The image holds Latin-1 bytes; a transcript is UTF-8 like the scripts.
+            out_ << "string " << i << ": " << QuoteScriptText(Latin1ToUtf8(text)) << '\n';
         }
         return true;
     }
@@ -794,7 +811,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
         if (!n) {
             return Fail("bad number " + QuoteScriptText(t[2].text));
         }
-        chip_.FailEepromTransfer(static_cast<int>(*n));
+        callLog_.FailTransfer(static_cast<int>(*n));
         return true;
     }
     if (what == "fill" || what == "poke" || what == "load") {
@@ -842,8 +859,11 @@ bool ScriptDriver::SimEeprom(const std::vector<ScriptToken>& t)
             return false;
         }
         std::vector<std::uint8_t> bytes;
-        if (!ReadWholeFile(ResolvePath(t[2].text), bytes)) {
-            return Fail("cannot read " + t[2].text);
+        std::string error;
+        const std::string path = ResolvePath(t[2].text);
+        if (!ReadFileBounded(path, kMaxImageFileBytes, bytes, error)) {
+            // A missing file needs no more words; a refused one says why.
+            return Fail("cannot read " + t[2].text + (FileExists(path) ? ": " + error : ""));
         }
         // Like a programmed part: what the file lacks reads as erased.
         std::fill(eeprom.begin(), eeprom.end(), 0xFF);
