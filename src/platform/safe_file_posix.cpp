@@ -178,6 +178,7 @@ bool WriteFileSafely(const std::string& path, std::span<const std::uint8_t> byte
         error = Reason(path, "cannot write", errno);
         return false;
     } else {
+        // umask can only be read by setting it; the tool creates no files on other threads.
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
