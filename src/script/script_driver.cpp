@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "app/demo_dlg.h"
