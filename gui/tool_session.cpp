@@ -80,6 +80,9 @@ ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions&
       app_(ui_, library_, config_)
 {
     config_.SetHidTransport(transport_.get());
+    if (chip_) {
+        chip_->SetRealTiming(choice.realTiming);
+    }
     // Backups read through the library itself: the desktop tool logs no calls.
     app_.Context().SetBackups(&backups_, &library_);
     app_.Context().SetTellBackupAfterFailure(true);

@@ -154,8 +154,8 @@ int BackupKeeper::KeepBefore(DeviceLibrary& library, std::uint16_t vendorId,
         address >= kLargestEeprom ? kLargestEeprom
                                   : std::min(kLargestEeprom, address + std::min(count, kLargestEeprom));
     std::vector<std::uint8_t> content(std::max(end, kMinimumBackupBytes));
-    if (library.rmBurnEEPROM(kEepromRead, 0, content.data(),
-                             static_cast<std::uint32_t>(content.size())) == 0) {
+    if (library.ReadEepromForBackup(0, content.data(),
+                                    static_cast<std::uint32_t>(content.size())) == 0) {
         lastError_ = "the EEPROM could not be read for a backup";
         return 0;
     }

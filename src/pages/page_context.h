@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,6 +56,11 @@ public:
         backups_ = keeper;
         backupSource_ = source;
     }
+    // Told before (false) and after (true) each backup, for measuring its cost.
+    void SetBackupObserver(std::function<void(bool done)> observer)
+    {
+        backupObserver_ = std::move(observer);
+    }
     // With true, a failed write's message is followed by where the backup went.
     void SetTellBackupAfterFailure(bool tell) { tellBackupAfterFailure_ = tell; }
     bool TellBackupAfterFailure() const { return tellBackupAfterFailure_; }
@@ -73,8 +79,15 @@ public:
         if (backups_ == nullptr || count == 0) {
             return;
         }
-        if (backups_->KeepBefore(backupSource_ != nullptr ? *backupSource_ : library_, vendorId_,
-                                 productId_, address, count) != 0) {
+        if (backupObserver_) {
+            backupObserver_(false);
+        }
+        DeviceLibrary& source = backupSource_ != nullptr ? *backupSource_ : library_;
+        const int kept = backups_->KeepBefore(source, vendorId_, productId_, address, count);
+        if (backupObserver_) {
+            backupObserver_(true);
+        }
+        if (kept != 0) {
             lastBackupPath_ = backups_->LastPath();
             lastBackupError_.clear();
         } else {
@@ -108,6 +121,7 @@ private:
     BackupKeeper* backups_ = nullptr;
     DeviceLibrary* backupSource_ = nullptr;
     bool tellBackupAfterFailure_ = false;
+    std::function<void(bool done)> backupObserver_;
     std::uint16_t vendorId_ = 0;
     std::uint16_t productId_ = 0;
     std::string lastBackupPath_;

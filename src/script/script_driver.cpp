@@ -137,6 +137,8 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
                                                    : static_cast<HidTransport&>(transport_),
                queue_),
       callLog_(library_, chip_),
+      backups_(options_.backupFolder.empty() ? BackupKeeper::DefaultFolder()
+                                             : options_.backupFolder),
       prompter_(out),
       ui_(prompter_, queue_),
       app_(ui_, callLog_, config_)
@@ -145,6 +147,20 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
         backups_.SetClock(options_.backupClock);
     }
     app_.Context().SetBackups(&backups_, &library_);
+    app_.Context().SetBackupObserver([this](bool done) {
+        const SimTraffic now = chip_.Traffic();
+        if (!done) {
+            backupStart_ = now;
+            return;
+        }
+        const SimTraffic d = now - backupStart_;
+        backupTraffic_.reportsOut += d.reportsOut;
+        backupTraffic_.reportsIn += d.reportsIn;
+        backupTraffic_.controlTransfers += d.controlTransfers;
+        backupTraffic_.i2cBytes += d.i2cBytes;
+        backupTraffic_.writeCycles += d.writeCycles;
+        backupTraffic_.timeUs += d.timeUs;
+    });
     config_.Bind(&callLog_, &prompter_);
     config_.SetHidTransport(options_.deviceTransport != nullptr ? options_.deviceTransport
                                                                 : &transport_);
@@ -656,7 +672,8 @@ bool ScriptDriver::File(const std::vector<ScriptToken>& t)
 bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
 {
     if (!Usage(t, 1, 3,
-               "print TARGET|items TARGET|registers|strings|eeprom ADDR COUNT|calls|backups")) {
+               "print TARGET|items TARGET|registers|strings|eeprom ADDR COUNT|calls|traffic|"
+               "backups")) {
         return false;
     }
     const std::string& what = t[1].text;
@@ -666,6 +683,19 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
         for (const BackupEntry& b : backups) {
             out_ << "  " << b.name << ' ' << b.size << '\n';
         }
+        return true;
+    }
+    if (what == "traffic" && t.size() == 2) {
+        if (!RequireSimulatedChip()) {
+            return false;
+        }
+        // The reads for backups are counted apart, so the figures stay the operations' own.
+        const SimTraffic now = chip_.Traffic() - backupTraffic_;
+        const SimTraffic d = now - lastTraffic_;
+        lastTraffic_ = now;
+        out_ << "traffic: out=" << d.reportsOut << " in=" << d.reportsIn
+             << " control=" << d.controlTransfers << " i2c-bytes=" << d.i2cBytes
+             << " write-cycles=" << d.writeCycles << " time-us=" << d.timeUs << '\n';
         return true;
     }
     if (what == "calls" && t.size() == 2) {
@@ -757,7 +787,8 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
     }
     if (t.size() < 2) {
         return Fail(
-            "usage: sim ids|code|eeprom-size|fill|poke|load|unplug|plug|fail-transfer|event");
+            "usage: sim ids|code|eeprom-size|fill|poke|load|unplug|plug|fail-transfer|event|"
+            "timing|twr|i2c-khz");
     }
     const std::string& what = t[1].text;
     if (what == "unplug" || what == "plug") {
@@ -799,6 +830,38 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
             return Fail("bad EEPROM size " + QuoteScriptText(t[2].text));
         }
         chip_.SetEepromSize(static_cast<int>(*size));
+        library_.ForgetEepromContent();
+        return true;
+    }
+    if (what == "timing") {
+        if (!Usage(t, 2, 2, "sim timing virtual|real")) {
+            return false;
+        }
+        if (t[2].text != "virtual" && t[2].text != "real") {
+            return Fail("usage: sim timing virtual|real");
+        }
+        chip_.SetRealTiming(t[2].text == "real");
+        return true;
+    }
+    if (what == "twr") {
+        if (!Usage(t, 2, 2, "sim twr US")) {
+            return false;
+        }
+        const auto us = ParseScriptNumber(t[2].text, 1000000);
+        if (!us) {
+            return Fail("bad number " + QuoteScriptText(t[2].text));
+        }
+        chip_.SetWriteCycleUs(static_cast<int>(*us));
+        return true;
+    }
+    if (what == "i2c-khz") {
+        if (!Usage(t, 2, 2, "sim i2c-khz 100|400")) {
+            return false;
+        }
+        const auto khz = ParseScriptNumber(t[2].text, 1000);
+        if (!khz || !chip_.SetI2cKhz(static_cast<int>(*khz))) {
+            return Fail("usage: sim i2c-khz 100|400");
+        }
         return true;
     }
     if (what == "fail-transfer") {
@@ -867,6 +930,8 @@ bool ScriptDriver::SimEeprom(const std::vector<ScriptToken>& t)
         std::fill(eeprom.begin(), eeprom.end(), 0xFF);
         std::copy_n(bytes.begin(), std::min(bytes.size(), eeprom.size()), eeprom.begin());
     }
+    // Changed behind the tool's back: what the connection knows of it is stale.
+    library_.ForgetEepromContent();
     if (!chip_.SetEeprom(eeprom)) {
         return Fail("the simulated EEPROM could not be written");
     }

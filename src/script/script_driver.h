@@ -38,6 +38,8 @@ struct ScriptDriverOptions {
     std::function<std::string(const std::string& path)> openFailureMessage;
     // The clock that names backups; empty uses the system's.
     std::function<std::time_t()> backupClock;
+    // Where backups go; empty follows $XDG_STATE_HOME like the desktop tool.
+    std::string backupFolder;
 };
 
 struct ScriptError {
@@ -65,7 +67,10 @@ public:
     const ScriptError& Error() const { return error_; }
 
     SimulatedChip& Chip() { return chip_; }
+    // The simulated chip's traffic for the backups' reads since the start of the run.
+    const SimTraffic& BackupTraffic() const { return backupTraffic_; }
     CDemoApp& App() { return app_; }
+    CallLogLibrary& CallLog() { return callLog_; }
 
 private:
     // The log of the tool's own calls into the device library. It also counts
@@ -127,6 +132,7 @@ private:
     ScriptError error_;
     int lineNumber_ = 0;
     bool started_ = false;
+    SimTraffic lastTraffic_;
 
     // Declared in wiring order, so the application goes first and the chip last.
     MessageQueue queue_;
@@ -135,6 +141,8 @@ private:
     HidDeviceLibrary library_;
     ToolCallLog callLog_;
     BackupKeeper backups_;
+    SimTraffic backupStart_;
+    SimTraffic backupTraffic_;
     ScriptPrompter prompter_;
     EepromConfig config_;
     UiContext ui_;

@@ -24,6 +24,8 @@ namespace p = tovrik::protocol;
 // answer, so the fuzzer reaches past the library's matching of answers.
 class FuzzDevice : public tovrik::HidDevice {
 public:
+    static constexpr int kAnswersPerWrite = 8;
+
     FuzzDevice(const std::uint8_t* data, std::size_t size) : data_(data, data + size) {}
 
     int Write(const std::uint8_t* report, int length) override
@@ -31,7 +33,8 @@ public:
         std::lock_guard lock(mutex_);
         last_.fill(0);
         std::copy_n(report, std::min(length, p::kReportLength), last_.begin());
-        ++credits_;
+        // A request may be answered by many data reports and a status.
+        credits_ += kAnswersPerWrite;
         wake_.notify_all();
         return length;
     }
