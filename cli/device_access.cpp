@@ -10,6 +10,7 @@
 #include "config/factory_image.h"
 #include "device/command_protocol.h"
 #include "device/sim/sim_transport.h"
+#include "platform/safe_file.h"
 
 #ifdef TOVRIK_CLI_HIDAPI
 #include "device/hidapi/hidapi_transport.h"
@@ -18,8 +19,6 @@
 namespace tovrik::cli {
 
 namespace {
-
-constexpr int kLargestEeprom = 2048;
 
 // Stands in for the system's interfaces in a build without hidapi.
 class NoDeviceTransport : public HidTransport {
@@ -140,33 +139,29 @@ SimulatedChipOptions SimulatedChipFromOptions(const DeviceOptions& options)
         chip.deviceCode = static_cast<std::uint8_t>(*options.simCode);
     }
     chip.realTiming = options.simTiming == "real";
-    if (!options.simulateFile.empty()) {
+    if (!options.simulateFile.empty() && FileExists(options.simulateFile)) {
         const std::string& file = options.simulateFile;
-        chip.backingFile = file;
-        std::error_code ec;
-        if (std::filesystem::exists(file, ec)) {
-            if (!std::filesystem::is_regular_file(file, ec)) {
-                throw UsageError{file + ": not a regular file"};
-            }
-            const auto size = std::filesystem::file_size(file, ec);
-            if (ec || size > static_cast<std::uintmax_t>(kLargestEeprom)) {
-                throw UsageError{file + ": not an EEPROM image of 256 to 2048 bytes"};
-            }
-            // The chip rewrites its whole EEPROM into the file, so it holds the whole file.
-            int size256 = 256;
-            while (static_cast<std::uintmax_t>(size256) < size) {
-                size256 *= 2;
-            }
-            chip.eepromSize = size256;
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        if (!ReadFileBounded(file, kMaxImageFileBytes, bytes, error)) {
+            throw UsageError{error};
         }
-    }
-    if (options.simEepromSize) {
-        if (!chip.backingFile.empty() && *options.simEepromSize < chip.eepromSize) {
-            throw UsageError{"--sim-eeprom-size " + std::to_string(*options.simEepromSize) +
-                             " is smaller than " + options.simulateFile};
+        // A file of another size (cut short, say) is no EEPROM image; taking it
+        // as an erased EEPROM would lose it without a word.
+        if (!protocol::IsEepromSize(static_cast<int>(bytes.size()))) {
+            throw UsageError{file + ": " + std::to_string(bytes.size()) +
+                             " bytes is not the size of an EEPROM image (256, 512, 1024 or 2048 "
+                             "bytes)"};
         }
+        if (options.simEepromSize && *options.simEepromSize != static_cast<int>(bytes.size())) {
+            throw UsageError{"--sim-eeprom-size " + std::to_string(*options.simEepromSize) + ": " +
+                             file + " holds " + std::to_string(bytes.size()) + " bytes"};
+        }
+        chip.eepromSize = static_cast<int>(bytes.size());
+    } else if (options.simEepromSize) {
         chip.eepromSize = *options.simEepromSize;
     }
+    chip.backingFile = options.simulateFile;
     return chip;
 }
 
@@ -174,6 +169,9 @@ DeviceAccess::DeviceAccess(const DeviceOptions& options)
 {
     if (options.simulate) {
         chip_ = std::make_unique<SimulatedChip>(SimulatedChipFromOptions(options));
+        if (const std::string error = chip_->BackingFileError(); !error.empty()) {
+            throw UsageError{error};
+        }
         transport_ = std::make_unique<SimTransport>(*chip_);
     } else {
         transport_ = SystemTransport();

@@ -6,9 +6,9 @@
 
 namespace tovrik::cli {
 
-// Writes `bytes` to a temporary file beside `path` and renames it over
-// `path`, so a failed write never leaves a good file half-written. Throws
-// UsageError naming the file.
+// The tool's safe file writer and bounded reader for the commands: a failed
+// write never leaves a good file half-written. Both throw UsageError with a
+// reason that names the file.
 void WriteOutputFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // A whole input file of at most `limit` bytes. Throws UsageError.

@@ -7,6 +7,7 @@
 #include "device/sim/sim_transport.h"
 #include "device_access.h"
 #include "headless_tool.h"
+#include "platform/latin1_text.h"
 #include "resources/usb_volume_ids.h"
 
 namespace tovrik::cli {
@@ -57,9 +58,19 @@ void CheckValue(const std::string& key, const std::string& value)
             throw UsageError{key + "=" + value +
                              ": the interval is a whole number of milliseconds from 0 to 255"};
         }
-    } else if (value.size() > kMaxStringChars) {
-        throw UsageError{key + "=" + value + ": a string holds at most 31 characters, this one " +
-                         std::to_string(value.size())};
+    } else {
+        std::string bytes;
+        std::string refused;
+        if (!Utf8ToLatin1(value, bytes, refused)) {
+            throw UsageError{key + "=" + value + ": " + refused +
+                             " cannot be stored in a USB string: only characters up to U+00FF "
+                             "can"};
+        }
+        if (Utf8Length(value) > kMaxStringChars) {
+            throw UsageError{key + "=" + value +
+                             ": a string holds at most 31 characters, this one " +
+                             std::to_string(Utf8Length(value))};
+        }
     }
 }
 

@@ -154,7 +154,7 @@ TEST(DeviceCommandsTest, SetRefusesWhatTheWindowWouldCutAndWritesNothing)
     std::ostringstream out;
     std::ostringstream err;
     for (const char* bad : {"serial=0123456789012345678901234567890X", "interval=256", "vid=12G4",
-                            "pid=12345", "colour=red", "serial"}) {
+                            "pid=12345", "colour=red", "serial", "serial=T\u20ac1"}) {
         err.str("");
         EXPECT_EQ(SetImage(folder / "in.bin", folder / "out.bin", {"product=ok", bad}, out, err),
                   kExitUsage)
