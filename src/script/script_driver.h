@@ -30,8 +30,8 @@ struct ScriptDriverOptions {
     // How long the driver waits for the simulated device to go quiet after a command.
     std::chrono::milliseconds settleTimeout{5000};
     // A transport to a device outside the run (real hardware) used instead of
-    // the simulated chip; `sim` commands and `print eeprom` then fail. It must
-    // outlive the driver.
+    // the simulated chip; `sim` commands, `print eeprom` and `print traffic`
+    // then fail. It must outlive the driver.
     HidTransport* deviceTransport = nullptr;
     // With deviceTransport: the text shown when opening an interface with the
     // ids failed (empty shows nothing), ahead of the tool's own message.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -196,6 +197,19 @@ TEST(SimulatedChipEeprom, WriteAcrossAPageTakesOneCyclePerPageAndRangeIsChecked)
         answer = Exchange(*device, p::kOpEepromRead, 4, 0, {}, 0);
         EXPECT_EQ(Status(answer), p::kStatusBadCommand);
     }
+}
+
+TEST(SimulatedChipTiming, RealTimeTakesTheModelledTime)
+{
+    SimulatedChip chip;
+    SimTransport transport(chip);
+    auto device = transport.Open(SimTransport::kDevicePath);
+    chip.SetRealTiming(true);
+    const auto start = std::chrono::steady_clock::now();
+    // Request and data report, 19 bytes on the bus: 2000 + 19 * 90 microseconds.
+    EXPECT_EQ(Exchange(*device, p::kOpEepromRead, 1, 0, {}, 16)[0], p::kDataReportId);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::microseconds(3710));
+    EXPECT_EQ(chip.Traffic().timeUs, 3710u);
 }
 
 TEST(SimulatedChipEeprom, FaultInjectionCountsTransfersByTagChanges)

@@ -170,6 +170,7 @@ std::optional<SimulatedChip::Session> SimulatedChip::OpenSession()
 int SimulatedChip::HostWrite(std::uint64_t session, const std::uint8_t* report, int length)
 {
     std::uint64_t spent = 0;
+    bool real = false;
     {
         std::lock_guard lock(mutex_);
         if (!plugged_ || session != generation_ || report == nullptr || length < 1 ||
@@ -190,8 +191,9 @@ int SimulatedChip::HostWrite(std::uint64_t session, const std::uint8_t* report, 
         }
         deferReports_ = false;
         spent = traffic_.timeUs - before;
+        real = realTiming_;
     }
-    if (realTiming_) {
+    if (real) {
         SleepModelled(spent);
         std::lock_guard lock(mutex_);
         if (plugged_ && session == generation_) {
