@@ -59,6 +59,9 @@ int main(int argc, char** argv)
     if (session.Start(true) == 0) {
         return 0;
     }
+    if (const std::string& problem = session.App().InstanceLockProblem(); !problem.empty()) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, problem.c_str());
+    }
     if (line.demoFeatures) {
         session.MainWindow()->ShowModeSwitch();
     }

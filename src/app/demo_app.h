@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "pages/page_context.h"
 #include "platform/dialog.h"
@@ -23,6 +24,9 @@ public:
     // returns 0 without a window and without a message when another instance
     // of the tool runs; a lock that cannot be taken at all does not stop it.
     int InitInstance(bool takeInstanceLock);
+    // Why the single-instance lock could not be used, for the front end to
+    // report; empty when it was taken (or not asked for).
+    const std::string& InstanceLockProblem() const { return instanceLockProblem_; }
 
     // The main window, nullptr before start-up.
     CDemoDlg* MainWindow() { return mainWindow_.get(); }
@@ -47,6 +51,7 @@ public:
 private:
     PageContext context_;
     std::unique_ptr<SingleInstanceLock> instanceLock_;
+    std::string instanceLockProblem_;
     std::unique_ptr<CDemoDlg> mainWindow_;
 };
 

@@ -41,6 +41,11 @@ CDemoDlg::~CDemoDlg()
     Destroy();
 }
 
+const std::string& CDemoDlg::LastBackupPath() const
+{
+    return app_.Context().LastBackupPath();
+}
+
 std::vector<CConfigPage*> CDemoDlg::ConfigPages()
 {
     return {&usbPage_, &volumePage_, &eqPage_, &miscPage_};
@@ -203,6 +208,7 @@ int CDemoDlg::ConnectDevice()
                               DeviceRemovedMessage) == 0) {
         return 0;
     }
+    app_.Context().SetDeviceIds(vendorId, productId);
     app_.Config().DetectDevice(vendorId, productId);
     if (ClassifyDevice() == 0) {
         library.rmDeviceClose();

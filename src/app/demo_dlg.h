@@ -47,6 +47,8 @@ public:
     int IsConnected() const { return connected; }
     int IsConfigurationMode() const { return configurationMode; }
     PropertySheet& Sheet() { return sheet_; }
+    // The backup kept by the last action that wrote the EEPROM; empty before the first.
+    const std::string& LastBackupPath() const;
     // The four configuration pages in load and store order.
     std::vector<CConfigPage*> ConfigPages();
     // Every page the window owns, configuration pages first.
@@ -70,6 +72,8 @@ private:
     void OnRefresh();
     void OnEepromToFile();
     void OnFileToEeprom();
+    // After a failed write's message: where the backup went, when the front end asks for it.
+    void TellBackupAfterFailure();
 
     CDemoApp& app_;
     std::string vendorIdText;

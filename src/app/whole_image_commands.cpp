@@ -39,8 +39,19 @@ void CDemoDlg::OnSaveEeprom()
     for (CConfigPage* page : ConfigPages()) {
         page->StoreToImage();
     }
+    app_.Context().KeepBackupBefore(0, kImageFileSize);
     if (app_.Config().SaveToEeprom() != 0) {
         GetPrompter().MessageBox(kMsgSaved);
+    } else {
+        TellBackupAfterFailure();
+    }
+}
+
+void CDemoDlg::TellBackupAfterFailure()
+{
+    const std::string notice = app_.Context().BackupNoticeAfterFailure();
+    if (!notice.empty()) {
+        GetPrompter().MessageBox(notice);
     }
 }
 
@@ -48,11 +59,13 @@ void CDemoDlg::OnErase()
 {
     ImageBuffer buffer;
     buffer.fill(0xFF);
+    app_.Context().KeepBackupBefore(0, kImageFileSize);
     if (app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer.data(),
                                     static_cast<std::uint32_t>(buffer.size())) != 0) {
         GetPrompter().MessageBox(kMsgErased);
     } else {
         GetPrompter().MessageBox(kMsgEraseFailed);
+        TellBackupAfterFailure();
     }
 }
 
@@ -81,8 +94,9 @@ void CDemoDlg::OnEepromToFile()
         GetPrompter().MessageBox(kMsgReadFailed);
         return;
     }
-    if (!WriteBinaryFile(*path, buffer.data(), buffer.size())) {
-        GetPrompter().MessageBox("Cannot write the file " + *path);
+    std::string error;
+    if (!WriteBinaryFile(*path, buffer.data(), buffer.size(), error)) {
+        GetPrompter().MessageBox(FileFailureMessage("Cannot write the file ", *path, error));
         return;
     }
     GetPrompter().MessageBox(kMsgToFileDone);
@@ -95,15 +109,18 @@ void CDemoDlg::OnFileToEeprom()
         return;
     }
     ImageBuffer buffer{};
-    if (!ReadBinaryFile(*path, buffer.data(), buffer.size())) {
-        GetPrompter().MessageBox("Cannot read the file " + *path);
+    std::string error;
+    if (!ReadBinaryFile(*path, buffer.data(), buffer.size(), error)) {
+        GetPrompter().MessageBox(FileFailureMessage("Cannot read the file ", *path, error));
         return;
     }
+    app_.Context().KeepBackupBefore(0, kImageFileSize);
     if (app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer.data(),
                                     static_cast<std::uint32_t>(buffer.size())) != 0) {
         GetPrompter().MessageBox(kMsgFromFileDone);
     } else {
         GetPrompter().MessageBox(kMsgWriteFailed);
+        TellBackupAfterFailure();
     }
 }
 

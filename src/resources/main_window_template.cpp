@@ -42,7 +42,8 @@ DialogTemplate AboutPageTemplate()
     DialogTemplate d = Page(IDD_ABOUT, "About");
     ControlTemplate icon = Label("", {20, 20, 41, 41});
     icon.iconId = IDR_MAINFRAME;
-    d.controls = {icon, Label("TovrikConfig Version 2.0.1.2", {50, 26, 250, 36})};
+    d.controls = {icon, Label("TovrikConfig Version 2.0.1.2", {50, 26, 250, 36}),
+                  Make(IDC_ABOUT_BACKUP, ControlKind::Static, "", {20, 70, 320, 110})};
     return d;
 }
 

@@ -30,4 +30,7 @@ constexpr int IDC_MODE_FRAME = 1000;  // the frame around the mode switch
 constexpr int IDC_EEPROM_TO_FILE = 1160;
 constexpr int IDC_FILE_TO_EEPROM = 1161;
 
+// Controls of the about page.
+constexpr int IDC_ABOUT_BACKUP = 1200;  // where the last EEPROM backup went
+
 }  // namespace tovrik
