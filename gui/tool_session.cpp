@@ -50,6 +50,16 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
     options.backingFile = file;
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
+        // A file that cannot be made would fail every save later, as if the chip were faulty.
+        const std::filesystem::path folder = std::filesystem::absolute(file, ec).parent_path();
+        if (!std::filesystem::is_directory(folder, ec)) {
+            error = file + ": the folder " + folder.string() + " does not exist";
+            return std::nullopt;
+        }
+        if (::access(folder.c_str(), W_OK) != 0) {
+            error = file + ": the folder " + folder.string() + " cannot be written";
+            return std::nullopt;
+        }
         return options;
     }
     if (!std::filesystem::is_regular_file(file, ec)) {
@@ -61,17 +71,14 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
         error = file + ": " + ec.message();
         return std::nullopt;
     }
-    if (size > static_cast<std::uintmax_t>(kLargestEeprom)) {
+    // Any other size is a damaged or foreign file, which the chip would silently pad or cut.
+    if (size != 256 && size != 512 && size != 1024 &&
+        size != static_cast<std::uintmax_t>(kLargestEeprom)) {
         error = file + ": " + std::to_string(size) +
-                " bytes is larger than the largest EEPROM (2048 bytes)";
+                " bytes is not the size of an EEPROM image (256, 512, 1024 or 2048 bytes)";
         return std::nullopt;
     }
-    // The chip rewrites the whole EEPROM on every write, so it must hold the whole file.
-    int eepromSize = 256;
-    while (static_cast<std::uintmax_t>(eepromSize) < size) {
-        eepromSize *= 2;
-    }
-    options.eepromSize = eepromSize;
+    options.eepromSize = static_cast<int>(size);
     if (::access(file.c_str(), R_OK | W_OK) != 0) {
         error = file + ": cannot be read and written";
         return std::nullopt;
@@ -90,6 +97,7 @@ ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions&
       app_(ui_, library_, config_)
 {
     config_.SetHidTransport(transport_.get());
+    app_.SetDeviceDirectory(&library_);
     // Says why a device with the ids could not be opened (no permission, say)
     // before the tool's own "cannot find" message.
     library_.SetOpenFailureHandler([this, &prompter](const HidDeviceInfo& info) {

@@ -89,10 +89,17 @@ void HidDeviceLibrary::rmHandleDeviceChangeNotification(WPARAM /*wParam*/, LPARA
 
 bool HidDeviceLibrary::OpenFirstDevice(bool reportFailures)
 {
-    for (const HidDeviceInfo& info : transport_.Enumerate()) {
-        if (info.vendorId != vendorId_ || info.productId != productId_) {
-            continue;
-        }
+    std::vector<HidDeviceInfo> candidates = transport_.Enumerate();
+    std::erase_if(candidates, [this](const HidDeviceInfo& info) {
+        return info.vendorId != vendorId_ || info.productId != productId_;
+    });
+    // An interface the user picked is the only one taken while it is attached.
+    const auto preferred = std::find_if(candidates.begin(), candidates.end(),
+                                        [this](const auto& i) { return i.path == preferredPath_; });
+    if (!preferredPath_.empty() && preferred != candidates.end()) {
+        candidates = {*preferred};
+    }
+    for (const HidDeviceInfo& info : candidates) {
         std::unique_ptr<HidDevice> device = transport_.Open(info.path);
         if (!device) {
             if (reportFailures && openFailureHandler_) {
@@ -337,6 +344,9 @@ int HidDeviceLibrary::ChunkedTransfer(std::uint8_t opcode, std::uint8_t tag, std
             std::copy_n(answer.begin() + p::kData, n, destination + done);
         }
         done += n;
+        if (progress_) {
+            progress_(done, count);
+        }
     }
     return 1;
 }

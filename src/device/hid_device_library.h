@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "device/command_protocol.h"
+#include "device/device_directory.h"
 #include "device/device_library.h"
 #include "device/hid_transport.h"
 #include "platform/message_queue.h"
@@ -22,7 +23,7 @@ namespace tovrik {
 // docs/protocol.md. Public methods belong to the user-interface thread; an
 // internal reader thread owns every Read of the open device, hands status
 // answers to the waiting transfer and posts events as window messages.
-class HidDeviceLibrary : public DeviceLibrary {
+class HidDeviceLibrary : public DeviceLibrary, public DeviceDirectory {
 public:
     static constexpr std::chrono::milliseconds kDefaultAnswerTimeout{500};
 
@@ -68,6 +69,16 @@ public:
     using OpenFailureHandler = std::function<void(const HidDeviceInfo& info)>;
     void SetOpenFailureHandler(OpenFailureHandler handler);
 
+    // What the main window's device picker and status line ask.
+    std::vector<HidDeviceInfo> ListInterfaces() override { return transport_.Enumerate(); }
+    void PreferInterface(const std::string& path) override { preferredPath_ = path; }
+    std::string OpenFailureReason(const std::string& path) override
+    {
+        return transport_.OpenFailureMessage(path);
+    }
+    bool IsSimulated() const override { return transport_.IsSimulated(); }
+    void SetProgressHandler(ProgressHandler handler) override { progress_ = std::move(handler); }
+
     bool IsOpen() const;
     // Input reports the reader threads have taken and finished with (answers
     // handed over, events posted), so a caller can wait until a device is quiet.
@@ -109,6 +120,8 @@ private:
     std::uint8_t sequence_ = 0;
     std::chrono::milliseconds answerTimeout_ = kDefaultAnswerTimeout;
     OpenFailureHandler openFailureHandler_;
+    std::string preferredPath_;
+    ProgressHandler progress_;
 
     // Read by the reader thread while the UI thread may change them.
     std::atomic<WindowHandle> window_{kNoWindow};

@@ -151,6 +151,9 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
         });
     }
     callLog_.SetWindowNamer([this](WindowHandle window) { return WindowName(window); });
+    app_.SetDeviceDirectory(&library_);
+    // Durations in the status line would make transcripts differ from run to run.
+    app_.SetClock([] { return std::chrono::microseconds(0); });
 }
 
 ScriptDriver::~ScriptDriver()
