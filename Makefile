@@ -2,10 +2,11 @@
 # missing, configure, build and then run the tool or the tests.
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
+PACKAGE_BUILD ?= build-package
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run pictures test fuzz format clean
+.PHONY: all deps configure build run pictures test package fuzz format clean
 
 all: build
 
@@ -37,6 +38,15 @@ run: build
 pictures: build
 	cmake --build $(BUILD) --target pictures
 
+# A .deb of both programs for /usr, built without the sanitizers, then checked.
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DTOVRIK_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE_BUILD) -j$(JOBS)
+	rm -f $(PACKAGE_BUILD)/tovrik_*.deb
+	cd $(PACKAGE_BUILD) && cpack
+	scripts/check-package $(PACKAGE_BUILD)/tovrik_*.deb
+
 fuzz:
 	scripts/install-deps --fuzz
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -50,4 +60,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)
