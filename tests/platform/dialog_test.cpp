@@ -94,6 +94,12 @@ TEST_F(DialogTest, ListRulesFollowTheDesktopControls)
     EXPECT_EQ(list.InsertString(0, "z"), 0);
     EXPECT_EQ(list.GetCurSel(), 2);  // the selection moves with its entry
     EXPECT_EQ(list.GetItemText(2), "b");
+    // Newest-first lists insert at the selected row itself: the selection follows its entry down.
+    Control events(2, ControlKind::ListBox);
+    events.AddString("older");
+    events.SetCurSel(0);
+    EXPECT_EQ(events.InsertString(0, "newer"), 0);
+    EXPECT_EQ(events.GetCurSel(), 1);
     EXPECT_EQ(list.InsertString(9, "x"), kListError);
     EXPECT_EQ(list.FindStringExact("a"), 1);
     EXPECT_EQ(list.FindStringExact("a", 1), 3);
