@@ -151,6 +151,7 @@ int main(int argc, char** argv)
     ToolWindow window(*session.MainWindow(), [&session] { return session.WindowTitle(); });
     window.WatchProgress(session.Directory());
     prompter.SetParentWindow(&window);
+    prompter.SetBeforePrompt([&window] { window.PauseBusyDisplay(); });
 
     // The lock says no other instance runs, so a socket left behind by a crash is stale.
     QLocalServer::removeServer(RaiseSocketPath());

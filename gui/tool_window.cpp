@@ -103,15 +103,22 @@ void ToolWindow::OnOperation(bool running)
         return;
     }
     busy_ = false;
-    if (busyShown_) {
-        progress_->hide();
-        if (QWidget* line = mainView_->WidgetFor(IDC_STATUS_OPERATION)) {
-            line->show();
-        }
-        QApplication::restoreOverrideCursor();
-        busyShown_ = false;
-    }
+    PauseBusyDisplay();
     pump_->SetPaused(false);
+}
+
+void ToolWindow::PauseBusyDisplay()
+{
+    operationTime_.restart();
+    if (!busyShown_) {
+        return;
+    }
+    progress_->hide();
+    if (QWidget* line = mainView_->WidgetFor(IDC_STATUS_OPERATION)) {
+        line->show();
+    }
+    QApplication::restoreOverrideCursor();
+    busyShown_ = false;
 }
 
 void ToolWindow::OnProgress(std::uint32_t done, std::uint32_t total)

@@ -44,6 +44,10 @@ public:
     // Shows the progress of the transfers that `directory` reports; it must outlive the window.
     void WatchProgress(DeviceDirectory& directory);
 
+    // Takes the busy cursor and the progress bar away while a prompt waits for
+    // the user; a transfer after it shows them again once it runs long.
+    void PauseBusyDisplay();
+
     // Brings the window to the front, as asked by a second start of the tool.
     void BringToFront();
 
