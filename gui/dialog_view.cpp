@@ -324,6 +324,9 @@ void DialogView::SyncOne(Binding& binding, const Control& control)
             if (combo->currentIndex() != control.GetCurSel()) {
                 combo->setCurrentIndex(control.GetCurSel());
             }
+            if (combo->placeholderText() != text) {
+                combo->setPlaceholderText(text);
+            }
             break;
         }
         case ControlKind::ListBox: {

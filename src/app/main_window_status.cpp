@@ -97,6 +97,10 @@ void CDemoDlg::RefreshDeviceList()
     if (picked < 0) {
         pickedPath_.clear();
     }
+    // What the list says while nothing is picked.
+    list->SetText(devices.empty()
+                      ? std::string("No HID device attached")
+                      : std::to_string(devices.size()) + " attached; pick one to fill VID and PID");
     listedDevices_ = std::move(devices);
 }
 

@@ -63,6 +63,7 @@ TEST_F(DevicePickerTest, IdenticalChipsAreToldApartAndThePickedOneIsOpened)
     EXPECT_EQ(Item(IDC_DEVICE_LIST).Items(),
               (std::vector<std::string>{"1209:0001 Tovrik USB Headset (sim:0)",
                                         "1209:0001 Tovrik USB Headset (sim:1)"}));
+    EXPECT_EQ(Text(IDC_DEVICE_LIST), "2 attached; pick one to fill VID and PID");
     user_input::Select(*window, Item(IDC_DEVICE_LIST), 1);
     EXPECT_EQ(Text(IDC_VID), "1209");
     EXPECT_EQ(Text(IDC_PID), "0001");
