@@ -67,6 +67,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
                 line.error = "--sim-code takes a device code from 0 to 255, not '" + value + "'";
                 return line;
             }
+        } else if (arg == "--sim-timing" || arg.rfind("--sim-timing=", 0) == 0) {
+            std::string value;
+            if (arg == "--sim-timing") {
+                value = i + 1 < arguments.size() ? arguments[++i] : std::string();
+            } else {
+                value = arg.substr(13);
+            }
+            if (value != "real" && value != "virtual") {
+                line.error = "--sim-timing takes real or virtual, not '" + value + "'";
+                return line;
+            }
+            line.simRealTiming = value == "real";
+            line.simTimingGiven = true;
         } else if (IsOneOf(arg, kToolkitOptionsWithValue)) {
             ++i;
         } else if (IsOneOf(arg, kToolkitFlags)) {
@@ -79,13 +92,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     if (line.simCode && !line.simulate) {
         line.error = "--sim-code needs --simulate";
     }
+    if (line.simTimingGiven && !line.simulate) {
+        line.error = "--sim-timing needs --simulate";
+    }
     return line;
 }
 
 std::string UsageText(const std::string& program)
 {
     return "Usage: " + program +
-           " [--simulate[=FILE]] [--sim-code N] [--demo-features]\n"
+           " [--simulate[=FILE]] [--sim-code N] [--sim-timing real|virtual]\n"
+           "       [--demo-features]\n"
            "Configures a Tovrik USB audio controller chip through its boot EEPROM.\n"
            "\n"
            "  --simulate         run on the built-in simulated chip instead of a device\n"
@@ -93,6 +110,9 @@ std::string UsageText(const std::string& program)
            "                     image of 256 to 2048 bytes; made from the factory image\n"
            "                     when missing), so edits survive a restart\n"
            "  --sim-code N       the device code (0 to 255) the simulated chip reports\n"
+           "  --sim-timing real  the simulated chip takes the time a real one would (USB\n"
+           "                     frames, I2C bus, EEPROM write cycles); virtual, the\n"
+           "                     default, answers at once\n"
            "  --demo-features    show the switch to the demo pages (raw EEPROM, I2C, GPIO\n"
            "                     and events, HID reports) for bring-up work\n"
            "  -h, --help         show this help and end\n"

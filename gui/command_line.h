@@ -16,6 +16,9 @@ struct CommandLine {
     std::string simulateFile;
     // The device code the simulated chip reports; its factory code when unset.
     std::optional<int> simCode;
+    // The simulated chip takes its modelled time instead of answering at once.
+    bool simRealTiming = false;
+    bool simTimingGiven = false;
     // Show the otherwise hidden switch between configuration and demo pages.
     bool demoFeatures = false;
     // Set when the command line is wrong; the tool then says so and ends.

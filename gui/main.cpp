@@ -109,7 +109,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    DeviceChoice choice{line.simulate, line.simulateFile, line.simCode};
+    DeviceChoice choice{line.simulate, line.simulateFile, line.simCode, line.simRealTiming};
     std::string error;
     const std::optional<SimulatedChipOptions> chipOptions = SimulatedChipFor(choice, error);
     if (!chipOptions) {

@@ -98,6 +98,9 @@ ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions&
 {
     config_.SetHidTransport(transport_.get());
     app_.SetDeviceDirectory(&library_);
+    if (chip_) {
+        chip_->SetRealTiming(choice.realTiming);
+    }
     // Says why a device with the ids could not be opened (no permission, say)
     // before the tool's own "cannot find" message.
     library_.SetOpenFailureHandler([this, &prompter](const HidDeviceInfo& info) {

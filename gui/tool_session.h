@@ -24,6 +24,7 @@ struct DeviceChoice {
     // EEPROM backing file of the simulated chip; empty keeps it in memory.
     std::string backingFile;
     std::optional<int> deviceCode;
+    bool realTiming = false;
 };
 
 // The chip options for a simulated chip backed by `file`: the factory image,

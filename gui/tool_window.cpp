@@ -61,7 +61,7 @@ ToolWindow::ToolWindow(CDemoDlg& dialog, std::function<std::string()> title, QWi
     progress_->setTextVisible(true);
     progress_->hide();
     dialog_.SetOperationObserver([this](const std::string& name, bool running) {
-        progress_->setFormat(QString::fromStdString(name) + QStringLiteral(": %p%"));
+        operationName_ = QString::fromStdString(name);
         OnOperation(running);
     });
 
@@ -135,7 +135,9 @@ void ToolWindow::OnProgress(std::uint32_t done, std::uint32_t total)
         progress_->show();
         progress_->raise();
     }
-    progress_->setRange(0, static_cast<int>(std::max<std::uint32_t>(total, 1)));
+    // A range of 0 to 0 is the toolkit's "busy, amount unknown".
+    progress_->setFormat(total == 0 ? operationName_ : operationName_ + QStringLiteral(": %p%"));
+    progress_->setRange(0, static_cast<int>(total));
     progress_->setValue(static_cast<int>(std::min(done, total)));
     // Painting, not input: the command runs on this thread and must not be re-entered.
     constexpr qint64 kRepaintEveryMs = 30;

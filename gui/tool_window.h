@@ -80,6 +80,7 @@ private:
     bool busyShown_ = false;
     QElapsedTimer operationTime_;
     QElapsedTimer sinceEvents_;
+    QString operationName_;
 };
 
 }  // namespace tovrik::gui

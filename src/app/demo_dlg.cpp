@@ -159,7 +159,7 @@ void CDemoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     // The library posts every notification to this window, the one given to
     // rmDeviceStart; the GPIO page lists them (device arrival and removal
     // included), so they are posted on to its window while it exists.
-    if (message >= DeviceAddedMessage && message <= I2CGenericNotifyMessage) {
+    if (message >= DeviceAddedMessage && message <= EventsDroppedMessage) {
         gpioPage_.PostMessage(message, wParam, lParam);
     }
 }

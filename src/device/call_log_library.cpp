@@ -1,5 +1,7 @@
 #include "device/call_log_library.h"
 
+#include <algorithm>
+
 #include <initializer_list>
 #include <type_traits>
 #include <utility>
@@ -80,6 +82,7 @@ int CallLogLibrary::rmDeviceStart(std::uint16_t vendorId, std::uint16_t productI
 {
     int result =
         inner_.rmDeviceStart(vendorId, productId, window, reserved, addedMessage, removedMessage);
+    Observe({ObservedCall::Kind::Start, true, 0, 0, nullptr, 0, result});
     Record(
         WithResult(Call("rmDeviceStart", {Num(vendorId), Num(productId), WindowName(window),
                                           Num(reserved), Num(addedMessage), Num(removedMessage)}),
@@ -90,13 +93,16 @@ int CallLogLibrary::rmDeviceStart(std::uint16_t vendorId, std::uint16_t productI
 void CallLogLibrary::rmDeviceClose()
 {
     inner_.rmDeviceClose();
+    Observe({ObservedCall::Kind::Close, true, 0, 0, nullptr, 0, 0});
     Record(Call("rmDeviceClose", {}));
 }
 
 int CallLogLibrary::rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
                                  std::uint32_t count)
 {
+    Observe({ObservedCall::Kind::Burn, false, direction, address, buffer, count, 0});
     int result = inner_.rmBurnEEPROM(direction, address, buffer, count);
+    Observe({ObservedCall::Kind::Burn, true, direction, address, buffer, count, result});
     Record(WithResult(Call("rmBurnEEPROM", {Num(direction), Num(address), kBuffer, Num(count)}),
                       result));
     return result;
@@ -113,6 +119,8 @@ int CallLogLibrary::rmSetReport(const std::uint8_t* report, int length)
     // Rendered before forwarding so the line shows what was handed over.
     std::string line = Call("rmSetReport", {HexBytes(report, length), Num(length)});
     int result = inner_.rmSetReport(report, length);
+    Observe({ObservedCall::Kind::SetReport, true, 0, 0, report,
+             static_cast<std::uint32_t>(std::max(length, 0)), result});
     Record(std::move(line));
     return result;
 }

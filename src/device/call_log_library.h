@@ -14,6 +14,19 @@ namespace tovrik {
 // UI thread only: it records the forwarded calls, never the inner library's threads.
 class CallLogLibrary : public DeviceLibrary {
 public:
+    // One call as an observer sees it: before it is forwarded (done false)
+    // and after, with its result (done true).
+    struct ObservedCall {
+        enum class Kind { Start, Close, Burn, SetReport } kind = Kind::Start;
+        bool done = false;
+        int direction = 0;
+        std::uint32_t address = 0;
+        const std::uint8_t* buffer = nullptr;
+        std::uint32_t count = 0;
+        int result = 0;
+    };
+    using Observer = std::function<void(const ObservedCall& call)>;
+
     explicit CallLogLibrary(DeviceLibrary& inner) : inner_(inner) {}
 
     // Names window handle arguments in the log; without a namer they print in decimal.
@@ -21,6 +34,9 @@ public:
     {
         windowNamer_ = std::move(namer);
     }
+
+    // Told of the calls that reach the device, for measuring them; empty removes it.
+    void SetObserver(Observer observer) { observer_ = std::move(observer); }
 
     // The lines since the last take; the log is empty afterwards.
     std::vector<std::string> TakeCalls();
@@ -49,7 +65,15 @@ private:
     std::string WindowName(WindowHandle window) const;
     void Record(std::string line) { calls_.push_back(std::move(line)); }
 
+    void Observe(ObservedCall call) const
+    {
+        if (observer_) {
+            observer_(call);
+        }
+    }
+
     DeviceLibrary& inner_;
+    Observer observer_;
     std::function<std::string(WindowHandle)> windowNamer_;
     std::vector<std::string> calls_;
 };

@@ -28,8 +28,9 @@ public:
     // True when the chips listed are the built-in simulated ones.
     virtual bool IsSimulated() const = 0;
 
-    // Called during an EEPROM or I2C transfer after each part of it, with the
-    // bytes done and the bytes of the whole transfer.
+    // Called on the calling thread, now and then, while a transfer waits for the
+    // chip: with the bytes read so far and the bytes to read, or with 0 and 0
+    // while a write's progress cannot be seen.
     using ProgressHandler = std::function<void(std::uint32_t done, std::uint32_t total)>;
     virtual void SetProgressHandler(ProgressHandler handler) = 0;
 };

@@ -16,6 +16,9 @@ constexpr UINT MixerKeyDownMessage = 1129;
 constexpr UINT MixerKeyUpMessage = 1130;
 constexpr UINT GenericNotifyMessage = 1131;
 constexpr UINT I2CGenericNotifyMessage = 1132;
+// Posted with the events' window when device events were dropped because the
+// window messages were not taken fast enough; wParam says how many.
+constexpr UINT EventsDroppedMessage = 1133;
 
 // EEPROM transfer directions of rmBurnEEPROM.
 constexpr int kEepromRead = 0;

@@ -12,20 +12,35 @@ namespace {
 // closing the device waits for the thread to notice.
 constexpr int kReadPollMs = 20;
 
-// I2C transfers are split at multiples of this data address, so a write never
-// crosses a page of the small serial memories that sit on such buses.
-constexpr int kI2cChunkAlignment = 8;
+// The largest EEPROM the library knows the content of.
+constexpr std::uint32_t kMaxEepromSize = 2048;
 
-void Put16(p::Report& report, int at, std::uint32_t value)
+// The longest write cycle of the serial EEPROMs the chip takes.
+constexpr std::chrono::milliseconds kLongestWriteCycle{10};
+
+// How often a transfer that waits for the chip tells its progress handler.
+constexpr std::chrono::milliseconds kProgressTick{25};
+
+p::Report Request(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave, std::uint32_t address,
+                  std::uint32_t count)
 {
-    report[at] = static_cast<std::uint8_t>(value & 0xFF);
-    report[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
+    p::Report request{};
+    request[p::kOpcode] = opcode;
+    request[p::kTag] = tag;
+    p::Put16(request, p::kCommandAddress, address);
+    p::Put16(request, p::kCommandCount, count);
+    p::Put16(request, p::kCommandSelected, count);
+    request[p::kCommandSlave] = slave;
+    return request;
 }
 
 }  // namespace
 
 HidDeviceLibrary::HidDeviceLibrary(HidTransport& transport, MessageQueue& queue)
-    : transport_(transport), queue_(queue)
+    : transport_(transport),
+      queue_(queue),
+      eepromCopy_(kMaxEepromSize, 0),
+      eepromKnown_(kMaxEepromSize, false)
 {
 }
 
@@ -113,10 +128,11 @@ bool HidDeviceLibrary::OpenFirstDevice(bool reportFailures)
             lost_ = false;
             removalPosted_ = false;
             awaiting_ = false;
-            answer_.reset();
+            answerStatus_.reset();
         }
         device_ = std::move(device);
         devicePath_ = info.path;
+        ForgetEepromContent();
         reader_ = std::thread([this, d = device_.get()] { ReaderLoop(*d); });
         return true;
     }
@@ -130,11 +146,15 @@ void HidDeviceLibrary::CloseDevice()
         stopping_ = true;
     }
     answered_.notify_all();
+    if (device_) {
+        device_->WakeReader();
+    }
     if (reader_.joinable()) {
         reader_.join();
     }
     device_.reset();
     devicePath_.clear();
+    ForgetEepromContent();
 }
 
 void HidDeviceLibrary::CloseIfLost()
@@ -202,11 +222,14 @@ void HidDeviceLibrary::ReaderLoop(HidDevice& device)
             return;
         }
         if (n == 0) {
+            ReportDroppedEvents();
             continue;
         }
         const int length = std::min(n, p::kReportLength);
         if (report[0] == p::kAnswerReportId) {
             HandleAnswer(report.data(), length);
+        } else if (report[0] == p::kDataReportId) {
+            HandleData(report.data(), length);
         } else if (report[0] == p::kEventReportId) {
             HandleEvent(report.data(), length);
         }
@@ -216,23 +239,56 @@ void HidDeviceLibrary::ReaderLoop(HidDevice& device)
 
 void HidDeviceLibrary::HandleAnswer(const std::uint8_t* report, int length)
 {
-    if (length < p::kData) {
+    if (length < p::kAnswerCount + 2) {
         return;
     }
     {
         std::lock_guard lock(mutex_);
         const p::Report& c = awaitedCommand_;
-        // Anything but the answer to the command now waiting is stale and dropped.
-        if (!awaiting_ || answer_ || report[p::kOpcode] != c[p::kOpcode] ||
+        // Anything but the answer to the request now waiting is stale and dropped.
+        if (!awaiting_ || answerStatus_ || report[p::kOpcode] != c[p::kOpcode] ||
             report[p::kTag] != c[p::kTag] || report[p::kSequence] != c[p::kSequence] ||
             report[p::kAnswerAddress] != c[p::kCommandAddress] ||
             report[p::kAnswerAddress + 1] != c[p::kCommandAddress + 1] ||
-            report[p::kAnswerCount] != c[p::kCommandCount]) {
+            report[p::kAnswerCount] != c[p::kCommandCount] ||
+            report[p::kAnswerCount + 1] != c[p::kCommandCount + 1]) {
             return;
         }
-        p::Report answer{};
-        std::copy_n(report, length, answer.begin());
-        answer_ = answer;
+        answerStatus_ = report[p::kAnswerStatus];
+        ++progress_;
+    }
+    answered_.notify_all();
+}
+
+void HidDeviceLibrary::HandleData(const std::uint8_t* report, int length)
+{
+    if (length <= p::kSequence) {
+        return;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        const p::Report& c = awaitedCommand_;
+        if (!awaiting_ || answerStatus_ || awaitedDataReports_ == 0 ||
+            report[p::kOpcode] != c[p::kOpcode] || report[p::kTag] != c[p::kTag] ||
+            report[p::kSequence] != c[p::kSequence]) {
+            return;
+        }
+        const int expected = std::min<int>(
+            p::kMaxData, p::Read16(c, p::kCommandSelected) - static_cast<int>(awaitedData_.size()));
+        // A report shorter than the data it announces, out of order or with the
+        // wrong count is a bad answer: the transfer fails instead of making up bytes.
+        if (length < p::kData || report[p::kDataLength] != expected ||
+            length < p::kData + expected || report[p::kDataStatus] != p::kStatusOk ||
+            (report[p::kDataIndex] | (report[p::kDataIndex + 1] << 8)) != receivedDataReports_) {
+            answerStatus_ = p::kStatusBadCommand;
+        } else {
+            awaitedData_.insert(awaitedData_.end(), report + p::kData,
+                                report + p::kData + expected);
+            if (++receivedDataReports_ == awaitedDataReports_) {
+                answerStatus_ = p::kStatusOk;
+            }
+        }
+        ++progress_;
     }
     answered_.notify_all();
 }
@@ -277,19 +333,36 @@ void HidDeviceLibrary::HandleEvent(const std::uint8_t* report, int length)
     if (message == 0) {
         return;
     }
+    if (queue_.Size() >= messageLimit_) {
+        ++droppedEvents_;
+        return;
+    }
+    ReportDroppedEvents();
     const WindowHandle target = eventWindow_ != kNoWindow ? eventWindow_.load() : window_.load();
     queue_.Post(target, message, wParam, lParam);
 }
 
+void HidDeviceLibrary::ReportDroppedEvents()
+{
+    if (droppedEvents_ == 0 || queue_.Size() >= messageLimit_) {
+        return;
+    }
+    const WindowHandle target = eventWindow_ != kNoWindow ? eventWindow_.load() : window_.load();
+    queue_.Post(target, EventsDroppedMessage, static_cast<WPARAM>(droppedEvents_), 0);
+    droppedEvents_ = 0;
+}
+
 // --- Commands ---
 
-bool HidDeviceLibrary::Transact(p::Report& command, p::Report& answer)
+bool HidDeviceLibrary::Transfer(p::Report& request, const std::vector<std::uint8_t>& out,
+                                std::vector<std::uint8_t>* in)
 {
     if (!device_) {
         return false;
     }
-    command[0] = p::kCommandReportId;
-    command[p::kSequence] = ++sequence_;
+    request[0] = p::kCommandReportId;
+    request[p::kSequence] = ++sequence_;
+    const int selected = p::Read16(request, p::kCommandSelected);
     {
         std::lock_guard lock(mutex_);
         if (lost_) {
@@ -297,56 +370,92 @@ bool HidDeviceLibrary::Transact(p::Report& command, p::Report& answer)
         }
         // Armed before writing, so an answer faster than this thread is not missed.
         awaiting_ = true;
-        awaitedCommand_ = command;
-        answer_.reset();
+        awaitedCommand_ = request;
+        awaitedData_.clear();
+        awaitedDataReports_ = in != nullptr ? p::DataReports(selected) : 0;
+        receivedDataReports_ = 0;
+        answerStatus_.reset();
     }
-    const int written = device_->Write(command.data(), p::kReportLength);
+    // The data follows the request at once: the chip answers only the whole transfer.
+    bool sent = device_->Write(request.data(), p::kReportLength) == p::kReportLength;
+    for (int at = 0, index = 0; sent && at < static_cast<int>(out.size());
+         at += p::kMaxData, ++index) {
+        p::Report data{};
+        data[0] = p::kDataReportId;
+        data[p::kOpcode] = request[p::kOpcode];
+        data[p::kTag] = request[p::kTag];
+        data[p::kSequence] = request[p::kSequence];
+        p::Put16(data, p::kDataIndex, static_cast<std::uint32_t>(index));
+        const int n = std::min<int>(p::kMaxData, static_cast<int>(out.size()) - at);
+        data[p::kDataLength] = static_cast<std::uint8_t>(n);
+        std::copy_n(out.begin() + at, n, data.begin() + p::kData);
+        sent = device_->Write(data.data(), p::kReportLength) == p::kReportLength;
+    }
     std::unique_lock lock(mutex_);
-    bool answered = false;
-    if (written == p::kReportLength) {
-        answered = answered_.wait_for(lock, answerTimeout_, [&] {
-            return answer_.has_value() || lost_ || stopping_;
-        }) && answer_.has_value();
+    // Every report that arrives restarts the wait, so a long read is not cut
+    // short while a silent device still fails within one time-out.
+    std::uint64_t seen = progress_;
+    // A write answers only after its write cycles, which a long one spends in
+    // silence: each page may take the parts' longest cycle on top of the time-out.
+    std::chrono::milliseconds allowance{0};
+    if (request[p::kOpcode] == p::kOpEepromWrite && request[p::kCommandPageSize] > 0) {
+        allowance = kLongestWriteCycle * (selected / request[p::kCommandPageSize] + 1);
     }
-    if (answered) {
-        answer = *answer_;
+    auto deadline = std::chrono::steady_clock::now() + answerTimeout_ + allowance;
+    while (sent && !answerStatus_ && !lost_ && !stopping_) {
+        if (progress_ != seen) {
+            seen = progress_;
+            deadline = std::chrono::steady_clock::now() + answerTimeout_ + allowance;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            break;
+        }
+        // With a progress handler the wait is cut into ticks, so a front end
+        // can show how far the transfer got and keep its window painted.
+        const auto until = progressHandler_ ? std::min(deadline, now + kProgressTick) : deadline;
+        answered_.wait_until(lock, until, [&] {
+            return answerStatus_.has_value() || lost_ || stopping_ || progress_ != seen;
+        });
+        if (progressHandler_ && !answerStatus_ && !lost_ && !stopping_) {
+            // Reads count their data as it arrives; a write's pages are written unseen.
+            const auto done = static_cast<std::uint32_t>(in != nullptr ? awaitedData_.size() : 0);
+            const auto total = static_cast<std::uint32_t>(in != nullptr ? selected : 0);
+            lock.unlock();
+            progressHandler_(done, total);
+            lock.lock();
+        }
+    }
+    const bool ok = sent && answerStatus_ == p::kStatusOk &&
+                    (in == nullptr || static_cast<int>(awaitedData_.size()) == selected);
+    if (ok && in != nullptr) {
+        *in = std::move(awaitedData_);
     }
     awaiting_ = false;
-    answer_.reset();
-    return answered && answer[p::kAnswerStatus] == p::kStatusOk;
+    awaitedData_.clear();
+    answerStatus_.reset();
+    return ok;
 }
 
-int HidDeviceLibrary::ChunkedTransfer(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave,
-                                      std::uint32_t address, const std::uint8_t* source,
-                                      std::uint8_t* destination, std::uint32_t count, int boundary)
+int HidDeviceLibrary::RangeTransfer(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave,
+                                    std::uint32_t address, const std::uint8_t* source,
+                                    std::uint8_t* destination, std::uint32_t count)
 {
-    std::uint32_t done = 0;
-    while (done < count) {
-        const std::uint32_t at = address + done;
-        std::uint32_t n = std::min<std::uint32_t>(count - done, p::kMaxData);
-        if (boundary > 0) {
-            n = std::min<std::uint32_t>(n, boundary - at % boundary);
-        }
-        p::Report command{};
-        command[p::kOpcode] = opcode;
-        command[p::kTag] = tag;
-        Put16(command, p::kCommandAddress, at);
-        command[p::kCommandCount] = static_cast<std::uint8_t>(n);
-        command[p::kCommandSlave] = slave;
+    for (std::uint32_t done = 0; done < count;) {
+        const std::uint32_t n = std::min<std::uint32_t>(count - done, p::kMaxTransfer);
+        p::Report request = Request(opcode, tag, slave, address + done, n);
+        std::vector<std::uint8_t> out;
         if (source != nullptr) {
-            std::copy_n(source + done, n, command.begin() + p::kData);
+            out.assign(source + done, source + done + n);
         }
-        p::Report answer{};
-        if (!Transact(command, answer)) {
+        std::vector<std::uint8_t> in;
+        if (!Transfer(request, out, destination != nullptr ? &in : nullptr)) {
             return 0;
         }
         if (destination != nullptr) {
-            std::copy_n(answer.begin() + p::kData, n, destination + done);
+            std::copy(in.begin(), in.end(), destination + done);
         }
         done += n;
-        if (progress_) {
-            progress_(done, count);
-        }
     }
     return 1;
 }
@@ -371,10 +480,97 @@ int HidDeviceLibrary::rmBurnEEPROM(int direction, std::uint32_t address, std::ui
     }
     const std::uint8_t tag = ++transferTag_;
     if (direction == kEepromWrite) {
-        return ChunkedTransfer(p::kOpEepromWrite, tag, 0, address, buffer, nullptr, count,
-                               p::EepromPageSize(eepromSize_));
+        return WriteChangedPages(tag, address, buffer, count);
     }
-    return ChunkedTransfer(p::kOpEepromRead, tag, 0, address, nullptr, buffer, count, 0);
+    if (RangeTransfer(p::kOpEepromRead, tag, 0, address, nullptr, buffer, count) == 0) {
+        return 0;
+    }
+    Remember(address, buffer, count);
+    return 1;
+}
+
+int HidDeviceLibrary::WriteChangedPages(std::uint8_t tag, std::uint32_t address,
+                                        const std::uint8_t* buffer, std::uint32_t count)
+{
+    const std::uint32_t end = address + count;
+    // What this connection has not seen is read first, one read per unseen run,
+    // as part of the same transfer.
+    for (std::uint32_t at = address; at < end;) {
+        if (eepromKnown_[at]) {
+            ++at;
+            continue;
+        }
+        std::uint32_t runEnd = at;
+        while (runEnd < end && !eepromKnown_[runEnd]) {
+            ++runEnd;
+        }
+        std::vector<std::uint8_t> bytes(runEnd - at);
+        if (RangeTransfer(p::kOpEepromRead, tag, 0, at, nullptr, bytes.data(), runEnd - at) == 0) {
+            return 0;
+        }
+        Remember(at, bytes.data(), runEnd - at);
+        at = runEnd;
+    }
+
+    const std::uint32_t page = static_cast<std::uint32_t>(p::EepromPageSize(eepromSize_));
+    p::Report request = Request(p::kOpEepromWrite, tag, 0, address, count);
+    request[p::kCommandPageSize] = static_cast<std::uint8_t>(page);
+    std::vector<std::uint8_t> out;
+    for (std::uint32_t at = address; at < end;) {
+        const std::uint32_t pageEnd = std::min(end, at - at % page + page);
+        if (!std::equal(buffer + (at - address), buffer + (pageEnd - address),
+                        eepromCopy_.begin() + at)) {
+            const std::uint32_t index = at / page - address / page;
+            request[p::kCommandMask + index / 8] |= static_cast<std::uint8_t>(1u << (index % 8));
+            out.insert(out.end(), buffer + (at - address), buffer + (pageEnd - address));
+        }
+        at = pageEnd;
+    }
+    p::Put16(request, p::kCommandSelected, static_cast<std::uint32_t>(out.size()));
+    // Even a write that changes nothing is confirmed by the chip, so a failed
+    // transfer is seen as one whatever the bytes.
+    if (!Transfer(request, out, nullptr)) {
+        Forget(address, count);
+        return 0;
+    }
+    if (out.empty()) {
+        return 1;
+    }
+    // The pages just written are read back before the write counts as done.
+    request[p::kOpcode] = p::kOpEepromRead;
+    std::vector<std::uint8_t> back;
+    if (!Transfer(request, {}, &back)) {
+        Forget(address, count);
+        return 0;
+    }
+    std::size_t next = 0;
+    for (const p::Span& span : p::SelectedSpans(request)) {
+        Remember(static_cast<std::uint32_t>(span.address), back.data() + next,
+                 static_cast<std::uint32_t>(span.length));
+        next += static_cast<std::size_t>(span.length);
+    }
+    return back == out ? 1 : 0;
+}
+
+void HidDeviceLibrary::Remember(std::uint32_t address, const std::uint8_t* bytes,
+                                std::uint32_t count)
+{
+    for (std::uint32_t i = 0; i < count && address + i < kMaxEepromSize; ++i) {
+        eepromCopy_[address + i] = bytes[i];
+        eepromKnown_[address + i] = true;
+    }
+}
+
+void HidDeviceLibrary::Forget(std::uint32_t address, std::uint32_t count)
+{
+    for (std::uint32_t i = 0; i < count && address + i < kMaxEepromSize; ++i) {
+        eepromKnown_[address + i] = false;
+    }
+}
+
+void HidDeviceLibrary::ForgetEepromContent()
+{
+    std::fill(eepromKnown_.begin(), eepromKnown_.end(), false);
 }
 
 void HidDeviceLibrary::rmSetEEPROMSize(int /*mode*/, int size)
@@ -406,8 +602,8 @@ void HidDeviceLibrary::rmWriteDataIntoI2C(std::uint16_t dataAddress, const std::
         dataAddress + static_cast<std::uint32_t>(count) > 0x10000) {
         return;
     }
-    ChunkedTransfer(p::kOpI2cWrite, 0, i2cSlave_, dataAddress, buffer, nullptr,
-                    static_cast<std::uint32_t>(count), kI2cChunkAlignment);
+    RangeTransfer(p::kOpI2cWrite, 0, i2cSlave_, dataAddress, buffer, nullptr,
+                  static_cast<std::uint32_t>(count));
 }
 
 int HidDeviceLibrary::rmReadDataFromI2C(std::uint16_t dataAddress, std::uint8_t* buffer, int count)
@@ -422,19 +618,17 @@ int HidDeviceLibrary::rmReadDataFromI2C(std::uint16_t dataAddress, std::uint8_t*
     if (buffer == nullptr) {
         return 0;
     }
-    return ChunkedTransfer(p::kOpI2cRead, 0, i2cSlave_, dataAddress, nullptr, buffer,
-                           static_cast<std::uint32_t>(count), kI2cChunkAlignment);
+    return RangeTransfer(p::kOpI2cRead, 0, i2cSlave_, dataAddress, nullptr, buffer,
+                         static_cast<std::uint32_t>(count));
 }
 
 void HidDeviceLibrary::GpioCommand(std::uint8_t opcode, std::uint16_t mask)
 {
     CloseIfLost();
-    p::Report command{};
-    command[p::kOpcode] = opcode;
-    command[p::kCommandCount] = 2;
-    Put16(command, p::kData, mask);
-    p::Report answer{};
-    Transact(command, answer);
+    p::Report request = Request(opcode, 0, 0, 0, 2);
+    p::Put16(request, p::kCommandSelected, 0);
+    p::Put16(request, p::kCommandGpioMask, mask);
+    Transfer(request, {}, nullptr);
 }
 
 void HidDeviceLibrary::rmSetPin2GPO(std::uint16_t directionMask)

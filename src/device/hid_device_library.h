@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "device/command_protocol.h"
 #include "device/device_directory.h"
@@ -26,6 +27,9 @@ namespace tovrik {
 class HidDeviceLibrary : public DeviceLibrary, public DeviceDirectory {
 public:
     static constexpr std::chrono::milliseconds kDefaultAnswerTimeout{500};
+    // Device events are dropped, and counted, while this many window messages
+    // wait, so a device that floods events cannot starve the user interface.
+    static constexpr std::size_t kDefaultMessageLimit = 1024;
 
     HidDeviceLibrary(HidTransport& transport, MessageQueue& queue);
     ~HidDeviceLibrary() override;
@@ -60,6 +64,7 @@ public:
     // Sends the event notifications 1126..1132 to `window` instead of the
     // window given to rmDeviceStart; kNoWindow goes back to that one.
     void SetEventWindow(WindowHandle window);
+    void SetMessageLimit(std::size_t limit) { messageLimit_ = limit; }
     // How long a command waits for its status answer.
     void SetAnswerTimeout(std::chrono::milliseconds timeout);
     // Called on the user-interface thread during rmDeviceStart for each
@@ -77,13 +82,19 @@ public:
         return transport_.OpenFailureMessage(path);
     }
     bool IsSimulated() const override { return transport_.IsSimulated(); }
-    void SetProgressHandler(ProgressHandler handler) override { progress_ = std::move(handler); }
+    void SetProgressHandler(ProgressHandler handler) override
+    {
+        progressHandler_ = std::move(handler);
+    }
 
     bool IsOpen() const;
     // Input reports the reader threads have taken and finished with (answers
     // handed over, events posted), so a caller can wait until a device is quiet.
     std::uint64_t InputReportsHandled() const { return reportsHandled_; }
     int EepromSize() const { return eepromSize_; }
+    // Forgets what this connection knows of the EEPROM's content, for when
+    // something other than this library changed it; the next write reads first.
+    void ForgetEepromContent();
     std::uint8_t I2cSlaveAddress() const { return i2cSlave_; }
 
 private:
@@ -93,15 +104,25 @@ private:
     bool DevicePresent();
     void ReaderLoop(HidDevice& device);
     void HandleAnswer(const std::uint8_t* report, int length);
+    void HandleData(const std::uint8_t* report, int length);
     void HandleEvent(const std::uint8_t* report, int length);
-    // Sends one command and waits for its answer; true when answered with kStatusOk.
-    bool Transact(protocol::Report& command, protocol::Report& answer);
-    // Splits a transfer into commands of at most kMaxData bytes that do not
-    // cross a multiple of `boundary` (0 = no boundary); writes take their
-    // bytes from `source`, reads fill `destination`. Stops at the first failure.
-    int ChunkedTransfer(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave,
-                        std::uint32_t address, const std::uint8_t* source,
-                        std::uint8_t* destination, std::uint32_t count, int boundary);
+    // Reader thread: posts the count of dropped events once there is room.
+    void ReportDroppedEvents();
+    // Sends one request, then for a write the selected bytes `out` in data
+    // reports, and waits for the answer: a read's data (into `in`) or the
+    // status. True when the chip carried the transfer out.
+    bool Transfer(protocol::Report& request, const std::vector<std::uint8_t>& out,
+                  std::vector<std::uint8_t>* in);
+    // A whole range in requests of at most kMaxTransfer bytes; writes take
+    // their bytes from `source`, reads fill `destination`.
+    int RangeTransfer(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave,
+                      std::uint32_t address, const std::uint8_t* source, std::uint8_t* destination,
+                      std::uint32_t count);
+    // A write of the pages whose bytes change, read back before it counts.
+    int WriteChangedPages(std::uint8_t tag, std::uint32_t address, const std::uint8_t* buffer,
+                          std::uint32_t count);
+    void Remember(std::uint32_t address, const std::uint8_t* bytes, std::uint32_t count);
+    void Forget(std::uint32_t address, std::uint32_t count);
     void GpioCommand(std::uint8_t opcode, std::uint16_t mask);
 
     HidTransport& transport_;
@@ -121,7 +142,10 @@ private:
     std::chrono::milliseconds answerTimeout_ = kDefaultAnswerTimeout;
     OpenFailureHandler openFailureHandler_;
     std::string preferredPath_;
-    ProgressHandler progress_;
+    ProgressHandler progressHandler_;
+    // The EEPROM bytes this connection read or wrote, as far as it knows them.
+    std::vector<std::uint8_t> eepromCopy_;
+    std::vector<bool> eepromKnown_;
 
     // Read by the reader thread while the UI thread may change them.
     std::atomic<WindowHandle> window_{kNoWindow};
@@ -133,6 +157,8 @@ private:
     std::atomic<UINT> i2cMessage_{0};
     std::atomic<UINT> gpiMessage_{0};
     std::atomic<std::uint64_t> reportsHandled_{0};
+    std::atomic<std::size_t> messageLimit_{kDefaultMessageLimit};
+    std::uint64_t droppedEvents_ = 0;  // reader thread only
     UINT addedMessage_ = 0;
 
     // Guarded by mutex_: the hand-over between the reader and a waiting command.
@@ -143,7 +169,12 @@ private:
     bool removalPosted_ = false;
     bool awaiting_ = false;
     protocol::Report awaitedCommand_{};
-    std::optional<protocol::Report> answer_;
+    // The reads' data so far, and how the transfer ended.
+    std::vector<std::uint8_t> awaitedData_;
+    int awaitedDataReports_ = 0;
+    int receivedDataReports_ = 0;
+    std::optional<std::uint8_t> answerStatus_;
+    std::uint64_t progress_ = 0;
 };
 
 }  // namespace tovrik

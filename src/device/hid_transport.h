@@ -30,6 +30,10 @@ public:
     // length, 0 on time-out, -1 when the device is gone or failed.
     virtual int Read(std::uint8_t* buffer, int capacity, int timeoutMs) = 0;
 
+    // Makes a Read waiting on another thread return 0 at once, and every later
+    // Read too, so a reader that is being stopped need not wait out its time-out.
+    virtual void WakeReader() {}
+
     // Gets the input report whose id is in buffer[0] over the control pipe.
     // Returns its length, -1 on failure.
     virtual int GetInputReport(std::uint8_t* buffer, int capacity) = 0;

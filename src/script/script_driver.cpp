@@ -152,8 +152,8 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
     }
     callLog_.SetWindowNamer([this](WindowHandle window) { return WindowName(window); });
     app_.SetDeviceDirectory(&library_);
-    // Durations in the status line would make transcripts differ from run to run.
-    app_.SetClock([] { return std::chrono::microseconds(0); });
+    // Durations in the status line are the chip's modelled time, the same on every run.
+    app_.SetClock([this] { return std::chrono::microseconds(chip_.Traffic().timeUs); });
 }
 
 ScriptDriver::~ScriptDriver()
@@ -653,10 +653,23 @@ bool ScriptDriver::File(const std::vector<ScriptToken>& t)
 
 bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
 {
-    if (!Usage(t, 1, 3, "print TARGET|items TARGET|registers|strings|eeprom ADDR COUNT|calls")) {
+    if (!Usage(t, 1, 3,
+               "print TARGET|items TARGET|registers|strings|eeprom ADDR COUNT|calls|traffic")) {
         return false;
     }
     const std::string& what = t[1].text;
+    if (what == "traffic" && t.size() == 2) {
+        if (!RequireSimulatedChip()) {
+            return false;
+        }
+        const SimTraffic now = chip_.Traffic();
+        const SimTraffic d = now - lastTraffic_;
+        lastTraffic_ = now;
+        out_ << "traffic: out=" << d.reportsOut << " in=" << d.reportsIn
+             << " control=" << d.controlTransfers << " i2c-bytes=" << d.i2cBytes
+             << " write-cycles=" << d.writeCycles << " time-us=" << d.timeUs << '\n';
+        return true;
+    }
     if (what == "calls" && t.size() == 2) {
         for (const std::string& call : callLog_.TakeCalls()) {
             out_ << call << '\n';
@@ -745,7 +758,8 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
     }
     if (t.size() < 2) {
         return Fail(
-            "usage: sim ids|code|eeprom-size|fill|poke|load|unplug|plug|fail-transfer|event");
+            "usage: sim ids|code|eeprom-size|fill|poke|load|unplug|plug|fail-transfer|event|"
+            "timing|twr|i2c-khz");
     }
     const std::string& what = t[1].text;
     if (what == "unplug" || what == "plug") {
@@ -787,6 +801,38 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
             return Fail("bad EEPROM size " + QuoteScriptText(t[2].text));
         }
         chip_.SetEepromSize(static_cast<int>(*size));
+        library_.ForgetEepromContent();
+        return true;
+    }
+    if (what == "timing") {
+        if (!Usage(t, 2, 2, "sim timing virtual|real")) {
+            return false;
+        }
+        if (t[2].text != "virtual" && t[2].text != "real") {
+            return Fail("usage: sim timing virtual|real");
+        }
+        chip_.SetRealTiming(t[2].text == "real");
+        return true;
+    }
+    if (what == "twr") {
+        if (!Usage(t, 2, 2, "sim twr US")) {
+            return false;
+        }
+        const auto us = ParseScriptNumber(t[2].text, 1000000);
+        if (!us) {
+            return Fail("bad number " + QuoteScriptText(t[2].text));
+        }
+        chip_.SetWriteCycleUs(static_cast<int>(*us));
+        return true;
+    }
+    if (what == "i2c-khz") {
+        if (!Usage(t, 2, 2, "sim i2c-khz 100|400")) {
+            return false;
+        }
+        const auto khz = ParseScriptNumber(t[2].text, 1000);
+        if (!khz || !chip_.SetI2cKhz(static_cast<int>(*khz))) {
+            return Fail("usage: sim i2c-khz 100|400");
+        }
         return true;
     }
     if (what == "fail-transfer") {
@@ -852,6 +898,8 @@ bool ScriptDriver::SimEeprom(const std::vector<ScriptToken>& t)
         std::fill(eeprom.begin(), eeprom.end(), 0xFF);
         std::copy_n(bytes.begin(), std::min(bytes.size(), eeprom.size()), eeprom.begin());
     }
+    // Changed behind the tool's back: what the connection knows of it is stale.
+    library_.ForgetEepromContent();
     if (!chip_.SetEeprom(eeprom)) {
         return Fail("the simulated EEPROM could not be written");
     }

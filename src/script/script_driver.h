@@ -63,6 +63,7 @@ public:
 
     SimulatedChip& Chip() { return chip_; }
     CDemoApp& App() { return app_; }
+    CallLogLibrary& CallLog() { return callLog_; }
 
 private:
     bool RunLine(std::string_view line);
@@ -108,6 +109,7 @@ private:
     ScriptError error_;
     int lineNumber_ = 0;
     bool started_ = false;
+    SimTraffic lastTraffic_;
 
     // Declared in wiring order, so the application goes first and the chip last.
     MessageQueue queue_;

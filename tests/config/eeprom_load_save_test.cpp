@@ -24,6 +24,8 @@ protected:
     {
         bytes.resize(256, 0xFF);
         ASSERT_TRUE(device.Chip().SetEeprom(bytes));
+        // Changed behind the library's back, as a programmer on the bench would.
+        device.Library().ForgetEepromContent();
     }
 
     Messages Load()

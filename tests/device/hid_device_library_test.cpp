@@ -2,15 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include <atomic>
 #include <numeric>
 
 #include "device/sim/sim_transport.h"
-#include "support/chip_options.h"
 #include "device/sim/simulated_chip.h"
+#include "support/chip_options.h"
 
 namespace tovrik {
 namespace {
+
+namespace p = protocol;
 
 using namespace std::chrono_literals;
 
@@ -105,27 +109,104 @@ TEST(HidDeviceLibraryEeprom, RoundTripsAtEverySize)
     }
 }
 
-TEST(HidDeviceLibraryEeprom, WritesAreSplitAtPageBoundaries)
+TEST(HidDeviceLibraryEeprom, WritesWholePagesOnlyWhereBytesChange)
 {
     struct Case {
-        int size, address, count, commands;
+        int size, address, count, pages;
     };
-    // 256: 5..7, 8..15, 16..23, 24; 2048: 10..15, then 8-byte halves of pages, 48..49.
-    for (const Case c : {Case{256, 5, 20, 4}, Case{2048, 10, 40, 6}}) {
+    // 256: 5..7, 8..15, 16..23, 24; 2048: 10..15, 16..31, 32..47, 48..49.
+    for (const Case c : {Case{256, 5, 20, 4}, Case{2048, 10, 40, 4}}) {
         SCOPED_TRACE(c.size);
         Rig rig(Options(c.size));
+        rig.library.rmSetEEPROMSize(1, c.size);
         ASSERT_EQ(rig.Start(), 1);
         std::vector<std::uint8_t> data(c.count);
         std::iota(data.begin(), data.end(), 0x40);
-        const int before = rig.chip.GetCounters().eepromWriteCommands;
+        auto before = rig.chip.Traffic();
         ASSERT_EQ(rig.WriteEeprom(c.address, data), 1);
-        EXPECT_EQ(rig.chip.GetCounters().eepromWriteCommands - before, c.commands);
+        EXPECT_EQ((rig.chip.Traffic() - before).writeCycles, static_cast<std::uint64_t>(c.pages));
         const auto e = rig.chip.Eeprom();
         EXPECT_EQ(e[c.address - 1], 0xFF);
         EXPECT_EQ(std::vector<std::uint8_t>(e.begin() + c.address, e.begin() + c.address + c.count),
                   data);
         EXPECT_EQ(e[c.address + c.count], 0xFF);
+
+        // Known and unchanged: one request and its confirmation, nothing on the bus.
+        before = rig.chip.Traffic();
+        ASSERT_EQ(rig.WriteEeprom(c.address, data), 1);
+        auto d = rig.chip.Traffic() - before;
+        EXPECT_EQ(d.reportsOut + d.reportsIn, 2u);
+        EXPECT_EQ(d.i2cBytes + d.writeCycles, 0u);
+
+        // One changed byte: its page only, written then read back.
+        data[c.count - 3] ^= 0xFF;
+        before = rig.chip.Traffic();
+        ASSERT_EQ(rig.WriteEeprom(c.address, data), 1);
+        d = rig.chip.Traffic() - before;
+        EXPECT_EQ(d.writeCycles, 1u);
+        EXPECT_EQ(d.reportsOut, 3u);  // request, data, read-back request
+        EXPECT_EQ(d.reportsIn, 2u);   // status, read-back data
+        EXPECT_EQ(rig.chip.Eeprom()[c.address + c.count - 3], data[c.count - 3]);
     }
+}
+
+TEST(HidDeviceLibraryEeprom, AWriteTheChipDropsFailsTheVerify)
+{
+    Rig rig;
+    ASSERT_EQ(rig.Start(), 1);
+    std::vector<std::uint8_t> data(24, 0x33);
+    rig.chip.DropEepromWriteCycle(2);
+    EXPECT_EQ(rig.WriteEeprom(0, data), 0);
+    EXPECT_EQ(rig.chip.Eeprom()[8], 0xFF);
+    // What the verify read is known now; writing again fixes the dropped page only.
+    const auto before = rig.chip.Traffic();
+    EXPECT_EQ(rig.WriteEeprom(0, data), 1);
+    EXPECT_EQ((rig.chip.Traffic() - before).writeCycles, 1u);
+    EXPECT_EQ(rig.chip.Eeprom()[8], 0x33);
+}
+
+TEST(HidDeviceLibraryEeprom, ALongWriteInRealTimeOutlastsTheAnswerTimeOutAndReportsProgress)
+{
+    Rig rig;
+    ASSERT_EQ(rig.Start(), 1);
+    // 32 pages of the slowest write cycle: longer than the answer time-out, in silence.
+    rig.chip.SetRealTiming(true);
+    rig.chip.SetWriteCycleUs(10000);
+    rig.library.SetAnswerTimeout(std::chrono::milliseconds(200));
+    int ticks = 0;
+    rig.library.SetProgressHandler([&](std::uint32_t, std::uint32_t) { ++ticks; });
+    EXPECT_EQ(rig.WriteEeprom(0, std::vector<std::uint8_t>(256, 0x44)), 1);
+    EXPECT_EQ(rig.chip.Eeprom()[255], 0x44);
+    EXPECT_GT(ticks, 5);
+}
+
+TEST(HidDeviceLibraryEeprom, AnAnswerShorterThanItsDataFailsTheRead)
+{
+    Rig rig(Options(256, std::vector<std::uint8_t>(256, 0x42)));
+    ASSERT_EQ(rig.Start(), 1);
+    std::vector<std::uint8_t> buffer(16, 0);
+    rig.chip.CutNextInputReport(p::kData + 8);  // announces 16 bytes, carries 8
+    EXPECT_EQ(rig.library.rmBurnEEPROM(kEepromRead, 0, buffer.data(), 16), 0);
+    ASSERT_EQ(rig.library.rmBurnEEPROM(kEepromRead, 0, buffer.data(), 16), 1);
+    EXPECT_EQ(buffer, std::vector<std::uint8_t>(16, 0x42));
+    rig.library.SetAnswerTimeout(50ms);
+    rig.chip.CutNextInputReport(p::kAnswerStatus);  // a status without its status byte
+    EXPECT_EQ(rig.WriteEeprom(0, {1}), 0);
+}
+
+TEST(HidDeviceLibraryEeprom, AWriteToASmallerPartThanBelievedStaysInsideItsPages)
+{
+    // The library takes 16-byte pages; the fitted part has 8-byte ones.
+    Rig rig(Options(256));
+    rig.library.rmSetEEPROMSize(1, 512);
+    ASSERT_EQ(rig.Start(), 1);
+    std::vector<std::uint8_t> data(16);
+    std::iota(data.begin(), data.end(), 1);
+    ASSERT_EQ(rig.WriteEeprom(4, data), 1);
+    const auto e = rig.chip.Eeprom();
+    EXPECT_EQ(std::vector<std::uint8_t>(e.begin() + 4, e.begin() + 20), data);
+    EXPECT_EQ(e[3], 0xFF);
+    EXPECT_EQ(e[20], 0xFF);
 }
 
 TEST(HidDeviceLibraryEeprom, RefusesRangesBeyondTheSizeWithoutTraffic)
@@ -164,9 +245,13 @@ TEST(HidDeviceLibraryEeprom, InjectedFaultFailsOnlyTheNthCall)
     rig.chip.FailEepromTransfer(2);
     std::vector<std::uint8_t> data(24, 0x33);
     EXPECT_EQ(rig.WriteEeprom(0, data), 1);
-    const int before = rig.chip.GetCounters().eepromWriteCommands;
+    const auto commands = [&] {
+        const auto c = rig.chip.GetCounters();
+        return c.eepromReadCommands + c.eepromWriteCommands;
+    };
+    const int before = commands();
     EXPECT_EQ(rig.WriteEeprom(32, data), 0);
-    EXPECT_EQ(rig.chip.GetCounters().eepromWriteCommands - before, 1);  // stopped at once
+    EXPECT_EQ(commands() - before, 1);  // stopped at once
     EXPECT_EQ(rig.chip.Eeprom()[32], 0xFF);
     EXPECT_EQ(rig.WriteEeprom(32, data), 1);
 
@@ -225,7 +310,7 @@ TEST(HidDeviceLibraryReports, RegisterWritesAndDeviceCodeThroughTheTransport)
     EXPECT_EQ(rig.chip.Register(0xFF), 0x51);
 
     EXPECT_EQ(rig.library.rmSetReport(unlock, 0), 0);
-    EXPECT_EQ(rig.library.rmSetReport(unlock, 18), 0);
+    EXPECT_EQ(rig.library.rmSetReport(unlock, p::kReportLength + 1), 0);
     EXPECT_EQ(rig.library.rmSetReport(nullptr, 8), 0);
     // The detection handle closing leaves the library's handle working.
     detect.reset();
@@ -274,6 +359,32 @@ TEST(HidDeviceLibraryEvents, BecomePostedMessagesWithPackedBytes)
     const auto got = rig.queue.Take(2s);
     ASSERT_TRUE(got);
     EXPECT_EQ(*got, (WindowMessage{kPageWindow, GPIGenericNotifyMessage, 9, 0}));
+}
+
+TEST(HidDeviceLibraryEvents, AFloodPastTheLimitIsDroppedAndCountedInOneMessage)
+{
+    Rig rig;
+    ASSERT_EQ(rig.Start(), 1);
+    rig.library.rmSetGenericNotifyMessages(GenericNotifyMessage);
+    rig.library.SetMessageLimit(10);
+    for (std::uint8_t i = 0; i < 30; ++i) {
+        ASSERT_TRUE(rig.chip.GenericEvent({i, 0, 0, 0, 0, 0, 0, 0}));
+    }
+    // Nobody takes messages meanwhile: ten wait, twenty are dropped.
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (rig.library.InputReportsHandled() < 30 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(rig.queue.Size(), 10u);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(rig.queue.TryTake()->wParam, static_cast<WPARAM>(i));
+    }
+    // Once there is room again, the count arrives as one message.
+    const auto dropped = rig.queue.Take(2s);
+    ASSERT_TRUE(dropped);
+    EXPECT_EQ(dropped->message, EventsDroppedMessage);
+    EXPECT_EQ(dropped->wParam, 20u);
+    EXPECT_FALSE(rig.queue.Take(50ms));
 }
 
 TEST(HidDeviceLibraryEvents, RegisterDumpRequestAnswersWithAGenericEvent)

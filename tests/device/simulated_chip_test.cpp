@@ -17,24 +17,40 @@ namespace {
 
 namespace p = protocol;
 
-// Sends one raw command report and returns the chip's answer.
+// Sends one raw request (with its data reports) and returns the chip's first
+// answer: a data report for a read that worked, else the status report.
 p::Report Exchange(HidDevice& device, std::uint8_t opcode, std::uint8_t tag, std::uint16_t address,
                    const std::vector<std::uint8_t>& data, int count = -1, std::uint8_t slave = 0)
 {
+    const int n = count >= 0 ? count : static_cast<int>(data.size());
     p::Report command{};
     command[0] = p::kCommandReportId;
     command[p::kOpcode] = opcode;
     command[p::kTag] = tag;
-    command[p::kCommandAddress] = address & 0xFF;
-    command[p::kCommandAddress + 1] = address >> 8;
-    command[p::kCommandCount] = static_cast<std::uint8_t>(count >= 0 ? count : data.size());
+    p::Put16(command, p::kCommandAddress, address);
+    p::Put16(command, p::kCommandCount, static_cast<std::uint32_t>(n));
+    p::Put16(command, p::kCommandSelected, static_cast<std::uint32_t>(n));
     command[p::kCommandSlave] = slave;
-    std::copy(data.begin(), data.end(), command.begin() + p::kData);
     EXPECT_EQ(device.Write(command.data(), p::kReportLength), p::kReportLength);
+    for (std::size_t at = 0; at < data.size(); at += p::kMaxData) {
+        p::Report report{};
+        report[0] = p::kDataReportId;
+        std::copy_n(command.begin() + 1, 3, report.begin() + 1);
+        report[p::kDataIndex] = static_cast<std::uint8_t>(at / p::kMaxData);
+        const auto length = std::min<std::size_t>(p::kMaxData, data.size() - at);
+        report[p::kDataLength] = static_cast<std::uint8_t>(length);
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(at), length,
+                    report.begin() + p::kData);
+        EXPECT_EQ(device.Write(report.data(), p::kReportLength), p::kReportLength);
+    }
     p::Report answer{};
     EXPECT_EQ(device.Read(answer.data(), p::kReportLength, 1000), p::kReportLength);
-    EXPECT_EQ(answer[0], p::kAnswerReportId);
     return answer;
+}
+
+std::uint8_t Status(const p::Report& answer)
+{
+    return answer[0] == p::kDataReportId ? answer[p::kDataStatus] : answer[p::kAnswerStatus];
 }
 
 int InfoDeviceCode(HidDevice& device)
@@ -141,7 +157,7 @@ TEST(SimulatedChipInfo, DeviceCodeAppearsOnlyAfterTheUnlockWrite)
     EXPECT_EQ(InfoDeviceCode(*transport.Open(SimTransport::kDevicePath)), 0);
 }
 
-TEST(SimulatedChipEeprom, UnsplitWriteWrapsInsideThePageAndRangeIsChecked)
+TEST(SimulatedChipEeprom, WriteAcrossAPageTakesOneCyclePerPageAndRangeIsChecked)
 {
     for (const int size : {256, 1024}) {
         SCOPED_TRACE(size);
@@ -150,22 +166,35 @@ TEST(SimulatedChipEeprom, UnsplitWriteWrapsInsideThePageAndRangeIsChecked)
         auto device = transport.Open(SimTransport::kDevicePath);
         const int page = size == 256 ? 8 : 16;
         const int start = page - 3;
+        const auto before = chip.Traffic();
         auto answer = Exchange(*device, p::kOpEepromWrite, 1, start, {1, 2, 3, 4, 5});
-        EXPECT_EQ(answer[p::kAnswerStatus], p::kStatusOk);
+        EXPECT_EQ(Status(answer), p::kStatusOk);
+        const auto d = chip.Traffic() - before;
+        EXPECT_EQ(d.writeCycles, 2u);
+        EXPECT_EQ(d.i2cBytes, 5u + 2 * 2);  // slave and word address per page
+        EXPECT_EQ(d.reportsOut, 2u);
+        EXPECT_EQ(d.reportsIn, 1u);
+        EXPECT_EQ(d.timeUs, 3 * 1000u + 9 * 90u + 2 * 5000u);
         const auto e = chip.Eeprom();
-        EXPECT_EQ(e[start], 1);
-        EXPECT_EQ(e[page - 1], 3);
-        EXPECT_EQ(e[0], 4);  // wrapped to the start of the same page
-        EXPECT_EQ(e[1], 5);
-        EXPECT_EQ(e[page], 0xFF);
+        EXPECT_EQ(std::vector<std::uint8_t>(e.begin() + start, e.begin() + start + 5),
+                  (std::vector<std::uint8_t>{1, 2, 3, 4, 5}));
+        EXPECT_EQ(e[0], 0xFF);  // nothing wrapped to the start of the first page
+
+        answer = Exchange(*device, p::kOpEepromRead, 2, start, {}, 20);
+        EXPECT_EQ(answer[0], p::kDataReportId);
+        EXPECT_EQ(answer[p::kDataLength], 16);
+        EXPECT_EQ(answer[p::kData + 4], 5);
+        ASSERT_EQ(device->Read(answer.data(), p::kReportLength, 1000), p::kReportLength);
+        EXPECT_EQ(answer[p::kDataIndex], 1);
+        EXPECT_EQ(answer[p::kDataLength], 4);
 
         answer = Exchange(*device, p::kOpEepromRead, 2, size - 2, {}, 3);
-        EXPECT_EQ(answer[p::kAnswerStatus], p::kStatusOutOfRange);
+        EXPECT_EQ(Status(answer), p::kStatusOutOfRange);
         answer = Exchange(*device, p::kOpEepromWrite, 3, size - 1, {9, 9});
-        EXPECT_EQ(answer[p::kAnswerStatus], p::kStatusOutOfRange);
+        EXPECT_EQ(Status(answer), p::kStatusOutOfRange);
         EXPECT_EQ(chip.Eeprom()[size - 1], 0xFF);
-        answer = Exchange(*device, p::kOpEepromRead, 4, 0, {}, 9);
-        EXPECT_EQ(answer[p::kAnswerStatus], p::kStatusBadCommand);
+        answer = Exchange(*device, p::kOpEepromRead, 4, 0, {}, 0);
+        EXPECT_EQ(Status(answer), p::kStatusBadCommand);
     }
 }
 
@@ -176,7 +205,7 @@ TEST(SimulatedChipEeprom, FaultInjectionCountsTransfersByTagChanges)
     auto device = transport.Open(SimTransport::kDevicePath);
     chip.FailEepromTransfer(2);
     auto status = [&](std::uint8_t tag) {
-        return Exchange(*device, p::kOpEepromRead, tag, 0, {}, 4)[p::kAnswerStatus];
+        return Status(Exchange(*device, p::kOpEepromRead, tag, 0, {}, 4));
     };
     EXPECT_EQ(status(7), p::kStatusOk);  // transfer 1, two chunks
     EXPECT_EQ(status(7), p::kStatusOk);
@@ -227,8 +256,7 @@ TEST(SimulatedChipEeprom, BackingFileIsCreatedLoadedAndWrittenAtOnce)
         std::filesystem::remove_all(dir);
         SimTransport transport(shortFile);
         auto device = transport.Open(SimTransport::kDevicePath);
-        EXPECT_EQ(Exchange(*device, p::kOpEepromWrite, 1, 0, {5})[p::kAnswerStatus],
-                  p::kStatusDeviceError);
+        EXPECT_EQ(Status(Exchange(*device, p::kOpEepromWrite, 1, 0, {5})), p::kStatusDeviceError);
     }
 }
 
@@ -240,14 +268,15 @@ TEST(SimulatedChipI2c, MemoryAnswersAtA0AndOtherSlavesNack)
     auto i2c = [&](std::uint8_t op, std::uint8_t slave, std::uint16_t address,
                    std::vector<std::uint8_t> data,
                    int count) { return Exchange(*device, op, 0, address, data, count, slave); };
-    EXPECT_EQ(i2c(p::kOpI2cWrite, 0xA0, 6, {1, 2, 3}, 3)[p::kAnswerStatus], p::kStatusOk);
+    EXPECT_EQ(Status(i2c(p::kOpI2cWrite, 0xA0, 6, {1, 2, 3}, 3)), p::kStatusOk);
     EXPECT_EQ(chip.I2cMemory()[6], 1);
-    EXPECT_EQ(chip.I2cMemory()[0], 3);  // 8-byte page wrap
+    EXPECT_EQ(chip.I2cMemory()[8], 3);  // written in the next 8-byte page, not wrapped
+    EXPECT_EQ(chip.I2cMemory()[0], 0xFF);
     const auto read = i2c(p::kOpI2cRead, 0xA1, 6, {}, 2);
-    EXPECT_EQ(read[p::kAnswerStatus], p::kStatusOk);
+    EXPECT_EQ(Status(read), p::kStatusOk);
     EXPECT_EQ(read[p::kData + 1], 2);
-    EXPECT_EQ(i2c(p::kOpI2cWrite, 0x50, 0, {9}, 1)[p::kAnswerStatus], p::kStatusNack);
-    EXPECT_EQ(chip.I2cMemory()[0], 3);
+    EXPECT_EQ(Status(i2c(p::kOpI2cWrite, 0x50, 0, {9}, 1)), p::kStatusNack);
+    EXPECT_EQ(chip.I2cMemory()[0], 0xFF);
 }
 
 TEST(SimTransportTest, PostsDeviceChangeOnPlugAndUnplug)

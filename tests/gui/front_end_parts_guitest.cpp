@@ -52,6 +52,10 @@ TEST(CommandLineTest, ReadsTheSimulationOptions)
 TEST(CommandLineTest, RefusesWhatItCannotDo)
 {
     EXPECT_NE(ParseCommandLine({"--sim-code", "3"}).error, "");  // without --simulate
+    EXPECT_TRUE(ParseCommandLine({"--simulate", "--sim-timing", "real"}).simRealTiming);
+    EXPECT_FALSE(ParseCommandLine({"--simulate", "--sim-timing=virtual"}).simRealTiming);
+    EXPECT_NE(ParseCommandLine({"--simulate", "--sim-timing", "fast"}).error, "");
+    EXPECT_NE(ParseCommandLine({"--sim-timing", "real"}).error, "");
     EXPECT_NE(ParseCommandLine({"--simulate", "--sim-code", "256"}).error, "");
     EXPECT_NE(ParseCommandLine({"--simulate", "--sim-code", "1a"}).error, "");
     EXPECT_NE(ParseCommandLine({"--simulate", "--sim-code"}).error, "");

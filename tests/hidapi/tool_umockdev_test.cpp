@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -42,6 +43,28 @@ protected:
     MessageQueue queue;
     HidDeviceLibrary library{transport, queue};
 };
+
+// Round trips a second and the time a close takes, printed for the record
+// (docs/performance.md); the bounds only catch a command or a close that
+// waits out the reader's poll again.
+TEST_F(LibraryThroughHidapiTest, CommandsGoOutAtOnceAndCloseWakesTheReader)
+{
+    using Clock = std::chrono::steady_clock;
+    constexpr int kCommands = 200;
+    const auto start = Clock::now();
+    for (int i = 0; i < kCommands; ++i) {
+        library.rmSetPinGPOLevel(static_cast<std::uint16_t>(i));
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    EXPECT_EQ(bed.Chip().GpioLevel(), kCommands - 1);
+    const auto closing = Clock::now();
+    library.rmDeviceClose();
+    const double closeMs = std::chrono::duration<double, std::milli>(Clock::now() - closing).count();
+    std::printf("[ figures  ] %.0f commands/s, close %.2f ms\n", kCommands / seconds, closeMs);
+    RecordProperty("commands_per_second", static_cast<int>(kCommands / seconds));
+    EXPECT_LT(seconds / kCommands * 1000, 3.0) << "ms per command";
+    EXPECT_LT(closeMs, 10.0);
+}
 
 TEST_F(LibraryThroughHidapiTest, EepromAndI2cTransfersRoundTrip)
 {

@@ -58,8 +58,8 @@ TEST_F(HidapiTransportTest, OpensWithTheListedIdsAndTheDeclaredInputLength)
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(device->VendorId(), SimulatedChip::kDefaultVendorId);
     EXPECT_EQ(device->ProductId(), SimulatedChip::kDefaultProductId);
-    // 16 data bytes after the report id in the chip's descriptor.
-    EXPECT_EQ(device->InputReportLength(), 17);
+    // 31 data bytes after the report id in the chip's longest input report.
+    EXPECT_EQ(device->InputReportLength(), p::kReportLength);
     EXPECT_EQ(transport.LastOpenProblem(UmockdevChip::kDevicePath), OpenProblem::None);
 }
 
@@ -69,7 +69,7 @@ TEST_F(HidapiTransportTest, InputReportOneOverTheControlPipe)
     ASSERT_NE(device, nullptr);
     p::Report info{};
     info[0] = 1;
-    ASSERT_EQ(device->GetInputReport(info.data(), p::kReportLength), p::kReportLength);
+    ASSERT_EQ(device->GetInputReport(info.data(), p::kInfoReportLength), p::kInfoReportLength);
     EXPECT_EQ(info[p::kInfoDeviceCode], 0) << "code released before the register write";
     EXPECT_EQ(info[p::kInfoVersion], p::kProtocolVersion);
 
@@ -77,7 +77,7 @@ TEST_F(HidapiTransportTest, InputReportOneOverTheControlPipe)
     ASSERT_EQ(device->Write(unlock, 8), 8);
     info = {};
     info[0] = 1;
-    ASSERT_EQ(device->GetInputReport(info.data(), p::kReportLength), p::kReportLength);
+    ASSERT_EQ(device->GetInputReport(info.data(), p::kInfoReportLength), p::kInfoReportLength);
     EXPECT_EQ(info[p::kInfoDeviceCode], 23);
 
     // A shorter request gets that many bytes, as the kernel hands them over.
@@ -139,14 +139,16 @@ TEST_F(HidapiTransportTest, CommandsAreAnsweredOnTheInterruptPipe)
     command[p::kSequence] = 77;
     command[p::kCommandAddress] = 0x10;
     command[p::kCommandCount] = 8;
+    command[p::kCommandSelected] = 8;
     ASSERT_EQ(device->Write(command.data(), p::kReportLength), p::kReportLength);
     p::Report answer{};
     ASSERT_EQ(device->Read(answer.data(), p::kReportLength, 1000), p::kReportLength);
-    EXPECT_EQ(answer[0], p::kAnswerReportId);
+    EXPECT_EQ(answer[0], p::kDataReportId);
     EXPECT_EQ(answer[p::kSequence], 77);
-    EXPECT_EQ(answer[p::kAnswerStatus], p::kStatusOk);
+    EXPECT_EQ(answer[p::kDataLength], 8);
     const auto eeprom = bed.Chip().Eeprom();
-    EXPECT_TRUE(std::equal(answer.begin() + p::kData, answer.end(), eeprom.begin() + 0x10));
+    EXPECT_TRUE(std::equal(answer.begin() + p::kData, answer.begin() + p::kData + 8,
+                           eeprom.begin() + 0x10));
 }
 
 TEST_F(HidapiTransportTest, AVanishedChipFailsEveryCallPromptlyAndLeavesTheListing)

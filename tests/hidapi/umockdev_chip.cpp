@@ -22,9 +22,10 @@ namespace {
 
 namespace p = protocol;
 
-// Vendor-defined reports as the chip declares them: input 1 (chip info), 3
-// (answers) and 4 (events), 16 bytes each after the id; output 1 (register
-// write, 7 bytes) and 2 (commands, 16 bytes).
+// Vendor-defined reports as the chip declares them: input 1 (chip info, 16
+// bytes after the id) and 4 (events, 16 bytes); output 1 (register write, 7
+// bytes); output 2 (requests), input 3 (status) and 5 both ways (data), 31
+// bytes after the id.
 std::vector<std::uint8_t> ChipReportDescriptor()
 {
     return {
@@ -42,17 +43,23 @@ std::vector<std::uint8_t> ChipReportDescriptor()
         0x09, 0x01,        //   Usage 1
         0x91, 0x02,        //   Output
         0x85, 0x02,        //   Report ID 2
-        0x95, 0x10,        //   Report Count 16
+        0x95, 0x1F,        //   Report Count 31
         0x09, 0x01,        //   Usage 1
         0x91, 0x02,        //   Output
         0x85, 0x03,        //   Report ID 3
-        0x95, 0x10,        //   Report Count 16
+        0x95, 0x1F,        //   Report Count 31
         0x09, 0x01,        //   Usage 1
         0x81, 0x02,        //   Input
         0x85, 0x04,        //   Report ID 4
         0x95, 0x10,        //   Report Count 16
         0x09, 0x01,        //   Usage 1
         0x81, 0x02,        //   Input
+        0x85, 0x05,        //   Report ID 5
+        0x95, 0x1F,        //   Report Count 31
+        0x09, 0x01,        //   Usage 1
+        0x81, 0x02,        //   Input
+        0x09, 0x01,        //   Usage 1
+        0x91, 0x02,        //   Output
         0xC0,              // End Collection
     };
 }

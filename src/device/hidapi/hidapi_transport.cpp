@@ -1,6 +1,9 @@
 #include "device/hidapi/hidapi_transport.h"
 
+#include <fcntl.h>
 #include <hidapi/hidapi.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,8 +21,8 @@ namespace tovrik {
 
 namespace {
 
-// A read waits in slices of this length with the handle locked, so a write
-// from the other thread waits at most this long for its turn.
+// Without a descriptor of its own, a read waits in slices of this length with
+// the handle locked, so a write from the other thread waits at most this long.
 constexpr int kReadSliceMs = 4;
 // The kernel refuses report descriptors longer than this.
 constexpr std::streamsize kMaxReportDescriptor = 4096;
@@ -80,20 +83,33 @@ int ReadInputReportLength(const std::string& devicePath)
 }
 
 // hidapi keeps one error text per handle and replaces it on every call, so two
-// threads must never be inside hidapi with the same handle at once. Calls of
-// the user-interface thread take their turn before the reader's next slice.
+// threads must never be inside hidapi with the same handle at once. The
+// reader thread therefore reads the hidraw node through a descriptor of its
+// own, which it can poll together with a wake-up descriptor: a command report
+// is written at once, never after a read slice, and closing wakes the reader.
 class HidapiDevice : public HidDevice {
 public:
-    HidapiDevice(hid_device* handle, std::uint16_t vendorId, std::uint16_t productId,
+    HidapiDevice(hid_device* handle, int readFd, std::uint16_t vendorId, std::uint16_t productId,
                  int inputReportLength)
         : handle_(handle),
+          readFd_(readFd),
+          wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
           vendorId_(vendorId),
           productId_(productId),
           inputReportLength_(inputReportLength)
     {
     }
 
-    ~HidapiDevice() override { hid_close(handle_); }
+    ~HidapiDevice() override
+    {
+        hid_close(handle_);
+        if (readFd_ >= 0) {
+            ::close(readFd_);
+        }
+        if (wakeFd_ >= 0) {
+            ::close(wakeFd_);
+        }
+    }
     HidapiDevice(const HidapiDevice&) = delete;
     HidapiDevice& operator=(const HidapiDevice&) = delete;
 
@@ -102,7 +118,8 @@ public:
         if (report == nullptr || length < 1) {
             return -1;
         }
-        const int n = Exclusive([&] { return hid_write(handle_, report, length); });
+        std::lock_guard lock(mutex_);
+        const int n = hid_write(handle_, report, static_cast<std::size_t>(length));
         return n < 0 ? -1 : n;
     }
 
@@ -111,8 +128,57 @@ public:
         if (buffer == nullptr || capacity < 1) {
             return -1;
         }
-        // A negative time-out would block in read() with the handle locked
-        // until the device sends something, perhaps never; it reads as 0.
+        if (readFd_ < 0 || wakeFd_ < 0) {
+            return ReadThroughHidapi(buffer, capacity, timeoutMs);
+        }
+        pollfd fds[2] = {{readFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        // A negative time-out would block until the device sends something,
+        // perhaps never; it reads as 0.
+        const int ready = ::poll(fds, 2, std::max(timeoutMs, 0));
+        if (ready < 0) {
+            return errno == EINTR ? 0 : -1;
+        }
+        if ((fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+            return -1;
+        }
+        if ((fds[0].revents & POLLIN) == 0) {
+            return 0;  // timed out, or woken to stop
+        }
+        const ssize_t n = ::read(readFd_, buffer, static_cast<std::size_t>(capacity));
+        if (n < 0) {
+            return errno == EAGAIN || errno == EINTR ? 0 : -1;
+        }
+        return n == 0 ? -1 : static_cast<int>(n);
+    }
+
+    void WakeReader() override
+    {
+        if (wakeFd_ >= 0) {
+            // The counter stays set, so every later poll returns at once too.
+            const std::uint64_t one = 1;
+            [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+        }
+    }
+
+    int GetInputReport(std::uint8_t* buffer, int capacity) override
+    {
+        if (buffer == nullptr || capacity < 1) {
+            return -1;
+        }
+        std::lock_guard lock(mutex_);
+        const int n = hid_get_input_report(handle_, buffer, static_cast<std::size_t>(capacity));
+        return n < 0 ? -1 : n;
+    }
+
+    int InputReportLength() const override { return inputReportLength_; }
+    std::uint16_t VendorId() const override { return vendorId_; }
+    std::uint16_t ProductId() const override { return productId_; }
+
+private:
+    // Only when the node could not be opened a second time: hidapi's own read,
+    // in short slices so that a write waits at most one slice.
+    int ReadThroughHidapi(std::uint8_t* buffer, int capacity, int timeoutMs)
+    {
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
         for (;;) {
@@ -122,8 +188,7 @@ public:
             const int slice = static_cast<int>(std::clamp<long long>(left, 0, kReadSliceMs));
             int n = 0;
             {
-                std::unique_lock lock(mutex_);
-                turn_.wait(lock, [&] { return waiting_.load() == 0; });
+                std::lock_guard lock(mutex_);
                 n = hid_read_timeout(handle_, buffer, static_cast<std::size_t>(capacity), slice);
             }
             if (n != 0) {
@@ -135,43 +200,13 @@ public:
         }
     }
 
-    int GetInputReport(std::uint8_t* buffer, int capacity) override
-    {
-        if (buffer == nullptr || capacity < 1) {
-            return -1;
-        }
-        const int n = Exclusive([&] {
-            return hid_get_input_report(handle_, buffer, static_cast<std::size_t>(capacity));
-        });
-        return n < 0 ? -1 : n;
-    }
-
-    int InputReportLength() const override { return inputReportLength_; }
-    std::uint16_t VendorId() const override { return vendorId_; }
-    std::uint16_t ProductId() const override { return productId_; }
-
-private:
-    template <typename Call>
-    int Exclusive(Call call)
-    {
-        ++waiting_;
-        int result = 0;
-        {
-            std::lock_guard lock(mutex_);
-            --waiting_;
-            result = call();
-        }
-        turn_.notify_all();
-        return result;
-    }
-
     hid_device* const handle_;
+    const int readFd_;
+    const int wakeFd_;
     const std::uint16_t vendorId_;
     const std::uint16_t productId_;
     const int inputReportLength_;
     std::mutex mutex_;
-    std::condition_variable turn_;
-    std::atomic<int> waiting_{0};
 };
 
 }  // namespace
@@ -243,7 +278,8 @@ std::unique_ptr<HidDevice> HidapiTransport::Open(const std::string& path)
             info = it->second;
         }
     }
-    return std::make_unique<HidapiDevice>(handle, info.vendorId, info.productId,
+    const int readFd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    return std::make_unique<HidapiDevice>(handle, readFd, info.vendorId, info.productId,
                                           ReadInputReportLength(path));
 }
 

@@ -1,5 +1,6 @@
 #include "device/sim/sim_transport.h"
 
+#include <atomic>
 #include <string>
 
 namespace tovrik {
@@ -21,7 +22,13 @@ public:
 
     int Read(std::uint8_t* buffer, int capacity, int timeoutMs) override
     {
-        return chip_.HostRead(session_, buffer, capacity, timeoutMs);
+        return chip_.HostRead(session_, buffer, capacity, timeoutMs, &woken_);
+    }
+
+    void WakeReader() override
+    {
+        woken_ = true;
+        chip_.WakeHostReaders();
     }
 
     int GetInputReport(std::uint8_t* buffer, int capacity) override
@@ -38,6 +45,7 @@ private:
     const std::uint64_t session_;
     const std::uint16_t vendorId_;
     const std::uint16_t productId_;
+    std::atomic<bool> woken_{false};
 };
 
 }  // namespace

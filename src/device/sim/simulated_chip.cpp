@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace tovrik {
 
@@ -66,6 +67,7 @@ void SimulatedChip::Unplug()
         plugged_ = false;
         ++generation_;
         inputReports_.clear();
+        delayedReports_.clear();
         heldAnswers_.clear();
     }
     inputReady_.notify_all();
@@ -81,6 +83,7 @@ void SimulatedChip::Plug()
         plugged_ = true;
         ++generation_;
         inputReports_.clear();
+        delayedReports_.clear();
         BootLocked();
     }
     inputReady_.notify_all();
@@ -142,56 +145,115 @@ std::optional<SimulatedChip::Session> SimulatedChip::OpenSession()
     // A new host starts its transfer tags afresh, so the next EEPROM command
     // always begins a new transfer.
     lastEepromTag_.reset();
+    pendingRequest_.reset();
+    pendingData_.clear();
     return Session{generation_, vendorId_, productId_};
 }
 
 int SimulatedChip::HostWrite(std::uint64_t session, const std::uint8_t* report, int length)
 {
+    std::uint64_t spent = 0;
     {
         std::lock_guard lock(mutex_);
         if (!plugged_ || session != generation_ || report == nullptr || length < 1 ||
             length > p::kReportLength) {
             return -1;
         }
+        const std::uint64_t before = traffic_.timeUs;
+        ++traffic_.reportsOut;
+        SpendLocked(SimTimingCosts::kReportUs);
+        // In real time the answers wait until the work they answer was slept.
+        deferReports_ = realTiming_;
         if (report[0] == p::kRegisterReportId) {
             HandleRegisterWriteLocked(report, length);
         } else if (report[0] == p::kCommandReportId) {
             HandleCommandLocked(report, length);
+        } else if (report[0] == p::kDataReportId) {
+            HandleDataLocked(report, length);
         }
+        deferReports_ = false;
+        spent = traffic_.timeUs - before;
+    }
+    if (realTiming_) {
+        // The report itself takes its frame on the caller's thread; the chip's
+        // work after it takes the rest while the host waits for the answer.
+        const std::uint64_t frame = std::min<std::uint64_t>(spent, SimTimingCosts::kReportUs);
+        SleepModelled(frame);
+        std::lock_guard lock(mutex_);
+        const auto now = std::chrono::steady_clock::now();
+        busyUntil_ = std::max(busyUntil_, now) + std::chrono::microseconds(spent - frame);
+        if (plugged_ && session == generation_) {
+            for (const p::Report& r : deferredReports_) {
+                delayedReports_.emplace_back(busyUntil_, r);
+            }
+        }
+        deferredReports_.clear();
+        ReleaseDelayedLocked();
     }
     inputReady_.notify_all();
     return length;
 }
 
 int SimulatedChip::HostRead(std::uint64_t session, std::uint8_t* buffer, int capacity,
-                            int timeoutMs)
+                            int timeoutMs, const std::atomic<bool>* woken)
 {
     if (buffer == nullptr || capacity <= 0) {
         return -1;
     }
+    const auto isWoken = [&] { return woken != nullptr && woken->load(); };
     std::unique_lock lock(mutex_);
-    inputReady_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)), [&] {
-        return !plugged_ || session != generation_ || !inputReports_.empty();
-    });
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        ReleaseDelayedLocked();
+        if (!plugged_ || session != generation_ || !inputReports_.empty() || isWoken() ||
+            std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        const auto until =
+            delayedReports_.empty() ? deadline : std::min(deadline, delayedReports_.front().first);
+        inputReady_.wait_until(lock, until);
+    }
     if (!plugged_ || session != generation_) {
         return -1;
     }
-    if (inputReports_.empty()) {
+    if (inputReports_.empty() || isWoken()) {
         return 0;
     }
     const p::Report report = inputReports_.front();
     inputReports_.pop_front();
     ++counters_.inputReportsRead;
-    const int n = std::min(capacity, p::kReportLength);
+    ++traffic_.reportsIn;
+    SpendLocked(SimTimingCosts::kReportUs);
+    int n = std::min(capacity, p::kReportLength);
+    if (cutNextReport_ > 0) {
+        n = std::min(n, cutNextReport_);
+        cutNextReport_ = 0;
+    }
     std::copy_n(report.begin(), n, buffer);
+    if (realTiming_) {
+        lock.unlock();
+        SleepModelled(SimTimingCosts::kReportUs);
+    }
     return n;
 }
 
 int SimulatedChip::HostGetInputReport(std::uint64_t session, std::uint8_t* buffer, int capacity)
 {
+    {
+        std::lock_guard lock(mutex_);
+        if (!plugged_ || session != generation_ || buffer == nullptr || capacity <= 0) {
+            return -1;
+        }
+        ++traffic_.controlTransfers;
+        SpendLocked(SimTimingCosts::kControlUs);
+    }
+    if (RealTiming()) {
+        SleepModelled(SimTimingCosts::kControlUs);
+    }
     std::lock_guard lock(mutex_);
-    if (!plugged_ || session != generation_ || buffer == nullptr || capacity <= 0 ||
-        buffer[0] != p::kRegisterReportId || refuseInputReport1_) {
+    if (!plugged_ || session != generation_ || buffer[0] != p::kRegisterReportId ||
+        refuseInputReport1_) {
         return -1;
     }
     ++counters_.infoReports;
@@ -204,13 +266,36 @@ int SimulatedChip::HostGetInputReport(std::uint64_t session, std::uint8_t* buffe
     report[p::kInfoEepromPages] = static_cast<std::uint8_t>(eepromSize_ / 256);
     report[p::kInfoVersion] = p::kProtocolVersion;
     report[p::kInfoDeviceCode] = deviceCodeUnlocked_ ? options_.deviceCode : 0;
-    const int n = std::min(capacity, p::kReportLength);
+    const int n = std::min(capacity, p::kInfoReportLength);
     std::copy_n(report.begin(), n, buffer);
     return n;
 }
 
+void SimulatedChip::WakeHostReaders()
+{
+    {
+        // Taken so that a reader between its check and its wait cannot miss this.
+        std::lock_guard lock(mutex_);
+    }
+    inputReady_.notify_all();
+}
+
+void SimulatedChip::ReleaseDelayedLocked()
+{
+    const auto now = std::chrono::steady_clock::now();
+    while (!delayedReports_.empty() && delayedReports_.front().first <= now) {
+        const p::Report report = delayedReports_.front().second;
+        delayedReports_.pop_front();
+        QueueReportLocked(report);
+    }
+}
+
 void SimulatedChip::QueueReportLocked(const p::Report& report)
 {
+    if (deferReports_) {
+        deferredReports_.push_back(report);
+        return;
+    }
     if (inputReports_.size() >= kMaxQueuedReports) {
         inputReports_.pop_front();
     }
@@ -253,47 +338,121 @@ void SimulatedChip::HandleRegisterWriteLocked(const std::uint8_t* report, int le
 
 void SimulatedChip::HandleCommandLocked(const std::uint8_t* report, int length)
 {
-    p::Report command{};
-    std::copy_n(report, length, command.begin());
+    // A new request ends any write still waiting for its data.
+    pendingRequest_.reset();
+    pendingData_.clear();
+    p::Report request{};
+    std::copy_n(report, length, request.begin());
+    if (length != p::kReportLength) {
+        QueueStatusLocked(request, p::kStatusBadCommand);
+        return;
+    }
+    const std::uint8_t opcode = request[p::kOpcode];
+    std::uint8_t status = p::kStatusBadCommand;
+    switch (opcode) {
+        case p::kOpEepromRead:
+        case p::kOpEepromWrite:
+            status = CheckEepromRequestLocked(request);
+            break;
+        case p::kOpI2cRead:
+        case p::kOpI2cWrite:
+            status = CheckI2cRequestLocked(request);
+            break;
+        case p::kOpGpioDirection:
+        case p::kOpGpioLevel:
+            ++counters_.gpioCommands;
+            if (p::Read16(request, p::kCommandCount) == 2) {
+                const std::uint16_t mask = p::Read16(request, p::kCommandGpioMask);
+                (opcode == p::kOpGpioDirection ? gpioDirection_ : gpioLevel_) = mask;
+                status = p::kStatusOk;
+            }
+            QueueStatusLocked(request, status);
+            return;
+        default:
+            break;
+    }
+    const bool write = opcode == p::kOpEepromWrite || opcode == p::kOpI2cWrite;
+    const int selected = p::Read16(request, p::kCommandSelected);
+    if (status != p::kStatusOk || !write || selected == 0) {
+        status == p::kStatusOk ? static_cast<void>(CarryOutLocked(request))
+                               : QueueStatusLocked(request, status);
+        return;
+    }
+    pendingRequest_ = request;
+    pendingReports_ = p::DataReports(selected);
+}
+
+void SimulatedChip::HandleDataLocked(const std::uint8_t* report, int length)
+{
+    ++counters_.dataReportsOut;
+    if (!pendingRequest_ || length < p::kData) {
+        return;
+    }
+    const p::Report& request = *pendingRequest_;
+    // Data of another transfer (a late one, say) is not ours to take.
+    if (report[p::kOpcode] != request[p::kOpcode] || report[p::kTag] != request[p::kTag] ||
+        report[p::kSequence] != request[p::kSequence]) {
+        return;
+    }
+    const int selected = p::Read16(request, p::kCommandSelected);
+    const int index = report[p::kDataIndex] | (report[p::kDataIndex + 1] << 8);
+    const int expected = std::min(p::kMaxData, selected - static_cast<int>(pendingData_.size()));
+    const int n = report[p::kDataLength];
+    if (index != static_cast<int>(pendingData_.size()) / p::kMaxData || n != expected ||
+        length < p::kData + n) {
+        const p::Report failed = request;
+        pendingRequest_.reset();
+        pendingData_.clear();
+        QueueStatusLocked(failed, p::kStatusBadCommand);
+        return;
+    }
+    pendingData_.insert(pendingData_.end(), report + p::kData, report + p::kData + n);
+    if (static_cast<int>(pendingData_.size()) < selected) {
+        return;
+    }
+    const p::Report complete = request;
+    pendingRequest_.reset();
+    CarryOutLocked(complete);
+    pendingData_.clear();
+}
+
+void SimulatedChip::QueueStatusLocked(const p::Report& request, std::uint8_t status)
+{
     p::Report answer{};
     answer[0] = p::kAnswerReportId;
-    answer[p::kOpcode] = command[p::kOpcode];
-    answer[p::kTag] = command[p::kTag];
-    answer[p::kSequence] = command[p::kSequence];
-    answer[p::kAnswerAddress] = command[p::kCommandAddress];
-    answer[p::kAnswerAddress + 1] = command[p::kCommandAddress + 1];
-    answer[p::kAnswerCount] = command[p::kCommandCount];
-
-    std::uint8_t status = p::kStatusBadCommand;
-    if (length == p::kReportLength) {
-        switch (command[p::kOpcode]) {
-            case p::kOpEepromRead:
-            case p::kOpEepromWrite:
-                status = EepromCommandLocked(command, answer);
-                break;
-            case p::kOpI2cRead:
-            case p::kOpI2cWrite:
-                status = I2cCommandLocked(command, answer);
-                break;
-            case p::kOpGpioDirection:
-            case p::kOpGpioLevel:
-                ++counters_.gpioCommands;
-                if (command[p::kCommandCount] == 2) {
-                    const std::uint16_t mask = p::Read16(command, p::kData);
-                    (command[p::kOpcode] == p::kOpGpioDirection ? gpioDirection_ : gpioLevel_) =
-                        mask;
-                    status = p::kStatusOk;
-                }
-                break;
-            default:
-                break;
-        }
-    }
+    answer[p::kOpcode] = request[p::kOpcode];
+    answer[p::kTag] = request[p::kTag];
+    answer[p::kSequence] = request[p::kSequence];
     answer[p::kAnswerStatus] = status;
+    answer[p::kAnswerAddress] = request[p::kCommandAddress];
+    answer[p::kAnswerAddress + 1] = request[p::kCommandAddress + 1];
+    answer[p::kAnswerCount] = request[p::kCommandCount];
+    answer[p::kAnswerCount + 1] = request[p::kCommandCount + 1];
     if (holdAnswers_) {
         heldAnswers_.push_back(answer);
     } else {
         QueueReportLocked(answer);
+    }
+}
+
+void SimulatedChip::QueueDataLocked(const p::Report& request, const std::vector<std::uint8_t>& data)
+{
+    for (std::size_t at = 0, index = 0; at < data.size(); at += p::kMaxData, ++index) {
+        p::Report report{};
+        report[0] = p::kDataReportId;
+        report[p::kOpcode] = request[p::kOpcode];
+        report[p::kTag] = request[p::kTag];
+        report[p::kSequence] = request[p::kSequence];
+        p::Put16(report, p::kDataIndex, static_cast<std::uint32_t>(index));
+        const std::size_t n = std::min<std::size_t>(p::kMaxData, data.size() - at);
+        report[p::kDataLength] = static_cast<std::uint8_t>(n);
+        report[p::kDataStatus] = p::kStatusOk;
+        std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(at), n, report.begin() + p::kData);
+        if (holdAnswers_) {
+            heldAnswers_.push_back(report);
+        } else {
+            QueueReportLocked(report);
+        }
     }
 }
 
@@ -365,6 +524,18 @@ void SimulatedChip::FailEepromTransfer(int n)
     failCurrentTransfer_ = false;
 }
 
+void SimulatedChip::DropEepromWriteCycle(int n)
+{
+    std::lock_guard lock(mutex_);
+    dropWriteCycleCountdown_ = std::max(n, 0);
+}
+
+void SimulatedChip::CutNextInputReport(int length)
+{
+    std::lock_guard lock(mutex_);
+    cutNextReport_ = std::max(length, 0);
+}
+
 void SimulatedChip::RefuseInputReport1(bool refuse)
 {
     std::lock_guard lock(mutex_);
@@ -402,12 +573,69 @@ void SimulatedChip::SetDeviceCode(std::uint8_t code)
     options_.deviceCode = code;
 }
 
+// --- Timing model ---
+
+SimTraffic SimTraffic::operator-(const SimTraffic& earlier) const
+{
+    return {reportsOut - earlier.reportsOut,
+            reportsIn - earlier.reportsIn,
+            controlTransfers - earlier.controlTransfers,
+            i2cBytes - earlier.i2cBytes,
+            writeCycles - earlier.writeCycles,
+            timeUs - earlier.timeUs};
+}
+
+void SimulatedChip::SetRealTiming(bool real)
+{
+    std::lock_guard lock(mutex_);
+    realTiming_ = real;
+}
+
+bool SimulatedChip::RealTiming() const
+{
+    std::lock_guard lock(mutex_);
+    return realTiming_;
+}
+
+void SimulatedChip::SetWriteCycleUs(int us)
+{
+    std::lock_guard lock(mutex_);
+    writeCycleUs_ = std::max(us, 0);
+}
+
+bool SimulatedChip::SetI2cKhz(int khz)
+{
+    if (khz != 100 && khz != 400) {
+        return false;
+    }
+    std::lock_guard lock(mutex_);
+    i2cByteUs_ = khz == 100 ? SimTimingCosts::kI2cByteUs100k : SimTimingCosts::kI2cByteUs400k;
+    return true;
+}
+
+SimTraffic SimulatedChip::Traffic() const
+{
+    std::lock_guard lock(mutex_);
+    return traffic_;
+}
+
+void SimulatedChip::BusBytesLocked(std::uint64_t bytes)
+{
+    traffic_.i2cBytes += bytes;
+    SpendLocked(bytes * static_cast<std::uint64_t>(i2cByteUs_));
+}
+
+void SimulatedChip::SleepModelled(std::uint64_t us) const
+{
+    std::this_thread::sleep_for(std::chrono::microseconds(us));
+}
+
 // --- State ---
 
 int SimulatedChip::PendingInputReports() const
 {
     std::lock_guard lock(mutex_);
-    return static_cast<int>(inputReports_.size());
+    return static_cast<int>(inputReports_.size() + delayedReports_.size());
 }
 
 std::uint8_t SimulatedChip::Register(std::uint8_t reg) const

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -28,6 +30,28 @@ struct SimulatedChipOptions {
     std::uint8_t deviceCode = 23;
 };
 
+// What crossed the wire and the chip's I2C bus, and the time the timing model
+// gives it. Every count only grows; a reader takes differences.
+struct SimTraffic {
+    std::uint64_t reportsOut = 0;  // interrupt reports from the host
+    std::uint64_t reportsIn = 0;   // interrupt reports the host took
+    std::uint64_t controlTransfers = 0;
+    std::uint64_t i2cBytes = 0;  // slave and word address bytes included
+    std::uint64_t writeCycles = 0;
+    std::uint64_t timeUs = 0;
+
+    SimTraffic operator-(const SimTraffic& earlier) const;
+};
+
+// The costs of the timing model, in microseconds.
+struct SimTimingCosts {
+    static constexpr int kReportUs = 1000;     // one interrupt report: one full-speed frame
+    static constexpr int kControlUs = 1500;    // one control transfer
+    static constexpr int kI2cByteUs100k = 90;  // nine clocks at 100 kHz
+    static constexpr int kI2cByteUs400k = 23;  // nine clocks at 400 kHz
+    static constexpr int kWriteCycleUs = 5000;
+};
+
 // The device side of the command protocol: a chip with its boot EEPROM, 256
 // registers, an I2C bus with a 24C02-like memory, sixteen GPIO pins and event
 // sources. Thread-safe: a host may read from one thread and write from another
@@ -52,6 +76,7 @@ public:
         int gpioCommands = 0;
         int infoReports = 0;
         int inputReportsRead = 0;  // interrupt reports the host has taken
+        int dataReportsOut = 0;    // data reports from the host
     };
 
     // Called with true after Plug, and with false when Unplug starts, before the
@@ -88,7 +113,11 @@ public:
     };
     std::optional<Session> OpenSession();
     int HostWrite(std::uint64_t session, const std::uint8_t* report, int length);
-    int HostRead(std::uint64_t session, std::uint8_t* buffer, int capacity, int timeoutMs);
+    // Returns 0 at once, with nothing taken, while `woken` is set.
+    int HostRead(std::uint64_t session, std::uint8_t* buffer, int capacity, int timeoutMs,
+                 const std::atomic<bool>* woken = nullptr);
+    // Makes waiting HostReads look at their `woken` flag again.
+    void WakeHostReaders();
     int HostGetInputReport(std::uint64_t session, std::uint8_t* buffer, int capacity);
 
     // --- Events: each queues one event report; false while unplugged. ---
@@ -110,6 +139,21 @@ public:
     // While held, commands are carried out but their answers are kept back, so
     // the host times out; releasing sends the kept answers late, all at once.
     void HoldAnswers(bool hold);
+    // The n-th EEPROM write cycle from now (1-based) is acknowledged but stores
+    // nothing, like a worn cell; 0 cancels.
+    void DropEepromWriteCycle(int n);
+    // The next interrupt report the host takes is cut to `length` bytes, as a
+    // faulty device might send it; 0 cancels.
+    void CutNextInputReport(int length);
+
+    // --- Timing model: virtual time only counts; real time also makes the
+    // calling thread sleep for the modelled time of what it did. ---
+    void SetRealTiming(bool real);
+    bool RealTiming() const;
+    void SetWriteCycleUs(int us);
+    // 100 or 400; false for anything else.
+    bool SetI2cKhz(int khz);
+    SimTraffic Traffic() const;
 
     // --- Set-up, effective at once ---
     // The ids enumerated and reported from now on; the next Plug boots from the
@@ -141,11 +185,25 @@ public:
 private:
     void BootLocked();
     void QueueReportLocked(const protocol::Report& report);
+    // Queues the delayed answers whose time has come.
+    void ReleaseDelayedLocked();
     bool QueueEvent(protocol::EventKind kind, const std::uint8_t* bytes, int length);
     void HandleRegisterWriteLocked(const std::uint8_t* report, int length);
     void HandleCommandLocked(const std::uint8_t* report, int length);
-    std::uint8_t EepromCommandLocked(const protocol::Report& command, protocol::Report& answer);
-    std::uint8_t I2cCommandLocked(const protocol::Report& command, protocol::Report& answer);
+    void HandleDataLocked(const std::uint8_t* report, int length);
+    // Status of a request whose data, if it has any, is in pendingData_.
+    std::uint8_t CarryOutLocked(const protocol::Report& request);
+    std::uint8_t CheckEepromRequestLocked(const protocol::Report& request);
+    std::uint8_t CheckI2cRequestLocked(const protocol::Report& request);
+    void WriteEepromLocked(const std::vector<protocol::Span>& spans,
+                           const std::vector<std::uint8_t>& data);
+    void WriteI2cMemoryLocked(const std::vector<protocol::Span>& spans,
+                              const std::vector<std::uint8_t>& data);
+    void QueueStatusLocked(const protocol::Report& request, std::uint8_t status);
+    void QueueDataLocked(const protocol::Report& request, const std::vector<std::uint8_t>& data);
+    void SpendLocked(std::uint64_t us) { traffic_.timeUs += us; }
+    void BusBytesLocked(std::uint64_t bytes);
+    void SleepModelled(std::uint64_t us) const;
     bool PersistLocked();
     void NotifyPlug(bool plugged);
 
@@ -177,7 +235,27 @@ private:
     bool refuseInputReport1_ = false;
     bool holdAnswers_ = false;
     std::vector<protocol::Report> heldAnswers_;
+    int dropWriteCycleCountdown_ = 0;
+    int cutNextReport_ = 0;
     Counters counters_;
+
+    // A write whose data reports are still arriving.
+    std::optional<protocol::Report> pendingRequest_;
+    std::vector<std::uint8_t> pendingData_;
+    int pendingReports_ = 0;
+
+    bool realTiming_ = false;
+    int writeCycleUs_ = SimTimingCosts::kWriteCycleUs;
+    int i2cByteUs_ = SimTimingCosts::kI2cByteUs100k;
+    SimTraffic traffic_;
+    // While set, queued reports wait here until the modelled time was slept.
+    bool deferReports_ = false;
+    std::vector<protocol::Report> deferredReports_;
+    // In real time the host's write returns after its own frame; the chip's
+    // work goes on until the time noted with its answers, which the host can
+    // read only from then on, as from a chip that is busy while the host waits.
+    std::deque<std::pair<std::chrono::steady_clock::time_point, protocol::Report>> delayedReports_;
+    std::chrono::steady_clock::time_point busyUntil_{};
     std::function<void()> reportQueued_;
 
     // Separate from mutex_ so listeners may call the chip's accessors.

@@ -34,6 +34,8 @@ void SimulatedChip::BootLocked()
     gpioDirection_ = 0;
     gpioLevel_ = 0;
     lastEepromTag_.reset();
+    pendingRequest_.reset();
+    pendingData_.clear();
 
     const auto& e = eeprom_;
     if (e[0] == 'T' && e[1] == 'K') {
@@ -102,66 +104,142 @@ void SimulatedChip::BootLocked()
 
 // --- Bus transfers ---
 
-std::uint8_t SimulatedChip::EepromCommandLocked(const p::Report& command, p::Report& answer)
+namespace {
+
+// Bytes a request selects; the selection must fit the mask and match the
+// count the request announces.
+bool SelectionIsSound(const p::Report& request)
 {
-    const std::uint8_t tag = command[p::kTag];
+    const int address = p::Read16(request, p::kCommandAddress);
+    const int count = p::Read16(request, p::kCommandCount);
+    const int pageSize = request[p::kCommandPageSize];
+    if (count < 1 || count > p::kMaxTransfer) {
+        return false;
+    }
+    if (pageSize != 0 && (address + count - 1) / pageSize - address / pageSize >= p::kMaxMaskPages) {
+        return false;
+    }
+    int selected = 0;
+    for (const p::Span& span : p::SelectedSpans(request)) {
+        selected += span.length;
+    }
+    return selected == p::Read16(request, p::kCommandSelected);
+}
+
+}  // namespace
+
+std::uint8_t SimulatedChip::CheckEepromRequestLocked(const p::Report& request)
+{
+    const std::uint8_t tag = request[p::kTag];
     if (!lastEepromTag_ || *lastEepromTag_ != tag) {
         lastEepromTag_ = tag;
         ++counters_.eepromTransfers;
         failCurrentTransfer_ = failTransferCountdown_ > 0 && --failTransferCountdown_ == 0;
     }
-    const bool write = command[p::kOpcode] == p::kOpEepromWrite;
+    const bool write = request[p::kOpcode] == p::kOpEepromWrite;
     ++(write ? counters_.eepromWriteCommands : counters_.eepromReadCommands);
-
-    const int address = p::Read16(command, p::kCommandAddress);
-    const int count = command[p::kCommandCount];
-    if (count < 1 || count > p::kMaxData) {
+    if (!SelectionIsSound(request)) {
         return p::kStatusBadCommand;
     }
-    if (address + count > eepromSize_) {
+    if (p::Read16(request, p::kCommandAddress) + p::Read16(request, p::kCommandCount) >
+        eepromSize_) {
         return p::kStatusOutOfRange;
     }
-    if (failCurrentTransfer_) {
-        return p::kStatusDeviceError;
-    }
-    if (!write) {
-        std::copy_n(eeprom_.begin() + address, count, answer.begin() + p::kData);
-        return p::kStatusOk;
-    }
-    // Like a real part, the address counter wraps inside the page being written.
-    const int page = p::EepromPageSize(eepromSize_);
-    const int pageStart = address - address % page;
-    for (int i = 0; i < count; ++i) {
-        eeprom_[pageStart + (address % page + i) % page] = command[p::kData + i];
-    }
-    return PersistLocked() ? p::kStatusOk : p::kStatusDeviceError;
+    return failCurrentTransfer_ ? p::kStatusDeviceError : p::kStatusOk;
 }
 
-std::uint8_t SimulatedChip::I2cCommandLocked(const p::Report& command, p::Report& answer)
+std::uint8_t SimulatedChip::CheckI2cRequestLocked(const p::Report& request)
 {
     ++counters_.i2cCommands;
-    const int address = p::Read16(command, p::kCommandAddress);
-    const int count = command[p::kCommandCount];
-    if (count < 1 || count > p::kMaxData) {
+    if (!SelectionIsSound(request) || request[p::kCommandPageSize] != 0) {
         return p::kStatusBadCommand;
     }
     // The read/write bit of the slave address is the chip's business, not the caller's.
-    if ((command[p::kCommandSlave] & 0xFE) != kI2cMemoryAddress) {
+    if ((request[p::kCommandSlave] & 0xFE) != kI2cMemoryAddress) {
+        BusBytesLocked(1);  // the slave address nobody acknowledged
         return p::kStatusNack;
     }
-    if (address + count > kI2cMemorySize) {
+    if (p::Read16(request, p::kCommandAddress) + p::Read16(request, p::kCommandCount) >
+        kI2cMemorySize) {
         return p::kStatusOutOfRange;
     }
-    if (command[p::kOpcode] == p::kOpI2cRead) {
-        std::copy_n(i2cMemory_.begin() + address, count, answer.begin() + p::kData);
-        return p::kStatusOk;
-    }
-    const int pageStart = address - address % kI2cMemoryPage;
-    for (int i = 0; i < count; ++i) {
-        i2cMemory_[pageStart + (address % kI2cMemoryPage + i) % kI2cMemoryPage] =
-            command[p::kData + i];
-    }
     return p::kStatusOk;
+}
+
+std::uint8_t SimulatedChip::CarryOutLocked(const p::Report& request)
+{
+    const std::vector<p::Span> spans = p::SelectedSpans(request);
+    const std::uint8_t opcode = request[p::kOpcode];
+    std::uint8_t status = p::kStatusOk;
+    if (opcode == p::kOpEepromRead || opcode == p::kOpI2cRead) {
+        const auto& memory = opcode == p::kOpEepromRead ? eeprom_ : i2cMemory_;
+        std::vector<std::uint8_t> data;
+        for (const p::Span& span : spans) {
+            // One random read: slave and word address, again the slave, then the bytes.
+            BusBytesLocked(static_cast<std::uint64_t>(span.length) + 3);
+            data.insert(data.end(), memory.begin() + span.address,
+                        memory.begin() + span.address + span.length);
+        }
+        if (!data.empty()) {
+            QueueDataLocked(request, data);
+            return status;
+        }
+    } else if (opcode == p::kOpEepromWrite) {
+        WriteEepromLocked(spans, pendingData_);
+        if (!spans.empty() && !PersistLocked()) {
+            status = p::kStatusDeviceError;
+        }
+    } else {
+        WriteI2cMemoryLocked(spans, pendingData_);
+    }
+    QueueStatusLocked(request, status);
+    return status;
+}
+
+void SimulatedChip::WriteEepromLocked(const std::vector<p::Span>& spans,
+                                      const std::vector<std::uint8_t>& data)
+{
+    const int page = p::EepromPageSize(eepromSize_);
+    std::size_t next = 0;
+    for (const p::Span& span : spans) {
+        // The firmware writes each page of its own part in one write cycle.
+        for (int at = span.address; at < span.address + span.length;) {
+            const int n = std::min(span.address + span.length, at - at % page + page) - at;
+            BusBytesLocked(static_cast<std::uint64_t>(n) + 2);
+            ++traffic_.writeCycles;
+            SpendLocked(static_cast<std::uint64_t>(writeCycleUs_));
+            const bool dropped = dropWriteCycleCountdown_ > 0 && --dropWriteCycleCountdown_ == 0;
+            // Like a real part, the address counter wraps inside the page being written.
+            const int pageStart = at - at % page;
+            for (int i = 0; i < n && !dropped; ++i) {
+                eeprom_[pageStart + (at % page + i) % page] = data[next + i];
+            }
+            next += n;
+            at += n;
+        }
+    }
+}
+
+void SimulatedChip::WriteI2cMemoryLocked(const std::vector<p::Span>& spans,
+                                         const std::vector<std::uint8_t>& data)
+{
+    std::size_t next = 0;
+    for (const p::Span& span : spans) {
+        for (int at = span.address; at < span.address + span.length;) {
+            const int n =
+                std::min(span.address + span.length, at - at % kI2cMemoryPage + kI2cMemoryPage) -
+                at;
+            BusBytesLocked(static_cast<std::uint64_t>(n) + 2);
+            ++traffic_.writeCycles;
+            SpendLocked(static_cast<std::uint64_t>(writeCycleUs_));
+            const int pageStart = at - at % kI2cMemoryPage;
+            for (int i = 0; i < n; ++i) {
+                i2cMemory_[pageStart + (at % kI2cMemoryPage + i) % kI2cMemoryPage] = data[next + i];
+            }
+            next += n;
+            at += n;
+        }
+    }
 }
 
 bool SimulatedChip::PersistLocked()

@@ -21,6 +21,7 @@ constexpr const char* kKeyShortDownFormat = "KeyShortDownMsg %x %x\n";
 constexpr const char* kKeyLongDownFormat = "KeyLongDownMsg %x %x\n";
 constexpr const char* kMixerKeyDownFormat = "MixerKeyDownMsg %x %x\n";
 constexpr const char* kMixerKeyUpFormat = "MixerKeyUpMsg %x %x\n";
+constexpr const char* kEventsDroppedFormat = "%u device events dropped: the window fell behind";
 constexpr const char* kGpiFormat = "GPIGeneric Event:  %02x %02x %02x %02x";
 constexpr const char* kGenericFormat =
     "GENERIC Event:  %02x %02x %02x %02x      %02x %02x %02x %02x";
@@ -177,6 +178,9 @@ void CMainPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             if (PropertyPage* receiver = app_.GenericEventReceiver()) {
                 receiver->PostMessage(GenericNotifyMessage, wParam, lParam);
             }
+            break;
+        case EventsDroppedMessage:
+            AddEvent(Format(kEventsDroppedFormat, Low32(wParam)));
             break;
         case I2CGenericNotifyMessage:
             if (watchI2c == 1) {

@@ -26,7 +26,9 @@ TEST_F(GpioPageTest, ListsEveryEventNewestFirstInItsOwnFormat)
     Send(GPIGenericNotifyMessage, 0x04030201, 0x7F);
     Send(MixerKeyDownMessage, 0x1F, 0);
     Send(MixerKeyUpMessage, 0, 0xFFFFFFFF);
+    Send(EventsDroppedMessage, 20, 0);
     EXPECT_EQ(Events(), (Lines{
+                            "20 device events dropped: the window fell behind",
                             "MixerKeyUpMsg 0 ffffffff\n",
                             "MixerKeyDownMsg 1f 0\n",
                             "GPIGeneric Event:  01 02 03 04",
