@@ -47,14 +47,22 @@ package: deps
 	cd $(PACKAGE_BUILD) && cpack
 	scripts/check-package $(PACKAGE_BUILD)/tovrik_*.deb
 
+FUZZERS ?= load text script device_answer report_descriptor image_json
+
+# Builds every fuzz target with clang and runs each for FUZZ_SECONDS on its seed
+# corpus (tests/fuzz/seeds/NAME); what a run finds is kept in build-fuzz/corpus/NAME.
 fuzz:
 	scripts/install-deps --fuzz
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTOVRIK_FUZZ=ON -DTOVRIK_TESTS=OFF
-	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target load_fuzzer
-	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/tests/fuzz/load_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=256 \
-	  $(FUZZ_BUILD)/corpus tests/fuzz/seeds
+	  -DTOVRIK_FUZZ=ON -DTOVRIK_TESTS=OFF -DTOVRIK_GUI=OFF
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(foreach f,$(FUZZERS),$(f)_fuzzer)
+	set -e; for f in $(FUZZERS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$f; \
+	  echo "== $$f: $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_BUILD)/tests/fuzz/$${f}_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	    -timeout=10 -artifact_prefix=$(FUZZ_BUILD)/$$f- \
+	    $(FUZZ_BUILD)/corpus/$$f tests/fuzz/seeds/$$f; \
+	done
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

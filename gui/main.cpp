@@ -143,6 +143,9 @@ int main(int argc, char** argv)
                      kProgram);
         return 1;
     }
+    if (const std::string& problem = session.App().InstanceLockProblem(); !problem.empty()) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, problem.c_str());
+    }
     if (line.demoFeatures) {
         session.MainWindow()->ShowModeSwitch();
     }

@@ -10,12 +10,11 @@
 #include "config/factory_image.h"
 #include "device/sim/sim_transport.h"
 #include "hardware_transport.h"
+#include "platform/safe_file.h"
 
 namespace tovrik::gui {
 
 namespace {
-
-constexpr int kLargestEeprom = 2048;
 
 std::unique_ptr<SimulatedChip> MakeChip(const DeviceChoice& choice,
                                         const SimulatedChipOptions& options)
@@ -48,9 +47,9 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
     }
     const std::string& file = choice.backingFile;
     options.backingFile = file;
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) {
+    if (!FileExists(file)) {
         // A file that cannot be made would fail every save later, as if the chip were faulty.
+        std::error_code ec;
         const std::filesystem::path folder = std::filesystem::absolute(file, ec).parent_path();
         if (!std::filesystem::is_directory(folder, ec)) {
             error = file + ": the folder " + folder.string() + " does not exist";
@@ -62,23 +61,19 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
         }
         return options;
     }
-    if (!std::filesystem::is_regular_file(file, ec)) {
-        error = file + ": not a regular file";
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBounded(file, kMaxImageFileBytes, bytes, error)) {
         return std::nullopt;
     }
-    const auto size = std::filesystem::file_size(file, ec);
-    if (ec) {
-        error = file + ": " + ec.message();
-        return std::nullopt;
-    }
-    // Any other size is a damaged or foreign file, which the chip would silently pad or cut.
-    if (size != 256 && size != 512 && size != 1024 &&
-        size != static_cast<std::uintmax_t>(kLargestEeprom)) {
-        error = file + ": " + std::to_string(size) +
+    // A file of another size (a crash may have cut it short) is no EEPROM
+    // image; taking it as an erased EEPROM would lose it without a word.
+    if (bytes.size() != 256 && bytes.size() != 512 && bytes.size() != 1024 &&
+        bytes.size() != 2048) {
+        error = file + ": " + std::to_string(bytes.size()) +
                 " bytes is not the size of an EEPROM image (256, 512, 1024 or 2048 bytes)";
         return std::nullopt;
     }
-    options.eepromSize = static_cast<int>(size);
+    options.eepromSize = static_cast<int>(bytes.size());
     if (::access(file.c_str(), R_OK | W_OK) != 0) {
         error = file + ": cannot be read and written";
         return std::nullopt;
@@ -101,6 +96,9 @@ ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions&
     if (chip_) {
         chip_->SetRealTiming(choice.realTiming);
     }
+    // Backups read through the library itself: the desktop tool logs no calls.
+    app_.Context().SetBackups(&backups_, &library_);
+    app_.Context().SetTellBackupAfterFailure(true);
     // Says why a device with the ids could not be opened (no permission, say)
     // before the tool's own "cannot find" message.
     library_.SetOpenFailureHandler([this, &prompter](const HidDeviceInfo& info) {

@@ -9,6 +9,7 @@
 #include "device/hid_device_library.h"
 #include "device/hid_transport.h"
 #include "device/sim/simulated_chip.h"
+#include "formats/backup_keeper.h"
 #include "platform/dialog.h"
 #include "platform/message_queue.h"
 
@@ -68,6 +69,7 @@ private:
     std::unique_ptr<SimulatedChip> chip_;
     std::unique_ptr<HidTransport> transport_;
     HidDeviceLibrary library_;
+    BackupKeeper backups_;
     EepromConfig config_;
     UiContext ui_;
     CDemoApp app_;

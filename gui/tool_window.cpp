@@ -159,6 +159,10 @@ void ToolWindow::BringToFront()
 
 void ToolWindow::SyncFromModel()
 {
+    // The pages' own writes keep backups too.
+    if (dialog_.IsWindow()) {
+        dialog_.ShowLastBackup();
+    }
     mainView_->SyncFromModel();
     sheetView_->SyncFromModel();
     sheetView_->setVisible(dialog_.IsWindow());

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "pages/page_context.h"
 #include "platform/dialog.h"
@@ -26,6 +27,9 @@ public:
     // returns 0 without a window and without a message when another instance
     // of the tool runs; a lock that cannot be taken at all does not stop it.
     int InitInstance(bool takeInstanceLock);
+    // Why the single-instance lock could not be used, for the front end to
+    // report; empty when it was taken (or not asked for).
+    const std::string& InstanceLockProblem() const { return instanceLockProblem_; }
 
     // The main window, nullptr before start-up.
     CDemoDlg* MainWindow() { return mainWindow_.get(); }
@@ -63,6 +67,7 @@ private:
     DeviceDirectory* directory_ = nullptr;
     Clock clock_;
     std::unique_ptr<SingleInstanceLock> instanceLock_;
+    std::string instanceLockProblem_;
     std::unique_ptr<CDemoDlg> mainWindow_;
 };
 

@@ -42,6 +42,11 @@ CDemoDlg::~CDemoDlg()
     Destroy();
 }
 
+const std::string& CDemoDlg::LastBackupPath() const
+{
+    return app_.Context().LastBackupPath();
+}
+
 std::vector<CConfigPage*> CDemoDlg::ConfigPages()
 {
     return {&usbPage_, &volumePage_, &eqPage_, &miscPage_};
@@ -220,6 +225,7 @@ int CDemoDlg::ConnectDevice()
         ShowWhyNotFound(vendorId, productId);
         return 0;
     }
+    app_.Context().SetDeviceIds(vendorId, productId);
     app_.Config().DetectDevice(vendorId, productId);
     if (ClassifyDevice() == 0) {
         library.rmDeviceClose();

@@ -50,6 +50,8 @@ public:
     int IsConnected() const { return connected; }
     int IsConfigurationMode() const { return configurationMode; }
     PropertySheet& Sheet() { return sheet_; }
+    // The backup kept by the last action that wrote the EEPROM; empty before the first.
+    const std::string& LastBackupPath() const;
     // The four configuration pages in load and store order.
     std::vector<CConfigPage*> ConfigPages();
     // Every page the window owns, configuration pages first.
@@ -58,6 +60,8 @@ public:
     // Brings the device picker up to date with the chips attached now; front
     // ends call it when the system may have changed them.
     void RefreshDeviceList();
+    // Shows in the status line where the last backup of the EEPROM went, or why none was kept.
+    void ShowLastBackup();
 
     // Told when a command on the device starts (running true) and when it has
     // ended, so a front end can show that the window is busy.
@@ -99,6 +103,8 @@ private:
     Outcome OnRefresh();
     Outcome OnEepromToFile();
     Outcome OnFileToEeprom();
+    // After a failed write's message: where the backup went, when the front end asks for it.
+    void TellBackupAfterFailure();
 
     CDemoApp& app_;
     std::string vendorIdText;

@@ -191,6 +191,18 @@ void CDemoDlg::ShowWhyNotFound(std::uint16_t vendorId, std::uint16_t productId)
     SetDlgItemText(IDC_STATUS_CHIP, text);
 }
 
+void CDemoDlg::ShowLastBackup()
+{
+    const PageContext& context = app_.Context();
+    std::string text;
+    if (!context.LastBackupPath().empty()) {
+        text = "Backup of the EEPROM before the last write: " + context.LastBackupPath();
+    } else if (!context.LastBackupError().empty()) {
+        text = "No backup was kept before the last write: " + context.LastBackupError();
+    }
+    SetDlgItemText(IDC_STATUS_BACKUP, text);
+}
+
 void CDemoDlg::RunTimed(const std::string& name, const std::function<Outcome()>& command)
 {
     if (operationObserver_) {
@@ -212,6 +224,7 @@ void CDemoDlg::RunTimed(const std::string& name, const std::function<Outcome()>&
                 SetDlgItemText(IDC_STATUS_OPERATION, name + ": cancelled");
                 break;
         }
+        ShowLastBackup();
     }
     if (operationObserver_) {
         operationObserver_(name, false);

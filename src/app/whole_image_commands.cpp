@@ -40,7 +40,9 @@ CDemoDlg::Outcome CDemoDlg::OnSaveEeprom()
     for (CConfigPage* page : ConfigPages()) {
         page->StoreToImage();
     }
+    app_.Context().KeepBackupBefore(0, kImageFileSize);
     if (app_.Config().SaveToEeprom() == 0) {
+        TellBackupAfterFailure();
         return Outcome::Failed;
     }
     // The EEPROM holds what the pages show again.
@@ -49,10 +51,19 @@ CDemoDlg::Outcome CDemoDlg::OnSaveEeprom()
     return Outcome::Done;
 }
 
+void CDemoDlg::TellBackupAfterFailure()
+{
+    const std::string notice = app_.Context().BackupNoticeAfterFailure();
+    if (!notice.empty()) {
+        GetPrompter().MessageBox(notice);
+    }
+}
+
 CDemoDlg::Outcome CDemoDlg::OnErase()
 {
     ImageBuffer buffer;
     buffer.fill(0xFF);
+    app_.Context().KeepBackupBefore(0, kImageFileSize);
     if (app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer.data(),
                                     static_cast<std::uint32_t>(buffer.size())) != 0) {
         SetDlgItemText(IDC_STATUS_NOTE, kEepromChangedNote);
@@ -60,6 +71,7 @@ CDemoDlg::Outcome CDemoDlg::OnErase()
         return Outcome::Done;
     }
     GetPrompter().MessageBox(kMsgEraseFailed);
+    TellBackupAfterFailure();
     return Outcome::Failed;
 }
 
@@ -90,8 +102,9 @@ CDemoDlg::Outcome CDemoDlg::OnEepromToFile()
         GetPrompter().MessageBox(kMsgReadFailed);
         return Outcome::Failed;
     }
-    if (!WriteBinaryFile(*path, buffer.data(), buffer.size())) {
-        GetPrompter().MessageBox("Cannot write the file " + *path);
+    std::string error;
+    if (!WriteBinaryFile(*path, buffer.data(), buffer.size(), error)) {
+        GetPrompter().MessageBox(FileFailureMessage("Cannot write the file ", *path, error));
         return Outcome::Failed;
     }
     GetPrompter().MessageBox(kMsgToFileDone);
@@ -105,10 +118,12 @@ CDemoDlg::Outcome CDemoDlg::OnFileToEeprom()
         return Outcome::Cancelled;
     }
     ImageBuffer buffer{};
-    if (!ReadBinaryFile(*path, buffer.data(), buffer.size())) {
-        GetPrompter().MessageBox("Cannot read the file " + *path);
+    std::string error;
+    if (!ReadBinaryFile(*path, buffer.data(), buffer.size(), error)) {
+        GetPrompter().MessageBox(FileFailureMessage("Cannot read the file ", *path, error));
         return Outcome::Failed;
     }
+    app_.Context().KeepBackupBefore(0, kImageFileSize);
     if (app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer.data(),
                                     static_cast<std::uint32_t>(buffer.size())) != 0) {
         SetDlgItemText(IDC_STATUS_NOTE, kEepromChangedNote);
@@ -116,6 +131,7 @@ CDemoDlg::Outcome CDemoDlg::OnFileToEeprom()
         return Outcome::Done;
     }
     GetPrompter().MessageBox(kMsgWriteFailed);
+    TellBackupAfterFailure();
     return Outcome::Failed;
 }
 

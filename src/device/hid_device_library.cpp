@@ -489,6 +489,37 @@ int HidDeviceLibrary::rmBurnEEPROM(int direction, std::uint32_t address, std::ui
     return 1;
 }
 
+int HidDeviceLibrary::ReadEepromForBackup(std::uint32_t address, std::uint8_t* buffer,
+                                          std::uint32_t count)
+{
+    CloseIfLost();
+    const auto size = static_cast<std::uint32_t>(eepromSize_);
+    if (!device_ || buffer == nullptr || address > size || count > size - address) {
+        return 0;
+    }
+    const std::uint32_t end = address + count;
+    // Only the runs this connection has not seen cost a transfer.
+    for (std::uint32_t at = address; at < end;) {
+        if (eepromKnown_[at]) {
+            ++at;
+            continue;
+        }
+        std::uint32_t runEnd = at;
+        while (runEnd < end && !eepromKnown_[runEnd]) {
+            ++runEnd;
+        }
+        std::vector<std::uint8_t> bytes(runEnd - at);
+        if (RangeTransfer(p::kOpEepromRead, ++transferTag_, 0, at, nullptr, bytes.data(),
+                          runEnd - at) == 0) {
+            return 0;
+        }
+        Remember(at, bytes.data(), runEnd - at);
+        at = runEnd;
+    }
+    std::copy_n(eepromCopy_.begin() + address, count, buffer);
+    return 1;
+}
+
 int HidDeviceLibrary::WriteChangedPages(std::uint8_t tag, std::uint32_t address,
                                         const std::uint8_t* buffer, std::uint32_t count)
 {

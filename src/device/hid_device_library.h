@@ -43,6 +43,8 @@ public:
     int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
                      std::uint32_t count) override;
     void rmSetEEPROMSize(int mode, int size) override;
+    int ReadEepromForBackup(std::uint32_t address, std::uint8_t* buffer,
+                            std::uint32_t count) override;
 
     int rmSetReport(const std::uint8_t* report, int length) override;
 

@@ -1,5 +1,7 @@
 #include "platform/dialog.h"
 
+#include "platform/latin1_text.h"
+
 #include <algorithm>
 
 namespace tovrik {
@@ -235,7 +237,7 @@ void DataExchange::Text(int id, std::string& field, int maxChars)
         c->SetText(field);
         return;
     }
-    if (static_cast<int>(c->Text().size()) > maxChars) {
+    if (Utf8Length(c->Text()) > static_cast<std::size_t>(maxChars)) {
         dialog_.GetPrompter().MessageBox(TooLongMessage(maxChars));
         Fail();
         return;

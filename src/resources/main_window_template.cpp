@@ -13,7 +13,7 @@ DialogTemplate MainWindowTemplate()
     DialogTemplate d;
     d.id = IDD_MAIN;
     d.title = "Tovrik Configuration";
-    d.rect = {0, 0, 400, 363};
+    d.rect = {0, 0, 400, 374};
     d.iconId = IDR_MAINFRAME;
     d.sheetArea = {7, 61, 393, 326};
     ControlTemplate configMode =
@@ -38,7 +38,8 @@ DialogTemplate MainWindowTemplate()
         Make(IDC_DEVICE_LIST, K::ComboBox, "", {32, 44, 276, 56}),
         Make(IDC_STATUS_CHIP, K::Static, "No chip connected", {7, 329, 393, 339}),
         Make(IDC_STATUS_OPERATION, K::Static, "", {7, 340, 393, 350}),
-        Make(IDC_STATUS_NOTE, K::Static, "", {7, 351, 393, 361}),
+        Make(IDC_STATUS_BACKUP, K::Static, "", {7, 351, 393, 361}),
+        Make(IDC_STATUS_NOTE, K::Static, "", {7, 362, 393, 372}),
     };
     return d;
 }
@@ -48,7 +49,8 @@ DialogTemplate AboutPageTemplate()
     DialogTemplate d = Page(IDD_ABOUT, "About");
     ControlTemplate icon = Label("", {20, 20, 41, 41});
     icon.iconId = IDR_MAINFRAME;
-    d.controls = {icon, Label("TovrikConfig Version 2.0.1.2", {50, 26, 250, 36})};
+    d.controls = {icon, Label("TovrikConfig Version 2.0.1.2", {50, 26, 250, 36}),
+                  Make(IDC_ABOUT_BACKUP, ControlKind::Static, "", {20, 70, 320, 110})};
     return d;
 }
 

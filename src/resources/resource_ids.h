@@ -33,6 +33,10 @@ constexpr int IDC_FILE_TO_EEPROM = 1161;
 constexpr int IDC_DEVICE_LIST = 1201;
 constexpr int IDC_STATUS_CHIP = 1202;
 constexpr int IDC_STATUS_OPERATION = 1203;
+constexpr int IDC_STATUS_BACKUP = 1204;
 constexpr int IDC_STATUS_NOTE = 1205;
+
+// Controls of the about page.
+constexpr int IDC_ABOUT_BACKUP = 1200;  // where the last EEPROM backup went
 
 }  // namespace tovrik

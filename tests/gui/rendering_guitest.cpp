@@ -92,7 +92,7 @@ TEST_F(RenderingTest, NoControlOfAnyPageLiesOutsideThePageArea)
     });
     // The status line lies below the pages, inside the window.
     const QRect sheet = window->Sheet().geometry();
-    for (int id : {IDC_STATUS_CHIP, IDC_STATUS_OPERATION, IDC_STATUS_NOTE}) {
+    for (int id : {IDC_STATUS_CHIP, IDC_STATUS_OPERATION, IDC_STATUS_BACKUP, IDC_STATUS_NOTE}) {
         const QRect line = window->MainView().WidgetFor(id)->geometry();
         EXPECT_GT(line.top(), sheet.bottom()) << id;
         EXPECT_TRUE(window->rect().contains(line)) << id;

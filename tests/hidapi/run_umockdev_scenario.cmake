@@ -4,6 +4,7 @@
 #   HARNESS, CLI, SCRIPT, EXPECTED, DATA, WORKDIR
 file(REMOVE_RECURSE "${WORKDIR}")
 file(MAKE_DIRECTORY "${WORKDIR}")
+set(ENV{XDG_STATE_HOME} "${WORKDIR}/state")
 file(GLOB data_files "${DATA}/*")
 if(data_files)
   file(COPY ${data_files} DESTINATION "${WORKDIR}")

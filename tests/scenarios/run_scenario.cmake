@@ -6,6 +6,8 @@
 #   RC, STDERR_HAS         as for the golden runner
 file(REMOVE_RECURSE "${WORKDIR}")
 file(MAKE_DIRECTORY "${WORKDIR}")
+# The backups the scenario's writes keep stay in its own folder.
+set(ENV{XDG_STATE_HOME} "${WORKDIR}/state")
 file(GLOB data_files "${DATA}/*")
 if(data_files)
   file(COPY ${data_files} DESTINATION "${WORKDIR}")

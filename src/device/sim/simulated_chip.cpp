@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <thread>
+
+#include "platform/safe_file.h"
 
 namespace tovrik {
 
@@ -29,25 +29,45 @@ SimulatedChip::SimulatedChip(SimulatedChipOptions options) : options_(std::move(
 
     std::lock_guard lock(mutex_);
     if (!options_.backingFile.empty()) {
-        std::error_code ec;
-        if (std::filesystem::exists(options_.backingFile, ec)) {
-            std::ifstream in(options_.backingFile, std::ios::binary);
-            std::vector<char> bytes(eepromSize_);
-            in.read(bytes.data(), eepromSize_);
-            const auto got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0));
-            std::fill(eeprom_.begin(), eeprom_.end(), 0xFF);
-            for (std::size_t i = 0; i < got; ++i) {
-                eeprom_[i] = static_cast<std::uint8_t>(bytes[i]);
-            }
-        } else {
-            // A failure here shows later: every EEPROM write tries the file again and fails.
-            PersistLocked();
-        }
+        LoadBackingFileLocked();
     }
     BootLocked();
 }
 
 SimulatedChip::~SimulatedChip() = default;
+
+void SimulatedChip::LoadBackingFileLocked()
+{
+    const std::string& file = options_.backingFile;
+    if (!FileExists(file)) {
+        // A failure here shows later: every EEPROM write tries the file again and fails.
+        PersistLocked();
+        return;
+    }
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!ReadFileBounded(file, kMaxImageFileBytes, bytes, error)) {
+        backingFileError_ = error;
+        return;
+    }
+    // A file of another size is no EEPROM image (a crash may have cut it
+    // short): taking it as an erased EEPROM would lose its contents unseen.
+    if (!p::IsEepromSize(static_cast<int>(bytes.size()))) {
+        backingFileError_ =
+            file + ": " + std::to_string(bytes.size()) +
+            " bytes is not the size of an EEPROM image (256, 512, 1024 or 2048 bytes)";
+        return;
+    }
+    std::fill(eeprom_.begin(), eeprom_.end(), 0xFF);
+    std::copy_n(bytes.begin(), std::min(bytes.size(), eeprom_.size()), eeprom_.begin());
+    fileImage_ = std::move(bytes);
+}
+
+std::string SimulatedChip::BackingFileError() const
+{
+    std::lock_guard lock(mutex_);
+    return backingFileError_;
+}
 
 // --- Power and enumeration ---
 
@@ -153,6 +173,7 @@ std::optional<SimulatedChip::Session> SimulatedChip::OpenSession()
 int SimulatedChip::HostWrite(std::uint64_t session, const std::uint8_t* report, int length)
 {
     std::uint64_t spent = 0;
+    bool real = false;
     {
         std::lock_guard lock(mutex_);
         if (!plugged_ || session != generation_ || report == nullptr || length < 1 ||
@@ -173,8 +194,9 @@ int SimulatedChip::HostWrite(std::uint64_t session, const std::uint8_t* report, 
         }
         deferReports_ = false;
         spent = traffic_.timeUs - before;
+        real = realTiming_;
     }
-    if (realTiming_) {
+    if (real) {
         // The report itself takes its frame on the caller's thread; the chip's
         // work after it takes the rest while the host waits for the answer.
         const std::uint64_t frame = std::min<std::uint64_t>(spent, SimTimingCosts::kReportUs);

@@ -21,9 +21,10 @@ namespace tovrik {
 struct SimulatedChipOptions {
     // Fitted EEPROM: 256, 512, 1024 or 2048 bytes; anything else falls back to 256.
     int eepromSize = 256;
-    // When set, the EEPROM lives in this file: loaded at construction (missing
-    // bytes read as 0xFF), created from `initialEeprom` when absent, and
-    // rewritten on every EEPROM write.
+    // When set, the EEPROM lives in this file: loaded at construction (a file
+    // of another size than 256, 512, 1024 or 2048 bytes is refused, see
+    // BackingFileError), created from `initialEeprom` when absent, and changed
+    // where bytes change, flushed to disk before an EEPROM write is done.
     std::string backingFile;
     // Initial EEPROM contents; shorter vectors are padded with 0xFF.
     std::vector<std::uint8_t> initialEeprom;
@@ -181,6 +182,9 @@ public:
     // The UCQ string read at the last boot; empty when none.
     std::string UcqString() const;
     Counters GetCounters() const;
+    // Why the backing file was refused at construction (every EEPROM write
+    // then fails and the file stays as it was); empty when it is in use.
+    std::string BackingFileError() const;
 
 private:
     void BootLocked();
@@ -204,6 +208,7 @@ private:
     void SpendLocked(std::uint64_t us) { traffic_.timeUs += us; }
     void BusBytesLocked(std::uint64_t bytes);
     void SleepModelled(std::uint64_t us) const;
+    void LoadBackingFileLocked();
     bool PersistLocked();
     void NotifyPlug(bool plugged);
 
@@ -212,6 +217,9 @@ private:
     SimulatedChipOptions options_;
     int eepromSize_ = 256;
     std::vector<std::uint8_t> eeprom_;
+    // What the backing file holds, so a write changes only the bytes that differ.
+    std::vector<std::uint8_t> fileImage_;
+    std::string backingFileError_;
 
     bool plugged_ = true;
     // Listeners are being told of an unplug; the chip is still there.

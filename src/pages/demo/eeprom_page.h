@@ -39,6 +39,8 @@ private:
     void OnRead();
     void OnEepromToFile();
     void OnFileToEeprom();
+    // After a failed write's message: where the backup went, when the front end asks for it.
+    void TellBackupAfterFailure();
     void ClearBuffer(std::uint8_t value, int size);
 
     PageContext& app_;
