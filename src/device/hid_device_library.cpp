@@ -497,35 +497,16 @@ int HidDeviceLibrary::ReadEepromForBackup(std::uint32_t address, std::uint8_t* b
     if (!device_ || buffer == nullptr || address > size || count > size - address) {
         return 0;
     }
-    const std::uint32_t end = address + count;
-    // Only the runs this connection has not seen cost a transfer.
-    for (std::uint32_t at = address; at < end;) {
-        if (eepromKnown_[at]) {
-            ++at;
-            continue;
-        }
-        std::uint32_t runEnd = at;
-        while (runEnd < end && !eepromKnown_[runEnd]) {
-            ++runEnd;
-        }
-        std::vector<std::uint8_t> bytes(runEnd - at);
-        if (RangeTransfer(p::kOpEepromRead, ++transferTag_, 0, at, nullptr, bytes.data(),
-                          runEnd - at) == 0) {
-            return 0;
-        }
-        Remember(at, bytes.data(), runEnd - at);
-        at = runEnd;
+    if (ReadUnseen(++transferTag_, address, count) == 0) {
+        return 0;
     }
     std::copy_n(eepromCopy_.begin() + address, count, buffer);
     return 1;
 }
 
-int HidDeviceLibrary::WriteChangedPages(std::uint8_t tag, std::uint32_t address,
-                                        const std::uint8_t* buffer, std::uint32_t count)
+int HidDeviceLibrary::ReadUnseen(std::uint8_t tag, std::uint32_t address, std::uint32_t count)
 {
     const std::uint32_t end = address + count;
-    // What this connection has not seen is read first, one read per unseen run,
-    // as part of the same transfer.
     for (std::uint32_t at = address; at < end;) {
         if (eepromKnown_[at]) {
             ++at;
@@ -541,6 +522,18 @@ int HidDeviceLibrary::WriteChangedPages(std::uint8_t tag, std::uint32_t address,
         }
         Remember(at, bytes.data(), runEnd - at);
         at = runEnd;
+    }
+    return 1;
+}
+
+int HidDeviceLibrary::WriteChangedPages(std::uint8_t tag, std::uint32_t address,
+                                        const std::uint8_t* buffer, std::uint32_t count)
+{
+    const std::uint32_t end = address + count;
+    // What this connection has not seen is read first, one read per unseen run,
+    // as part of the same transfer.
+    if (ReadUnseen(tag, address, count) == 0) {
+        return 0;
     }
 
     const std::uint32_t page = static_cast<std::uint32_t>(p::EepromPageSize(eepromSize_));

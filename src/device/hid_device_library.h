@@ -123,6 +123,9 @@ private:
     // A write of the pages whose bytes change, read back before it counts.
     int WriteChangedPages(std::uint8_t tag, std::uint32_t address, const std::uint8_t* buffer,
                           std::uint32_t count);
+    // Reads into the record whatever of the range this connection has not seen,
+    // one read per unseen run, under `tag`.
+    int ReadUnseen(std::uint8_t tag, std::uint32_t address, std::uint32_t count);
     void Remember(std::uint32_t address, const std::uint8_t* bytes, std::uint32_t count);
     void Forget(std::uint32_t address, std::uint32_t count);
     void GpioCommand(std::uint8_t opcode, std::uint16_t mask);
