@@ -148,7 +148,9 @@ void ApplyDescription(const json& doc, EepromConfig& config)
         throw UsageError{"the description must be a JSON object"};
     }
     for (const auto& [key, value] : doc.items()) {
-        if (key != "registers" && key != "strings" && key != "eqPresetGains" &&
+        // What `image decode` prints besides the image itself is passed over.
+        const bool decodeOnly = key == "result" || key == "messages" || key == "header";
+        if (!decodeOnly && key != "registers" && key != "strings" && key != "eqPresetGains" &&
             key != "eqBandSettings") {
             throw UsageError{"unknown member \"" + key + "\""};
         }

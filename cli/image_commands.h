@@ -5,11 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace tovrik::cli {
+#include "exit_codes.h"
 
-constexpr int kExitOk = 0;
-constexpr int kExitNotSaved = 1;  // the description could not be saved into an image
-constexpr int kExitUsage = 2;      // bad input: arguments, files, descriptions
+namespace tovrik::cli {
 
 // Loads the image in `path` (the start of an EEPROM; missing bytes read as
 // 0xFF) from a simulated chip and prints the result as one JSON object.

@@ -26,6 +26,7 @@ SimulatedChip::SimulatedChip(SimulatedChipOptions options) : options_(std::move(
                 std::min<std::size_t>(options_.initialEeprom.size(), eeprom_.size()),
                 eeprom_.begin());
     i2cMemory_.assign(kI2cMemorySize, 0xFF);
+    realTiming_ = options_.realTiming;
 
     std::lock_guard lock(mutex_);
     if (!options_.backingFile.empty()) {

@@ -29,6 +29,8 @@ struct SimulatedChipOptions {
     // Initial EEPROM contents; shorter vectors are padded with 0xFF.
     std::vector<std::uint8_t> initialEeprom;
     std::uint8_t deviceCode = 23;
+    // Start with real timing (see SetRealTiming) instead of virtual.
+    bool realTiming = false;
 };
 
 // What crossed the wire and the chip's I2C bus, and the time the timing model
