@@ -7,7 +7,7 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${rc}")
 endif()
 
-set(expected usr/bin/tovrik-cli usr/share/doc/tovrik/LICENSE)
+set(expected usr/bin/tovrik-cli usr/share/man/man1/tovrik-cli.1 usr/share/doc/tovrik/LICENSE)
 if(GUI)
   list(APPEND expected
     usr/bin/tovrik-config
