@@ -3,11 +3,12 @@
 BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
 WINDOWS_BUILD ?= build-windows
+PACKAGE_BUILD ?= build-package
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run pictures test fuzz format clean windows test-windows \
-	windows-pictures
+.PHONY: all deps configure build run pictures test package fuzz format clean windows \
+	test-windows windows-pictures
 
 all: build
 
@@ -38,6 +39,15 @@ run: build
 # Renders every page of the tool, connected to the simulated chip, into docs/pictures.
 pictures: build
 	cmake --build $(BUILD) --target pictures
+
+# A .deb of both programs for /usr, built without the sanitizers, then checked.
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DTOVRIK_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE_BUILD) -j$(JOBS)
+	rm -f $(PACKAGE_BUILD)/tovrik_*.deb
+	cd $(PACKAGE_BUILD) && cpack
+	scripts/check-package $(PACKAGE_BUILD)/tovrik_*.deb
 
 FUZZERS ?= load text script device_answer report_descriptor image_json
 
@@ -76,4 +86,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD)

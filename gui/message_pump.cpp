@@ -50,8 +50,19 @@ MessagePump::~MessagePump()
     wake_->target = nullptr;
 }
 
+void MessagePump::SetPaused(bool paused)
+{
+    paused_ = paused;
+    if (!paused) {
+        QMetaObject::invokeMethod(this, &MessagePump::DispatchNow, Qt::QueuedConnection);
+    }
+}
+
 int MessagePump::DispatchNow()
 {
+    if (paused_) {
+        return 0;
+    }
     const int delivered = ui_.DispatchPending();
     if (delivered > 0 && afterDelivery_) {
         afterDelivery_();

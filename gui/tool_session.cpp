@@ -48,6 +48,17 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
     const std::string& file = choice.backingFile;
     options.backingFile = file;
     if (!FileExists(file)) {
+        // A file that cannot be made would fail every save later, as if the chip were faulty.
+        std::error_code ec;
+        const std::filesystem::path folder = std::filesystem::absolute(file, ec).parent_path();
+        if (!std::filesystem::is_directory(folder, ec)) {
+            error = file + ": the folder " + folder.string() + " does not exist";
+            return std::nullopt;
+        }
+        if (::access(folder.c_str(), W_OK) != 0) {
+            error = file + ": the folder " + folder.string() + " cannot be written";
+            return std::nullopt;
+        }
         return options;
     }
     std::vector<std::uint8_t> bytes;
@@ -56,7 +67,8 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
     }
     // A file of another size (a crash may have cut it short) is no EEPROM
     // image; taking it as an erased EEPROM would lose it without a word.
-    if (bytes.size() != 256 && bytes.size() != 512 && bytes.size() != 1024 && bytes.size() != 2048) {
+    if (bytes.size() != 256 && bytes.size() != 512 && bytes.size() != 1024 &&
+        bytes.size() != 2048) {
         error = file + ": " + std::to_string(bytes.size()) +
                 " bytes is not the size of an EEPROM image (256, 512, 1024 or 2048 bytes)";
         return std::nullopt;
@@ -80,6 +92,7 @@ ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions&
       app_(ui_, library_, config_)
 {
     config_.SetHidTransport(transport_.get());
+    app_.SetDeviceDirectory(&library_);
     if (chip_) {
         chip_->SetRealTiming(choice.realTiming);
     }

@@ -29,9 +29,9 @@ struct DeviceChoice {
 };
 
 // The chip options for a simulated chip backed by `file`: the factory image,
-// and an EEPROM as large as an existing file (256, 512, 1024 or 2048 bytes),
-// so the chip never rewrites a larger image shorter. Sets `error` and returns
-// nothing for a file of another size or one that cannot be read and written.
+// and an EEPROM as large as an existing file (256, 512, 1024 or 2048 bytes).
+// Sets `error` and returns nothing for a file of another size, one that cannot
+// be read and written, or a missing one whose folder does not exist.
 std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
                                                      std::string& error);
 
@@ -61,6 +61,7 @@ public:
     MessageQueue& Queue() { return queue_; }
     // nullptr unless simulated.
     SimulatedChip* Chip() { return chip_.get(); }
+    DeviceDirectory& Directory() { return library_; }
 
 private:
     std::string backingFile_;

@@ -20,6 +20,15 @@ CDemoApp::~CDemoApp()
     ReleaseDeviceProfile();
 }
 
+std::chrono::microseconds CDemoApp::Now() const
+{
+    if (clock_) {
+        return clock_();
+    }
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+}
+
 int CDemoApp::InitInstance(bool takeInstanceLock)
 {
     if (takeInstanceLock) {

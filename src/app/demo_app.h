@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -9,6 +11,7 @@
 namespace tovrik {
 
 class CDemoDlg;
+class DeviceDirectory;
 class SingleInstanceLock;
 
 // The application object: the single-instance rule, the main window and the
@@ -48,8 +51,21 @@ public:
     // What the pages are given of the application.
     PageContext& Context() { return context_; }
 
+    // The attached chips for the device picker and the status line; nullptr
+    // leaves the picker empty.
+    void SetDeviceDirectory(DeviceDirectory* directory) { directory_ = directory; }
+    DeviceDirectory* Directory() { return directory_; }
+
+    // The clock the status line times operations with; a steady clock unless
+    // replaced (scripted runs replace it so their transcripts stay the same).
+    using Clock = std::function<std::chrono::microseconds()>;
+    void SetClock(Clock clock) { clock_ = std::move(clock); }
+    std::chrono::microseconds Now() const;
+
 private:
     PageContext context_;
+    DeviceDirectory* directory_ = nullptr;
+    Clock clock_;
     std::unique_ptr<SingleInstanceLock> instanceLock_;
     std::string instanceLockProblem_;
     std::unique_ptr<CDemoDlg> mainWindow_;

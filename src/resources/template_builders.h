@@ -45,6 +45,12 @@ inline ControlTemplate Limited(ControlTemplate c, int limit)
     return c;
 }
 
+inline ControlTemplate MultiLine(ControlTemplate c)
+{
+    c.multiLine = true;
+    return c;
+}
+
 inline ControlTemplate ReadOnly(ControlTemplate c)
 {
     c.readOnly = true;

@@ -12,8 +12,8 @@
 #include "device/command_protocol.h"
 #include "platform/control.h"
 #include "platform/latin1_text.h"
-#include "platform/safe_file.h"
 #include "platform/property_sheet.h"
+#include "platform/safe_file.h"
 #include "resources/resource_ids.h"
 
 namespace tovrik {
@@ -172,6 +172,9 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
         });
     }
     callLog_.SetWindowNamer([this](WindowHandle window) { return WindowName(window); });
+    app_.SetDeviceDirectory(&library_);
+    // Durations in the status line are the chip's modelled time, the same on every run.
+    app_.SetClock([this] { return std::chrono::microseconds(chip_.Traffic().timeUs); });
 }
 
 ScriptDriver::~ScriptDriver()

@@ -243,6 +243,8 @@ TEST_F(MainWindowTest, EveryOverwriteKeepsABackupAndAFailureSaysWhere)
 
     Click(IDC_ERASE);
     ASSERT_FALSE(window->LastBackupPath().empty());
+    EXPECT_EQ(window->GetDlgItemText(IDC_STATUS_BACKUP),
+              "Backup of the EEPROM before the last write: " + window->LastBackupPath());
     std::vector<std::uint8_t> kept;
     std::string error;
     ASSERT_TRUE(ReadFileBounded(window->LastBackupPath(), 2048, kept, error));

@@ -3,6 +3,8 @@
 // delivery of window messages, and a tool that finds no device.
 #include <gtest/gtest.h>
 
+#include <QSettings>
+
 #include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -19,6 +21,7 @@
 #include "no_device_transport.h"
 #include "platform/recording_prompter.h"
 #include "platform/user_input.h"
+#include "remembered_ids.h"
 #include "resources/resource_ids.h"
 #include "tool_session.h"
 
@@ -149,6 +152,15 @@ TEST_F(BackingFileTest, TheEepromHasTheFileSizeAndOtherSizesAreRefused)
     EXPECT_NE(error, "");
 }
 
+TEST_F(BackingFileTest, AMissingFileInAMissingFolderIsRefused)
+{
+    std::string error;
+    const std::string path = (folder / "no-such-folder" / "chip.bin").string();
+    EXPECT_FALSE(SimulatedChipFor(DeviceChoice{true, path, {}}, error));
+    EXPECT_NE(error.find("does not exist"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(folder / "no-such-folder"));
+}
+
 TEST_F(BackingFileTest, AnImageLargerThanTheFactoryEepromKeepsItsTail)
 {
     std::string error;
@@ -253,6 +265,35 @@ TEST(NoDeviceTest, AnInterfaceThatCannotBeOpenedSaysWhyFirst)
     user_input::Click(dialog, *dialog.GetDlgItem(IDC_CONNECT));
     EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"No permission to open /dev/hidraw7",
                                                              "Cannot find the HID device !!!"}));
+    EXPECT_EQ(dialog.GetDlgItemText(IDC_STATUS_CHIP), "No permission to open /dev/hidraw7");
+}
+
+TEST_F(BackingFileTest, TheIdsOfTheLastConnectionFillTheFieldsOfTheNextRun)
+{
+    QSettings settings((folder / "settings.ini").string().c_str(), QSettings::IniFormat);
+    RecordingPrompter prompter;
+    {
+        ToolSession first(DeviceChoice{true, {}, {}}, FactoryChipOptions(), prompter);
+        ASSERT_EQ(first.Start(false), 1);
+        CDemoDlg& dialog = *first.MainWindow();
+        RestoreIds(dialog, settings);
+        EXPECT_EQ(dialog.GetDlgItemText(IDC_VID), "");
+        user_input::Type(dialog, *dialog.GetDlgItem(IDC_VID), "1209");
+        user_input::Type(dialog, *dialog.GetDlgItem(IDC_PID), "1");
+        RememberIds(dialog, settings);
+    }
+    ToolSession second(DeviceChoice{true, {}, {}}, FactoryChipOptions(), prompter);
+    ASSERT_EQ(second.Start(false), 1);
+    RestoreIds(*second.MainWindow(), settings);
+    EXPECT_EQ(second.MainWindow()->GetDlgItemText(IDC_VID), "1209");
+    EXPECT_EQ(second.MainWindow()->GetDlgItemText(IDC_PID), "1");
+
+    // A file edited by hand is not taken further than the fields would take it.
+    settings.setValue("connection/vendorId", "12345");
+    ToolSession third(DeviceChoice{true, {}, {}}, FactoryChipOptions(), prompter);
+    ASSERT_EQ(third.Start(false), 1);
+    RestoreIds(*third.MainWindow(), settings);
+    EXPECT_EQ(third.MainWindow()->GetDlgItemText(IDC_VID), "");
 }
 
 TEST(SimulatedTitleTest, TheTitleNamesTheChipItsIdsAndItsFile)

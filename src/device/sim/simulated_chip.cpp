@@ -54,8 +54,9 @@ void SimulatedChip::LoadBackingFileLocked()
     // A file of another size is no EEPROM image (a crash may have cut it
     // short): taking it as an erased EEPROM would lose its contents unseen.
     if (!p::IsEepromSize(static_cast<int>(bytes.size()))) {
-        backingFileError_ = file + ": " + std::to_string(bytes.size()) +
-                            " bytes is not the size of an EEPROM image (256, 512, 1024 or 2048 bytes)";
+        backingFileError_ =
+            file + ": " + std::to_string(bytes.size()) +
+            " bytes is not the size of an EEPROM image (256, 512, 1024 or 2048 bytes)";
         return;
     }
     std::fill(eeprom_.begin(), eeprom_.end(), 0xFF);
@@ -87,6 +88,7 @@ void SimulatedChip::Unplug()
         plugged_ = false;
         ++generation_;
         inputReports_.clear();
+        delayedReports_.clear();
         heldAnswers_.clear();
     }
     inputReady_.notify_all();
@@ -102,6 +104,7 @@ void SimulatedChip::Plug()
         plugged_ = true;
         ++generation_;
         inputReports_.clear();
+        delayedReports_.clear();
         BootLocked();
     }
     inputReady_.notify_all();
@@ -195,14 +198,20 @@ int SimulatedChip::HostWrite(std::uint64_t session, const std::uint8_t* report, 
         real = realTiming_;
     }
     if (real) {
-        SleepModelled(spent);
+        // The report itself takes its frame on the caller's thread; the chip's
+        // work after it takes the rest while the host waits for the answer.
+        const std::uint64_t frame = std::min<std::uint64_t>(spent, SimTimingCosts::kReportUs);
+        SleepModelled(frame);
         std::lock_guard lock(mutex_);
+        const auto now = std::chrono::steady_clock::now();
+        busyUntil_ = std::max(busyUntil_, now) + std::chrono::microseconds(spent - frame);
         if (plugged_ && session == generation_) {
             for (const p::Report& r : deferredReports_) {
-                QueueReportLocked(r);
+                delayedReports_.emplace_back(busyUntil_, r);
             }
         }
         deferredReports_.clear();
+        ReleaseDelayedLocked();
     }
     inputReady_.notify_all();
     return length;
@@ -216,9 +225,18 @@ int SimulatedChip::HostRead(std::uint64_t session, std::uint8_t* buffer, int cap
     }
     const auto isWoken = [&] { return woken != nullptr && woken->load(); };
     std::unique_lock lock(mutex_);
-    inputReady_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)), [&] {
-        return !plugged_ || session != generation_ || !inputReports_.empty() || isWoken();
-    });
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        ReleaseDelayedLocked();
+        if (!plugged_ || session != generation_ || !inputReports_.empty() || isWoken() ||
+            std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        const auto until =
+            delayedReports_.empty() ? deadline : std::min(deadline, delayedReports_.front().first);
+        inputReady_.wait_until(lock, until);
+    }
     if (!plugged_ || session != generation_) {
         return -1;
     }
@@ -283,6 +301,16 @@ void SimulatedChip::WakeHostReaders()
         std::lock_guard lock(mutex_);
     }
     inputReady_.notify_all();
+}
+
+void SimulatedChip::ReleaseDelayedLocked()
+{
+    const auto now = std::chrono::steady_clock::now();
+    while (!delayedReports_.empty() && delayedReports_.front().first <= now) {
+        const p::Report report = delayedReports_.front().second;
+        delayedReports_.pop_front();
+        QueueReportLocked(report);
+    }
 }
 
 void SimulatedChip::QueueReportLocked(const p::Report& report)
@@ -572,9 +600,12 @@ void SimulatedChip::SetDeviceCode(std::uint8_t code)
 
 SimTraffic SimTraffic::operator-(const SimTraffic& earlier) const
 {
-    return {reportsOut - earlier.reportsOut,     reportsIn - earlier.reportsIn,
-            controlTransfers - earlier.controlTransfers, i2cBytes - earlier.i2cBytes,
-            writeCycles - earlier.writeCycles,   timeUs - earlier.timeUs};
+    return {reportsOut - earlier.reportsOut,
+            reportsIn - earlier.reportsIn,
+            controlTransfers - earlier.controlTransfers,
+            i2cBytes - earlier.i2cBytes,
+            writeCycles - earlier.writeCycles,
+            timeUs - earlier.timeUs};
 }
 
 void SimulatedChip::SetRealTiming(bool real)
@@ -633,7 +664,7 @@ void SimulatedChip::SleepModelled(std::uint64_t us) const
 int SimulatedChip::PendingInputReports() const
 {
     std::lock_guard lock(mutex_);
-    return static_cast<int>(inputReports_.size());
+    return static_cast<int>(inputReports_.size() + delayedReports_.size());
 }
 
 std::uint8_t SimulatedChip::Register(std::uint8_t reg) const

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -47,8 +48,8 @@ struct SimTraffic {
 
 // The costs of the timing model, in microseconds.
 struct SimTimingCosts {
-    static constexpr int kReportUs = 1000;   // one interrupt report: one full-speed frame
-    static constexpr int kControlUs = 1500;  // one control transfer
+    static constexpr int kReportUs = 1000;     // one interrupt report: one full-speed frame
+    static constexpr int kControlUs = 1500;    // one control transfer
     static constexpr int kI2cByteUs100k = 90;  // nine clocks at 100 kHz
     static constexpr int kI2cByteUs400k = 23;  // nine clocks at 400 kHz
     static constexpr int kWriteCycleUs = 5000;
@@ -190,6 +191,8 @@ public:
 private:
     void BootLocked();
     void QueueReportLocked(const protocol::Report& report);
+    // Queues the delayed answers whose time has come.
+    void ReleaseDelayedLocked();
     bool QueueEvent(protocol::EventKind kind, const std::uint8_t* bytes, int length);
     void HandleRegisterWriteLocked(const std::uint8_t* report, int length);
     void HandleCommandLocked(const std::uint8_t* report, int length);
@@ -258,6 +261,11 @@ private:
     // While set, queued reports wait here until the modelled time was slept.
     bool deferReports_ = false;
     std::vector<protocol::Report> deferredReports_;
+    // In real time the host's write returns after its own frame; the chip's
+    // work goes on until the time noted with its answers, which the host can
+    // read only from then on, as from a chip that is busy while the host waits.
+    std::deque<std::pair<std::chrono::steady_clock::time_point, protocol::Report>> delayedReports_;
+    std::chrono::steady_clock::time_point busyUntil_{};
     std::function<void()> reportQueued_;
 
     // Separate from mutex_ so listeners may call the chip's accessors.
