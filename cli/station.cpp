@@ -2,9 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -27,6 +24,7 @@
 #include "device_access.h"
 #include "exit_codes.h"
 #include "output_file.h"
+#include "platform/safe_file.h"
 #include "usb_settings.h"
 
 namespace tovrik::cli {
@@ -248,11 +246,17 @@ std::string ProgramUnit(Line& line, std::mutex& lock, const HidDeviceInfo& info,
 
 std::string Now()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
+    // Calendar arithmetic of the standard library: the same on every system, no thread-unsafe call.
+    using namespace std::chrono;
+    const auto now = floor<seconds>(system_clock::now());
+    const auto day = floor<days>(now);
+    const year_month_day date{day};
+    const hh_mm_ss time{now - day};
     char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                  static_cast<int>(time.seconds().count()));
     return text;
 }
 
@@ -268,36 +272,28 @@ std::string CsvField(const std::string& text)
     return quoted + "\"";
 }
 
-// The log: every line goes out in one write, so an interruption never leaves half a line.
+// The log: every line goes out in one write, flushed, so an interruption never leaves half a line.
 class StationLog {
 public:
-    explicit StationLog(const std::string& path)
+    explicit StationLog(const std::string& path) : path_(path)
     {
-        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        if (fd_ < 0) {
-            throw UsageError{"cannot open the log " + path + ": " + std::strerror(errno)};
-        }
-        if (::lseek(fd_, 0, SEEK_END) == 0) {
-            Append(kLogHeader);
+        std::error_code ec;
+        const bool fresh =
+            !std::filesystem::exists(path, ec) || std::filesystem::file_size(path, ec) == 0;
+        std::string error;
+        if (!AppendFileDurably(path_, fresh ? kLogHeader : "", error)) {
+            throw UsageError{"cannot open the log: " + error};
         }
     }
-    ~StationLog()
-    {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    StationLog(const StationLog&) = delete;
-    StationLog& operator=(const StationLog&) = delete;
 
     bool Append(const std::string& line)
     {
-        return ::write(fd_, line.data(), line.size()) == static_cast<ssize_t>(line.size()) &&
-               ::fsync(fd_) == 0;
+        std::string error;
+        return AppendFileDurably(path_, line, error);
     }
 
 private:
-    int fd_ = -1;
+    std::string path_;
 };
 
 }  // namespace

@@ -94,12 +94,17 @@ std::string BackupKeeper::DefaultFolder()
 {
     const char* state = std::getenv("XDG_STATE_HOME");
     // A relative $XDG_STATE_HOME is invalid and ignored, as the base directory rules say.
-    if (state != nullptr && state[0] == '/') {
+    if (state != nullptr && (state[0] == '/' || fs::path(state).is_absolute())) {
         return std::string(state) + "/tovrik/backups";
     }
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] != '\0') {
         return std::string(home) + "/.local/state/tovrik/backups";
+    }
+    // Windows keeps a user's program state in the local application data folder.
+    const char* local = std::getenv("LOCALAPPDATA");
+    if (local != nullptr && local[0] != '\0') {
+        return std::string(local) + "/tovrik/backups";
     }
     return {};
 }
@@ -112,7 +117,7 @@ BackupKeeper::BackupKeeper(std::string folder)
 bool BackupKeeper::EnsureFolder()
 {
     if (folder_.empty()) {
-        lastError_ = "no folder for backups: neither XDG_STATE_HOME nor HOME is set";
+        lastError_ = "no folder for backups: neither XDG_STATE_HOME, HOME nor LOCALAPPDATA is set";
         return false;
     }
     std::error_code ec;

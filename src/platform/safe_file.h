@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tovrik {
@@ -30,10 +31,15 @@ bool WriteFileSafely(const std::string& path, std::span<const std::uint8_t> byte
 bool UpdateFileInPlace(const std::string& path, std::size_t offset,
                        std::span<const std::uint8_t> bytes, std::string& error);
 
+// Appends `text` to the regular file `path` (created when missing) in one
+// write and flushes it to disk before returning, so a log that is cut off at
+// any moment never ends in half a line.
+bool AppendFileDurably(const std::string& path, std::string_view text, std::string& error);
+
 // Reads a regular file of at most `maxBytes` bytes; a larger file, a FIFO, a
 // device or a folder is refused without reading (and without waiting).
-bool ReadFileBounded(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes,
-                     std::string& error);
+bool ReadFileBounded(const std::string& path, std::size_t maxBytes,
+                     std::vector<std::uint8_t>& bytes, std::string& error);
 
 // Reads at most the first `maxBytes` bytes of a regular file, ignoring the rest.
 bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes,

@@ -15,7 +15,8 @@ namespace {
 // "cannot write PATH: Permission denied"
 std::string Reason(const std::string& path, const char* what, int error)
 {
-    return std::string(what) + " " + path + (error != 0 ? std::string(": ") + std::strerror(error) : "");
+    return std::string(what) + " " + path +
+           (error != 0 ? std::string(": ") + std::strerror(error) : "");
 }
 
 const char* KindOf(mode_t mode)
@@ -94,7 +95,8 @@ std::string ResolvedTarget(const std::string& path)
         std::string next(link.data(), static_cast<std::size_t>(n));
         if (next.front() != '/') {
             const std::size_t slash = current.rfind('/');
-            next = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + next;
+            next =
+                (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + next;
         }
         current = next;
     }
@@ -238,6 +240,28 @@ bool UpdateFileInPlace(const std::string& path, std::size_t offset,
     return true;
 }
 
+bool AppendFileDurably(const std::string& path, std::string_view text, std::string& error)
+{
+    Descriptor fd(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666));
+    struct stat info {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0) {
+        error = Reason(path, "cannot write", errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = path + " " + KindOf(info.st_mode);
+        return false;
+    }
+    // One write call: O_APPEND places it whole at the end.
+    const ssize_t written = ::write(fd.Get(), text.data(), text.size());
+    if (written != static_cast<ssize_t>(text.size()) || ::fsync(fd.Get()) != 0 || !fd.Close()) {
+        error = Reason(path, "cannot write", errno);
+        return false;
+    }
+    return true;
+}
+
 bool ReadFileBounded(const std::string& path, std::size_t maxBytes,
                      std::vector<std::uint8_t>& bytes, std::string& error)
 {
@@ -262,12 +286,13 @@ bool ReadFileBounded(const std::string& path, std::size_t maxBytes,
     return true;
 }
 
-bool ReadFilePrefix(const std::string& path, std::size_t maxBytes,
-                    std::vector<std::uint8_t>& bytes, std::string& error)
+bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes,
+                    std::string& error)
 {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
-    return OpenForReading(path, fd, info, error) && ReadUpTo(path, fd.Get(), maxBytes, bytes, error);
+    return OpenForReading(path, fd, info, error) &&
+           ReadUpTo(path, fd.Get(), maxBytes, bytes, error);
 }
 
 }  // namespace tovrik

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <stdlib.h>
-#include <unistd.h>
+#include "support/posix_shim.h"
 
 #include <filesystem>
 #include <fstream>
@@ -19,7 +19,7 @@ public:
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tovrik-cli-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
-        ::setenv("XDG_STATE_HOME", (path_ / "state").c_str(), 1);
+        ::setenv("XDG_STATE_HOME", (path_ / "state").string().c_str(), 1);
     }
     ~TempFolder()
     {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include <unistd.h>
+#include "support/posix_shim.h"
 
 #include "device/sim/sim_transport.h"
 #include "support/chip_options.h"

@@ -1,3 +1,4 @@
+#include "support/posix_shim.h"
 #include "formats/backup_keeper.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,7 @@ class BackupKeeperTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "backups-XXXXXX");
+        std::string pattern = (fs::temp_directory_path() / "backups-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         dir = pattern;
         keeper = std::make_unique<BackupKeeper>(dir + "/state/tovrik/backups");
@@ -103,8 +104,11 @@ TEST(BackupFolderTest, FollowsXdgStateHomeThenHome)
     setenv("XDG_STATE_HOME", "/x/state", 1);
     EXPECT_EQ(BackupKeeper::DefaultFolder(), "/x/state/tovrik/backups");
     setenv("XDG_STATE_HOME", "relative", 1);
-    EXPECT_EQ(BackupKeeper::DefaultFolder(),
-              std::string(std::getenv("HOME")) + "/.local/state/tovrik/backups");
+    if (const char* home = std::getenv("HOME"); home != nullptr) {
+        EXPECT_EQ(BackupKeeper::DefaultFolder(), std::string(home) + "/.local/state/tovrik/backups");
+    } else if (const char* local = std::getenv("LOCALAPPDATA"); local != nullptr) {
+        EXPECT_EQ(BackupKeeper::DefaultFolder(), std::string(local) + "/tovrik/backups");
+    }
     if (oldState != nullptr) {
         setenv("XDG_STATE_HOME", saved.c_str(), 1);
     } else {

@@ -85,6 +85,19 @@ TEST_F(SafeFileTest, TargetsThatAreNoRegularFileAreRefusedByName)
     EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
+TEST_F(SafeFileTest, AppendsGoToTheEndOfARegularFileOnly)
+{
+    const std::string log = dir + "/log.csv";
+    std::string error;
+    ASSERT_TRUE(AppendFileDurably(log, "a,1\n", error)) << error;
+    ASSERT_TRUE(AppendFileDurably(log, "b,2\n", error)) << error;
+    EXPECT_EQ(Read(log), "a,1\nb,2\n");
+    const std::string fifo = dir + "/pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(AppendFileDurably(fifo, "x", error));  // refused at once, never waiting for a reader
+    EXPECT_NE(error.find(fifo), std::string::npos) << error;
+}
+
 TEST_F(SafeFileTest, ReadsAreBoundedAndNeverWaitOnAFifo)
 {
     const std::string fifo = dir + "/pipe";

@@ -1,7 +1,7 @@
 #include "script/eeprom_benchmark.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
+#include "support/posix_shim.h"
 
 #include <filesystem>
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include <unistd.h>
+#include "support/posix_shim.h"
 
 namespace tovrik {
 namespace {
@@ -47,7 +47,7 @@ const char* const kConnect =
 
 TEST(ScriptDriverTest, WritesKeepBackupsInTheStateFolderThatPrintBackupsLists)
 {
-    std::string state = (std::filesystem::temp_directory_path() / "script-state-XXXXXX");
+    std::string state = (std::filesystem::temp_directory_path() / "script-state-XXXXXX").string();
     ASSERT_NE(mkdtemp(state.data()), nullptr);
     const char* old = std::getenv("XDG_STATE_HOME");
     const std::string saved = old != nullptr ? old : "";

@@ -13,8 +13,8 @@ namespace {
 
 std::wstring Widen(const std::string& text)
 {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
     if (n > 0) {
         MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
@@ -27,9 +27,8 @@ std::string Reason(const std::string& path, const char* what, DWORD error)
 {
     std::string text = std::string(what) + " " + path;
     char message[256] = {};
-    if (error != 0 &&
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                       0, message, sizeof message, nullptr) > 0) {
+    if (error != 0 && FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                     nullptr, error, 0, message, sizeof message, nullptr) > 0) {
         std::string why = message;
         while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == '.')) {
             why.pop_back();
@@ -182,6 +181,28 @@ bool UpdateFileInPlace(const std::string& path, std::size_t offset,
     return true;
 }
 
+bool AppendFileDurably(const std::string& path, std::string_view text, std::string& error)
+{
+    Handle file;
+    file.h = CreateFileW(Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file.h == INVALID_HANDLE_VALUE) {
+        error = Reason(path, "cannot open", GetLastError());
+        return false;
+    }
+    if (GetFileType(file.h) != FILE_TYPE_DISK) {
+        error = path + " is not a regular file";
+        return false;
+    }
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                              text.size());
+    if (!WriteAll(file.h, bytes) || !FlushFileBuffers(file.h)) {
+        error = Reason(path, "cannot write", GetLastError());
+        return false;
+    }
+    return true;
+}
+
 bool ReadFileBounded(const std::string& path, std::size_t maxBytes,
                      std::vector<std::uint8_t>& bytes, std::string& error)
 {
@@ -202,8 +223,8 @@ bool ReadFileBounded(const std::string& path, std::size_t maxBytes,
     return ReadUpTo(path, file.h, maxBytes, bytes, error);
 }
 
-bool ReadFilePrefix(const std::string& path, std::size_t maxBytes,
-                    std::vector<std::uint8_t>& bytes, std::string& error)
+bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& bytes,
+                    std::string& error)
 {
     Handle file;
     if (!OpenForReading(path, file, error)) {
