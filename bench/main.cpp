@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints what each EEPROM operation of the tool costs on the simulated chip in
 // virtual time, next to its floor; --json prints the same as JSON.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "backup_site.h"
 
 #include <algorithm>

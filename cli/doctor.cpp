@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "doctor.h"
 
 #include <fcntl.h>

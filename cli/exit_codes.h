@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The exit status of every tovrik-cli command; `tovrik-cli --help` and the

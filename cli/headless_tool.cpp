@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "headless_tool.h"
 
 #include "app/demo_dlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "image_commands.h"
 
 #include <algorithm>

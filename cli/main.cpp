@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tovrik-cli: the command-line front end.
 #include <CLI/CLI.hpp>
 

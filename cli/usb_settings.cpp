@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "usb_settings.h"
 
 #include <algorithm>

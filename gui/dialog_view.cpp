@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialog_view.h"
 
 #include <QCheckBox>

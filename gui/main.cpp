@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tovrik-config: the configuration tool on the desktop.
 #include <QApplication>
 #include <QLocalServer>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tovrik-pictures: renders every page of the tool, connected to the simulated
 // chip, into PNG files for the documentation.
 #include <QApplication>

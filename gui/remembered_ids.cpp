@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "remembered_ids.h"
 
 #include <QSettings>

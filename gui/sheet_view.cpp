@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sheet_view.h"
 
 #include "dialog_view.h"

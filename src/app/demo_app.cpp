@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/demo_app.h"
 
 #include <cstring>

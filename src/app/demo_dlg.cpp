@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/demo_dlg.h"
 
 #include "app/demo_app.h"

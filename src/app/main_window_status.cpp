@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's device picker and status line: which chips are attached,
 // which one is connected, what the last command did and how long it took.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The commands that act on the EEPROM as a whole: save, erase, refresh, and
 // the copies between the EEPROM and image files.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device detection: the one place where the tool talks to the system's HID
 // interfaces directly instead of through the device library.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "formats/backup_keeper.h"
 
 #include <algorithm>

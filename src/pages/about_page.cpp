@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/about_page.h"
 
 #include "platform/control.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/control.h"
 
 #include "platform/latin1_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/latin1_text.h"
 
 #include <cstdint>

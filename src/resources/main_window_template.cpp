@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window and the about page.
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "script/eeprom_benchmark.h"
 
 #include <filesystem>

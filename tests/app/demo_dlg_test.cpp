@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window over the real library and a simulated chip.
 #include <gtest/gtest.h>
 

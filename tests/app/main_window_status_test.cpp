@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's device picker and status line, over two simulated chips
 // that answer to the same ids.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/posix_shim.h"
 #include "formats/backup_keeper.h"
 

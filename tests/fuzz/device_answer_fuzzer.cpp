@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the device library's operations against a device that answers with
 // the fuzzer's bytes: whatever a device sends, the library must stay within
 // its buffers and report a failure rather than crash or hang.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary text to `image encode`'s description reader: every input is
 // either an image or a refusal, never a crash or an uncaught exception.
 #include <cstddef>

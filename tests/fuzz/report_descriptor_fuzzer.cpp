@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary HID report descriptors to the parser that sizes the device's
 // input reports: a descriptor comes from the device, so none may crash it.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Splits arbitrary text into script lines and plays it against the tool on a
 // simulated chip: a script is a file a user hands the tool, so no script may
 // crash it. Lines naming a path outside the working folder are dropped, so

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary text to every reader of numbers and byte lists that a user
 // can type into: none may read past the text or overflow.
 #include <array>

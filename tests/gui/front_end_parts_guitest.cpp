@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parts of the front end around the windows: its command line, the file
 // dialogs' filters, the simulated chip's backing file, the cross-thread
 // delivery of window messages, and a tool that finds no device.

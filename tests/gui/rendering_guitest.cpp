@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the window draws the dialogs: whole pages, multi-line fields, the
 // fixed-pitch font where the templates ask for it, and the busy state of a
 // long command.

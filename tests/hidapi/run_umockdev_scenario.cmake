@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs one scenario script through `tovrik-cli run --device hidapi` against the
 # simulated chip behind a umockdev hidraw node, in a fresh working folder, and
 # compares the transcript with the one the in-process chip must give.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the build into DEST with the prefix /usr and checks what lands there.
 file(REMOVE_RECURSE "${DEST}")
 execute_process(

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs one scenario script in a fresh working folder.
 #   CLI, SCRIPT, EXPECTED  the tool, the script and its expected transcript
 #   DATA                   folder whose files are copied into the working folder

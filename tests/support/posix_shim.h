@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The few POSIX calls the tests use to make folders and set the environment,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/sim/simulated_chip.h"
 
 #include <algorithm>

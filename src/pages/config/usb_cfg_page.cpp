@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/config/usb_cfg_page.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/demo/eeprom_page.h"
 
 #include "formats/binary_file.h"

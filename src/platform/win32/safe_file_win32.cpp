@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The safe file writer on Windows: a temporary file created exclusively in the
 // target's folder, flushed, then moved over the target in one step.
 #include <windows.h>

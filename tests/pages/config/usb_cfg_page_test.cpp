@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB configuration page inside the whole tool, on a simulated chip.
 #include "pages/config/usb_cfg_page.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The EEPROM page over the real library and a simulated chip.
 #include <filesystem>
 
