@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <tuple>
 
 #include "device/device_library.h"
@@ -13,6 +14,15 @@
 
 namespace tovrik {
 namespace {
+
+// Workers of one process (a station programs several chips at once) share the
+// folder: finding a free name and writing it must not interleave, or two
+// backups taken in the same second would get the same name and one be lost.
+std::mutex& FolderMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
 
 namespace fs = std::filesystem;
 
@@ -165,6 +175,7 @@ int BackupKeeper::KeepBefore(DeviceLibrary& library, std::uint16_t vendorId,
         lastError_ = "the EEPROM could not be read for a backup";
         return 0;
     }
+    std::lock_guard folderLock(FolderMutex());
     if (!EnsureFolder()) {
         return 0;
     }

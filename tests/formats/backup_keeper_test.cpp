@@ -9,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "support/memory_eeprom_library.h"
 
@@ -96,6 +98,28 @@ TEST_F(BackupKeeperTest, AFailedReadKeepsNothingAndSaysSo)
     EXPECT_TRUE(keeper->LastPath().empty());
     EXPECT_FALSE(keeper->LastError().empty());
     EXPECT_TRUE(keeper->List().empty());
+}
+
+TEST_F(BackupKeeperTest, WorkersSharingTheFolderInOneSecondEachKeepTheirOwnBackup)
+{
+    constexpr int kWorkers = 6;
+    constexpr int kRounds = 5;
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w) {
+        workers.emplace_back([this, w] {
+            BackupKeeper own(dir + "/state/tovrik/backups");
+            own.SetClock([] { return kNoon; });
+            MemoryEepromLibrary chip;
+            for (int round = 0; round < kRounds; ++round) {
+                chip.eeprom.fill(static_cast<std::uint8_t>(w * kRounds + round));
+                EXPECT_EQ(own.KeepBefore(chip, 0x1209, 0x0001, 0, 256), 1) << own.LastError();
+            }
+        });
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    EXPECT_EQ(keeper->List().size(), static_cast<std::size_t>(kWorkers * kRounds));
 }
 
 TEST(BackupFolderTest, FollowsXdgStateHomeThenHome)
