@@ -4,11 +4,12 @@ BUILD ?= build
 FUZZ_BUILD ?= build-fuzz
 WINDOWS_BUILD ?= build-windows
 WINDOWS32_BUILD ?= build-windows32
+PACKAGE_BUILD ?= build-package
 JOBS ?= 2
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps configure build run pictures test fuzz format clean windows test-windows \
-	windows-pictures windows32 test-windows32 windows-both
+.PHONY: all deps configure build run pictures test package fuzz format clean windows \
+	test-windows windows-pictures windows32 test-windows32 windows-both
 
 all: build
 
@@ -40,14 +41,31 @@ run: build
 pictures: build
 	cmake --build $(BUILD) --target pictures
 
+# A .deb of both programs for /usr, built without the sanitizers, then checked.
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DTOVRIK_TESTS=OFF \
+	  -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE_BUILD) -j$(JOBS)
+	rm -f $(PACKAGE_BUILD)/tovrik_*.deb
+	cd $(PACKAGE_BUILD) && cpack
+	scripts/check-package $(PACKAGE_BUILD)/tovrik_*.deb
+
+FUZZERS ?= load text script device_answer report_descriptor image_json
+
+# Builds every fuzz target with clang and runs each for FUZZ_SECONDS on its seed
+# corpus (tests/fuzz/seeds/NAME); what a run finds is kept in build-fuzz/corpus/NAME.
 fuzz:
 	scripts/install-deps --fuzz
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DTOVRIK_FUZZ=ON -DTOVRIK_TESTS=OFF
-	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target load_fuzzer
-	mkdir -p $(FUZZ_BUILD)/corpus
-	$(FUZZ_BUILD)/tests/fuzz/load_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=256 \
-	  $(FUZZ_BUILD)/corpus tests/fuzz/seeds
+	  -DTOVRIK_FUZZ=ON -DTOVRIK_TESTS=OFF -DTOVRIK_GUI=OFF
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target $(foreach f,$(FUZZERS),$(f)_fuzzer)
+	set -e; for f in $(FUZZERS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$f; \
+	  echo "== $$f: $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_BUILD)/tests/fuzz/$${f}_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	    -timeout=10 -artifact_prefix=$(FUZZ_BUILD)/$$f- \
+	    $(FUZZ_BUILD)/corpus/$$f tests/fuzz/seeds/$$f; \
+	done
 
 # The same tool as native Windows programs, cross-built with MinGW-w64, and
 # its tests (unit tests, CLI golden files, scenarios, the window) under Wine.
@@ -89,4 +107,5 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(WINDOWS32_BUILD) build-windows-both
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD) $(WINDOWS_BUILD) $(WINDOWS32_BUILD) \
+	  build-windows-both

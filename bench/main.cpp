@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints what each EEPROM operation of the tool costs on the simulated chip in
 // virtual time, next to its floor; --json prints the same as JSON.
 #include <cstdio>
@@ -14,15 +15,15 @@ namespace {
 void PrintTable(const std::vector<tovrik::BenchmarkResult>& results)
 {
     std::printf("| operation | out | in | control | I2C bytes | write cycles | ms | floor ms | "
-                "ratio |\n|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+                "ratio | backup ms |\n|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const auto& r : results) {
-        std::printf("| %s | %llu | %llu | %llu | %llu | %llu | %.2f | %.2f | %.2f |\n",
+        std::printf("| %s | %llu | %llu | %llu | %llu | %llu | %.2f | %.2f | %.2f | %.2f |\n",
                     r.name.c_str(), static_cast<unsigned long long>(r.traffic.reportsOut),
                     static_cast<unsigned long long>(r.traffic.reportsIn),
                     static_cast<unsigned long long>(r.traffic.controlTransfers),
                     static_cast<unsigned long long>(r.traffic.i2cBytes),
                     static_cast<unsigned long long>(r.traffic.writeCycles),
-                    r.traffic.timeUs / 1000.0, r.floorUs / 1000.0, r.Ratio());
+                    r.traffic.timeUs / 1000.0, r.floorUs / 1000.0, r.Ratio(), r.backupUs / 1000.0);
     }
 }
 
@@ -33,7 +34,7 @@ void PrintJson(const std::vector<tovrik::BenchmarkResult>& results)
         const auto& r = results[i];
         std::printf("  {\"operation\": \"%s\", \"reports_out\": %llu, \"reports_in\": %llu, "
                     "\"control\": %llu, \"i2c_bytes\": %llu, \"write_cycles\": %llu, "
-                    "\"time_us\": %llu, \"floor_us\": %llu, \"ratio\": %.4f}%s\n",
+                    "\"time_us\": %llu, \"floor_us\": %llu, \"ratio\": %.4f, \"backup_us\": %llu}%s\n",
                     r.name.c_str(), static_cast<unsigned long long>(r.traffic.reportsOut),
                     static_cast<unsigned long long>(r.traffic.reportsIn),
                     static_cast<unsigned long long>(r.traffic.controlTransfers),
@@ -41,7 +42,7 @@ void PrintJson(const std::vector<tovrik::BenchmarkResult>& results)
                     static_cast<unsigned long long>(r.traffic.writeCycles),
                     static_cast<unsigned long long>(r.traffic.timeUs),
                     static_cast<unsigned long long>(r.floorUs), r.Ratio(),
-                    i + 1 < results.size() ? "," : "");
+                    static_cast<unsigned long long>(r.backupUs), i + 1 < results.size() ? "," : "");
     }
     std::printf("]\n");
 }

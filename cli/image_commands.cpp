@@ -1,11 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "image_commands.h"
 
+#include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <fstream>
+#include <cstdint>
 #include <iostream>
-#include <iterator>
-#include <sstream>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -13,8 +12,10 @@
 #include "config/eeprom_config.h"
 #include "config/factory_image.h"
 #include "device/sim/simulated_device.h"
+#include "platform/latin1_text.h"
 #include "json_text.h"
 #include "platform/recording_prompter.h"
+#include "platform/safe_file.h"
 
 namespace tovrik::cli {
 
@@ -31,30 +32,22 @@ struct UsageError {
 
 std::vector<std::uint8_t> ReadImageFile(const std::string& path)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        throw UsageError{path + " is a directory"};
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!ReadFileBounded(path, kMaxImageFileBytes, bytes, error)) {
+        throw UsageError{error};
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw UsageError{"cannot open " + path};
-    }
+    // The image lies in the first 256 bytes; what a short file lacks reads as erased.
     std::vector<std::uint8_t> image(kImageSize, 0xFF);
-    file.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(kImageSize));
-    if (file.bad()) {
-        throw UsageError{"cannot read " + path};
-    }
+    std::copy_n(bytes.begin(), std::min(bytes.size(), kImageSize), image.begin());
     return image;
 }
 
 void WriteImageFile(const std::string& path, const std::vector<std::uint8_t>& image)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(image.data()),
-               static_cast<std::streamsize>(image.size()));
-    file.close();
-    if (!file) {
-        throw UsageError{"cannot write " + path};
+    std::string error;
+    if (!WriteFileSafely(path, image, error)) {
+        throw UsageError{error};
     }
 }
 
@@ -110,48 +103,42 @@ std::string NumberTable(const Table& table)
 }
 
 // --- Reading the JSON description ---
+// Every refusal names the bad member by its JSON pointer ("/registers/16").
 
-int ByteValue(const json& value, const std::string& what, int max)
+int ByteValue(const json& value, const std::string& at, int max)
 {
     if (!value.is_number_integer()) {
-        throw UsageError{what + " must be an integer"};
+        throw UsageError{at + " must be an integer from 0 to " + std::to_string(max)};
     }
-    const auto v = value.get<long long>();
-    if (v < 0 || v > max) {
-        throw UsageError{what + " must be between 0 and " + std::to_string(max)};
+    // A number beyond 64 bits arrives as a float and was refused above.
+    if (value.is_number_unsigned() ? value.get<std::uint64_t>() > static_cast<std::uint64_t>(max)
+                                   : value.get<std::int64_t>() < 0 ||
+                                         value.get<std::int64_t>() > max) {
+        throw UsageError{at + " must be between 0 and " + std::to_string(max)};
     }
-    return static_cast<int>(v);
+    return static_cast<int>(value.get<std::int64_t>());
 }
 
-// JSON texts are Unicode; a string of the image holds one byte per character,
-// so only U+0000 to U+00FF can be stored.
-std::string ImageString(const json& value, const std::string& what)
+// JSON texts are Unicode; a string of the image holds one Latin-1 byte per
+// character (the chip presents each as one UTF-16 unit), so only U+0000 to
+// U+00FF can be stored.
+std::string ImageString(const json& value, const std::string& at)
 {
     if (!value.is_string()) {
-        throw UsageError{what + " must be a string"};
+        throw UsageError{at + " must be a string"};
     }
-    const std::string utf8 = value.get<std::string>();
     std::string bytes;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        if (b < 0x80) {
-            bytes += static_cast<char>(b);
-            i += 1;
-        } else if ((b & 0xE0) == 0xC0 && i + 1 < utf8.size() && b <= 0xC3) {
-            const auto b2 = static_cast<unsigned char>(utf8[i + 1]);
-            bytes += static_cast<char>(((b & 0x03) << 6) | (b2 & 0x3F));
-            i += 2;
-        } else {
-            throw UsageError{what + " holds a character above U+00FF"};
-        }
+    std::string refused;
+    if (!Utf8ToLatin1(value.get<std::string>(), bytes, refused)) {
+        throw UsageError{at + " holds " + refused + ", which the chip cannot store (only U+0000 to U+00FF)"};
     }
     return bytes;
 }
 
-const json& ArrayOf(const json& value, std::size_t size, const std::string& what)
+const json& ArrayOf(const json& value, std::size_t size, const std::string& at)
 {
     if (!value.is_array() || value.size() != size) {
-        throw UsageError{what + " must be an array of " + std::to_string(size)};
+        throw UsageError{at + " must be an array of " + std::to_string(size)};
     }
     return value;
 }
@@ -162,31 +149,31 @@ void ApplyDescription(const json& doc, EepromConfig& config)
         throw UsageError{"the description must be a JSON object"};
     }
     for (const auto& [key, value] : doc.items()) {
-        if (key != "registers" && key != "strings" && key != "eqPresetGains" &&
+        // What `image decode` prints besides the image itself is passed over.
+        const bool decodeOnly = key == "result" || key == "messages" || key == "header";
+        if (!decodeOnly && key != "registers" && key != "strings" && key != "eqPresetGains" &&
             key != "eqBandSettings") {
             throw UsageError{"unknown member \"" + key + "\""};
         }
     }
     if (!doc.contains("registers") || !doc["registers"].is_object()) {
-        throw UsageError{"\"registers\" must be an object"};
+        throw UsageError{"/registers must be an object"};
     }
     std::vector<int> values(EepromConfig::kRegisterCount, -1);
     for (const auto& [key, value] : doc["registers"].items()) {
-        std::size_t used = 0;
-        int reg = -1;
-        try {
-            reg = std::stoi(key, &used, 10);
-        } catch (const std::exception&) {
-            used = 0;
-        }
-        if (used != key.size() || key.empty() || !std::isdigit(static_cast<unsigned char>(key[0])) ||
-            reg < 0 || reg > 255) {
-            throw UsageError{"register \"" + key + "\" is not a number from 0 to 255"};
+        const bool digits = !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
+            return std::isdigit(static_cast<unsigned char>(c)) != 0;
+        });
+        // Leading zeros aside, a register number has at most three digits.
+        const std::size_t first = std::min(key.find_first_not_of('0'), key.size() - 1);
+        const int reg = digits && key.size() - first <= 3 ? std::stoi(key.substr(first)) : -1;
+        if (reg < 0 || reg > 255) {
+            throw UsageError{"/registers: register \"" + key + "\" is not a number from 0 to 255"};
         }
         if (values[reg] >= 0) {
-            throw UsageError{"register " + std::to_string(reg) + " is given twice"};
+            throw UsageError{"/registers: register " + std::to_string(reg) + " is given twice"};
         }
-        values[reg] = ByteValue(value, "register " + key, 255);
+        values[reg] = ByteValue(value, "/registers/" + key, 255);
     }
     for (int r = 0; r < EepromConfig::kRegisterCount; ++r) {
         if (values[r] >= 0) {
@@ -195,53 +182,138 @@ void ApplyDescription(const json& doc, EepromConfig& config)
         }
     }
     if (doc.contains("strings")) {
-        const json& strings = ArrayOf(doc["strings"], 4, "\"strings\"");
-        for (int i = 0; i < 4; ++i) {
-            config.SetString(i, ImageString(strings[i], "string " + std::to_string(i)));
+        const json& strings = ArrayOf(doc["strings"], 4, "/strings");
+        for (std::size_t i = 0; i < 4; ++i) {
+            config.SetString(static_cast<int>(i),
+                             ImageString(strings[i], "/strings/" + std::to_string(i)));
         }
     }
     if (doc.contains("eqPresetGains")) {
-        const json& presets = ArrayOf(doc["eqPresetGains"], 4, "\"eqPresetGains\"");
+        const json& presets = ArrayOf(doc["eqPresetGains"], 4, "/eqPresetGains");
         EqPresetGains gains{};
         for (std::size_t p = 0; p < 4; ++p) {
-            const json& row = ArrayOf(presets[p], 6, "each preset of \"eqPresetGains\"");
+            const std::string row = "/eqPresetGains/" + std::to_string(p);
+            ArrayOf(presets[p], 6, row);
             for (std::size_t k = 0; k < 6; ++k) {
-                gains[p][k] = static_cast<std::uint8_t>(ByteValue(row[k], "a preset gain", 255));
+                gains[p][k] = static_cast<std::uint8_t>(
+                    ByteValue(presets[p][k], row + "/" + std::to_string(k), 255));
             }
         }
         config.SetEqPresetGains(gains);
     }
     if (doc.contains("eqBandSettings")) {
-        const json& bands = ArrayOf(doc["eqBandSettings"], 5, "\"eqBandSettings\"");
+        const json& bands = ArrayOf(doc["eqBandSettings"], 5, "/eqBandSettings");
         EqBandSettings settings{};
         for (std::size_t b = 0; b < 5; ++b) {
-            const json& row = ArrayOf(bands[b], 2, "each band of \"eqBandSettings\"");
+            const std::string row = "/eqBandSettings/" + std::to_string(b);
+            ArrayOf(bands[b], 2, row);
             for (std::size_t k = 0; k < 2; ++k) {
-                settings[b][k] =
-                    static_cast<std::uint16_t>(ByteValue(row[k], "a band setting", 65535));
+                settings[b][k] = static_cast<std::uint16_t>(
+                    ByteValue(bands[b][k], row + "/" + std::to_string(k), 65535));
             }
         }
         config.SetEqBandSettings(settings);
     }
 }
 
-json ReadDescription(const std::string& input, std::istream& in)
+std::string ReadDescriptionText(const std::string& input, std::istream& in)
 {
-    std::string text;
-    if (input == "-") {
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } else {
-        std::ifstream file(input, std::ios::binary);
-        if (!file) {
-            throw UsageError{"cannot open " + input};
+    if (input != "-") {
+        std::vector<std::uint8_t> bytes;
+        std::string error;
+        if (!ReadFileBounded(input, kMaxTextFileBytes, bytes, error)) {
+            throw UsageError{error};
         }
-        text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        return std::string(bytes.begin(), bytes.end());
     }
+    // Standard input is bounded like a file: one byte more than allowed tells it was too long.
+    std::string text(kMaxTextFileBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+    if (text.size() > kMaxTextFileBytes) {
+        throw UsageError{"standard input holds more than the " +
+                         std::to_string(kMaxTextFileBytes) + " bytes a description may have"};
+    }
+    return text;
+}
+
+// Follows a parse through the document so a parse error can name the member
+// it happened in; it builds nothing.
+class PathTracker : public nlohmann::json_sax<json> {
+public:
+    std::string failedAt;
+    std::string reason;
+
+    bool null() override { return Value(); }
+    bool boolean(bool) override { return Value(); }
+    bool number_integer(number_integer_t) override { return Value(); }
+    bool number_unsigned(number_unsigned_t) override { return Value(); }
+    bool number_float(number_float_t, const string_t&) override { return Value(); }
+    bool string(string_t&) override { return Value(); }
+    bool binary(binary_t&) override { return Value(); }
+    bool start_object(std::size_t) override { return Open(false); }
+    bool key(string_t& name) override
+    {
+        frames_.back().key = name;
+        return true;
+    }
+    bool end_object() override { return Close(); }
+    bool start_array(std::size_t) override { return Open(true); }
+    bool end_array() override { return Close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& e) override
+    {
+        reason = e.what();
+        for (std::size_t i = 0; i < frames_.size(); ++i) {
+            const Frame& f = frames_[i];
+            // An array's element in progress; the innermost one is the element that failed.
+            const bool innermost = i + 1 == frames_.size();
+            if (f.array && (innermost || f.count > 0)) {
+                failedAt += "/" + std::to_string(innermost ? f.count : f.count - 1);
+            } else if (!f.array && !f.key.empty()) {
+                failedAt += "/" + f.key;
+            }
+        }
+        return false;
+    }
+
+private:
+    struct Frame {
+        bool array = false;
+        std::string key;
+        std::size_t count = 0;  // elements started, for an array
+    };
+    bool Value()
+    {
+        if (!frames_.empty() && frames_.back().array) {
+            ++frames_.back().count;
+        }
+        return true;
+    }
+    bool Open(bool array)
+    {
+        Value();
+        frames_.push_back(Frame{array, {}, 0});
+        return true;
+    }
+    bool Close()
+    {
+        frames_.pop_back();
+        return true;
+    }
+    std::vector<Frame> frames_;
+};
+
+json ParseDescription(const std::string& text, const std::string& source)
+{
     try {
         return json::parse(text);
-    } catch (const json::parse_error& e) {
-        throw UsageError{"malformed JSON in " + (input == "-" ? std::string("standard input")
-                                                               : input) + ": " + e.what()};
+    } catch (const json::exception&) {
+        // Syntax errors and numbers out of every range (1e400) alike name where they are.
+        PathTracker tracker;
+        json::sax_parse(text, &tracker);
+        throw UsageError{"malformed JSON in " + source +
+                         (tracker.failedAt.empty() ? std::string() : " at " + tracker.failedAt) +
+                         ": " + tracker.reason};
     }
 }
 
@@ -298,14 +370,15 @@ int DecodeImage(const std::string& path, std::ostream& out, std::ostream& err)
     }
 }
 
-int EncodeImage(const std::string& input, const std::string& outputPath, std::istream& in,
-                std::ostream& out, std::ostream& err)
+int BuildImage(const std::string& jsonText, const std::string& source,
+               std::vector<std::uint8_t>& image, std::string& report, std::string& error)
 {
     try {
-        const json doc = ReadDescription(input, in);
+        const json doc = ParseDescription(jsonText, source);
         SimulatedDevice device(ChipWithImage(std::vector<std::uint8_t>(kImageSize, 0xFF)));
         if (device.Start() == 0) {
-            return Fail(err, "the simulated chip did not start");
+            error = "the simulated chip did not start";
+            return kExitUsage;
         }
         RecordingPrompter prompter;
         EepromConfig config(device.Library(), prompter);
@@ -313,19 +386,53 @@ int EncodeImage(const std::string& input, const std::string& outputPath, std::is
         const int result = config.SaveToEeprom();
         device.Library().rmDeviceClose();
 
-        std::vector<std::uint8_t> image = device.Chip().Eeprom();
+        image = device.Chip().Eeprom();
         image.resize(kImageSize);
-        WriteImageFile(outputPath, image);
+        report = "{\n  \"result\": " + std::to_string(result) + ",\n  \"messages\": " +
+                 MessagesJson(prompter) + ",\n  \"registers\": " + RegistersJson(config) +
+                 "\n}\n";
+        return result != 0 ? kExitOk : kExitNotSaved;
+    } catch (const UsageError& e) {
+        error = e.reason;
+        return kExitUsage;
+    } catch (const json::exception& e) {
+        // Whatever the checks above missed is still bad input, never a crash.
+        error = std::string("bad description in ") + source + ": " + e.what();
+        return kExitUsage;
+    }
+}
 
-        out << "{\n"
-            << "  \"result\": " << result << ",\n"
-            << "  \"messages\": " << MessagesJson(prompter) << ",\n"
-            << "  \"registers\": " << RegistersJson(config) << "\n"
-            << "}\n";
-        return kExitOk;
+int EncodeImage(const std::string& input, const std::string& outputPath, std::istream& in,
+                std::ostream& out, std::ostream& err)
+{
+    std::string text;
+    try {
+        text = ReadDescriptionText(input, in);
     } catch (const UsageError& e) {
         return Fail(err, e.reason);
     }
+    std::vector<std::uint8_t> image;
+    std::string report;
+    std::string error;
+    const int status =
+        BuildImage(text, input == "-" ? std::string("standard input") : input, image, report, error);
+    if (status == kExitUsage) {
+        return Fail(err, error);
+    }
+    out << report;
+    if (status == kExitNotSaved) {
+        // The output keeps what it held: an image that failed to save is no image.
+        err << "tovrik-cli: the description could not be saved into an image; " << outputPath
+            << " was not written\n";
+        return status;
+    }
+    try {
+        WriteImageFile(outputPath, image);
+    } catch (const UsageError& e) {
+        // An output path that cannot be written is a bad argument, like an input that cannot be read.
+        return Fail(err, e.reason);
+    }
+    return kExitOk;
 }
 
 int WriteFactoryImage(const std::string& outputPath, std::ostream& err)

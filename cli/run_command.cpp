@@ -1,10 +1,12 @@
+// SPDX-License-Identifier: MIT
 #include "run_command.h"
 
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
+#include <vector>
 
+#include "platform/safe_file.h"
 #include "script/script_driver.h"
 #include "image_commands.h"
 
@@ -14,16 +16,13 @@ int RunScript(const std::string& scriptPath, const std::string& workdir, std::os
               std::ostream& err, ScriptDriverOptions options)
 {
     std::error_code ec;
-    if (std::filesystem::is_directory(scriptPath, ec)) {
-        err << "error: " << scriptPath << " is a directory\n";
+    std::vector<std::uint8_t> bytes;
+    std::string reason;
+    if (!ReadFileBounded(scriptPath, kMaxTextFileBytes, bytes, reason)) {
+        err << "error: " << reason << '\n';
         return kExitUsage;
     }
-    std::ifstream file(scriptPath, std::ios::binary);
-    std::stringstream script;
-    if (!file || !(script << file.rdbuf())) {
-        err << "error: cannot read " << scriptPath << '\n';
-        return kExitUsage;
-    }
+    const std::string script(bytes.begin(), bytes.end());
     const std::filesystem::path folder =
         !workdir.empty() ? std::filesystem::path(workdir)
                          : std::filesystem::absolute(scriptPath, ec).parent_path();
@@ -36,7 +35,7 @@ int RunScript(const std::string& scriptPath, const std::string& workdir, std::os
     }
 
     ScriptDriver driver(out, std::move(options));
-    const int status = driver.Run(script.str());
+    const int status = driver.Run(script);
     out.flush();
     if (status != ScriptDriver::kExitOk) {
         err << "error: line " << driver.Error().line << ": " << driver.Error().reason << '\n';

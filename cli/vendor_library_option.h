@@ -1,15 +1,26 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
+#include <memory>
 #include <string>
 
+#include "device/hid_transport.h"
+#include "device_access.h"
 #include "script/script_driver.h"
 
 namespace tovrik::cli {
 
-// Windows only: makes the run reach its device through the chip maker's
-// device library, the DLL at `path`, instead of our own library and the
-// simulated chip. False, with `error` naming the file and what is wrong,
-// when the DLL cannot be used; nothing of it is called then.
-bool UseVendorLibrary(const std::string& path, ScriptDriverOptions& options, std::string& error);
+// Windows only: `--vendor-library PATH`, the chip maker's device library (a
+// DLL) behind our adapter. Each returns false, with `error` naming the file
+// and what is wrong, when the DLL cannot be used or the other options do not
+// go with it; nothing of the DLL is called then.
+
+// For a run: the run reaches its device through the DLL; the device type is
+// read through the system's HID interfaces, made into `system`.
+bool UseVendorLibrary(const std::string& path, ScriptDriverOptions& options,
+                      std::unique_ptr<HidTransport>& system, std::string& error);
+
+// For a device command: every connection it opens goes through the DLL.
+bool UseVendorLibrary(const std::string& path, DeviceOptions& options, std::string& error);
 
 }  // namespace tovrik::cli

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross build for 64-bit Windows with Debian's MinGW-w64 (make windows).
 # The posix thread model is needed: GCC 12's win32 model has no std::thread
 # or std::mutex. Everything is linked statically, so the programs run from a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialog_view.h"
 
 #include <QCheckBox>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -37,12 +39,30 @@ DialogView::DialogView(Dialog& dialog, std::function<void()> afterInput, QWidget
     : QWidget(parent), dialog_(dialog), handle_(dialog.Handle()), afterInput_(std::move(afterInput))
 {
     if (dialog.Template().fixedFont) {
-        setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        setFont(FontFor(dialog.Template(), font()));
     }
     units_ = DialogUnits::ForFont(font());
     setFixedSize(units_.ToPixels(dialog.Template().rect).size());
     Build();
     SyncFromModel();
+}
+
+QFont DialogView::FontFor(const DialogTemplate& dialog, const QFont& base)
+{
+    if (!dialog.fixedFont) {
+        return base;
+    }
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // The same size as the rest of the window, only of fixed pitch.
+    if (base.pointSizeF() > 0) {
+        fixed.setPointSizeF(base.pointSizeF());
+    }
+    return fixed;
+}
+
+QSize DialogView::PixelSize(const DialogTemplate& dialog, const QFont& base)
+{
+    return DialogUnits::ForFont(FontFor(dialog, base)).ToPixels(dialog.rect).size();
 }
 
 Control* DialogView::ControlAt(int index)
@@ -135,6 +155,18 @@ QWidget* DialogView::MakeWidget(const Control& control, int index)
             return radio;
         }
         case ControlKind::Edit: {
+            if (dialog_.Template().controls[index].multiLine) {
+                auto* text = new QPlainTextEdit(this);
+                text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+                text->setTabChangesFocus(true);
+                connect(text, &QPlainTextEdit::textChanged, this, [this, index, text] {
+                    Input(index, [text](Dialog& d, Control& c) {
+                        user_input::Type(d, c, text->toPlainText().toStdString());
+                    });
+                });
+                text->installEventFilter(this);
+                return text;
+            }
             auto* edit = new QLineEdit(this);
             connect(edit, &QLineEdit::textEdited, this, [this, index](const QString& text) {
                 Input(index, [&text](Dialog& d, Control& c) {
@@ -255,6 +287,19 @@ void DialogView::SyncOne(Binding& binding, const Control& control)
             break;
         }
         case ControlKind::Edit: {
+            if (auto* lines = qobject_cast<QPlainTextEdit*>(w)) {
+                lines->setReadOnly(control.IsReadOnly());
+                if (lines->toPlainText() != text) {
+                    const int cursor = lines->textCursor().position();
+                    lines->setPlainText(text);
+                    if (lines->hasFocus()) {
+                        QTextCursor at = lines->textCursor();
+                        at.setPosition(std::min(cursor, static_cast<int>(text.size())));
+                        lines->setTextCursor(at);
+                    }
+                }
+                break;
+            }
             auto* edit = static_cast<QLineEdit*>(w);
             edit->setReadOnly(control.IsReadOnly());
             edit->setMaxLength(control.Limit() > 0 ? control.Limit() : kUnlimitedEdit);
@@ -279,6 +324,9 @@ void DialogView::SyncOne(Binding& binding, const Control& control)
             }
             if (combo->currentIndex() != control.GetCurSel()) {
                 combo->setCurrentIndex(control.GetCurSel());
+            }
+            if (combo->placeholderText() != text) {
+                combo->setPlaceholderText(text);
             }
             break;
         }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <QWidget>
@@ -36,6 +37,12 @@ public:
     // The widget of the control with this id; nullptr for none.
     QWidget* WidgetFor(int id) const;
     const DialogUnits& Units() const { return units_; }
+
+    // The font a dialog of this template is drawn with: the fixed-pitch font
+    // where the template asks for it, else `base`.
+    static QFont FontFor(const DialogTemplate& dialog, const QFont& base);
+    // The size in pixels of a dialog of this template drawn with FontFor(base).
+    static QSize PixelSize(const DialogTemplate& dialog, const QFont& base);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

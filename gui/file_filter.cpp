@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "file_filter.h"
 
 namespace tovrik::gui {

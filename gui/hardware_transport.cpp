@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "hardware_transport.h"
 
 #include "no_device_transport.h"

@@ -1,13 +1,20 @@
+// SPDX-License-Identifier: MIT
 // tovrik-config: the configuration tool on the desktop.
 #include <QApplication>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QSettings>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/demo_dlg.h"
 #include "app_icon.h"
 #include "command_line.h"
+#include "platform/single_instance_lock.h"
 #include "qt_prompter.h"
+#include "remembered_ids.h"
 #include "tool_session.h"
 #include "tool_window.h"
 
@@ -15,6 +22,70 @@ namespace {
 
 constexpr const char* kProgram = "tovrik-config";
 constexpr const char* kVersion = "2.0.1.2";
+constexpr const char* kNoDisplay =
+    "tovrik-config: no display to open the window on; use tovrik-cli for scripts and "
+    "images, or QT_QPA_PLATFORM=offscreen to run the window unseen";
+// What a second start sends to the running tool.
+constexpr const char* kRaiseRequest = "raise\n";
+constexpr int kRaiseTimeoutMs = 2000;
+
+// True while the toolkit connects to the window system, which it cannot survive failing.
+bool startingToolkit = false;
+
+void OnToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (startingToolkit && type == QtFatalMsg) {
+        std::fprintf(stderr, "%s\n", kNoDisplay);
+        std::_Exit(2);
+    }
+    // Complaints about the missing display come before the fatal one; the line above says it all.
+    if (startingToolkit && context.category != nullptr &&
+        std::string(context.category).rfind("qt.qpa", 0) == 0) {
+        return;
+    }
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+bool PlatformChosen(int argc, char** argv)
+{
+    if (const char* platform = std::getenv("QT_QPA_PLATFORM"); platform != nullptr && *platform) {
+        return true;
+    }
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "-platform") {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool DisplayNamed()
+{
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        if (const char* value = std::getenv(name); value != nullptr && *value) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The socket through which a second start reaches the running tool, beside its lock.
+QString RaiseSocketPath()
+{
+    return QString::fromStdString(tovrik::SingleInstanceLock::RuntimeDirectory() +
+                                  "/tovrik-config.socket");
+}
+
+bool AskRunningToolToRaise()
+{
+    QLocalSocket socket;
+    socket.connectToServer(RaiseSocketPath());
+    if (!socket.waitForConnected(kRaiseTimeoutMs)) {
+        return false;
+    }
+    socket.write(kRaiseRequest);
+    return socket.waitForBytesWritten(kRaiseTimeoutMs);
+}
 
 }  // namespace
 
@@ -44,26 +115,64 @@ int main(int argc, char** argv)
     const std::optional<SimulatedChipOptions> chipOptions = SimulatedChipFor(choice, error);
     if (!chipOptions) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-        return 1;
+        return 2;
+    }
+    if (!PlatformChosen(argc, argv) && !DisplayNamed()) {
+        std::fprintf(stderr, "%s\n", kNoDisplay);
+        return 2;
     }
 
+    qInstallMessageHandler(OnToolkitMessage);
+    startingToolkit = true;
     QApplication application(argc, argv);
+    startingToolkit = false;
     QApplication::setApplicationName(QString::fromUtf8(kProgram));
+    QApplication::setOrganizationName(QStringLiteral("tovrik"));
     QApplication::setApplicationVersion(QString::fromUtf8(kVersion));
     QApplication::setWindowIcon(AppIcon());
     QGuiApplication::setDesktopFileName(QString::fromUtf8(kProgram));
 
     QtPrompter prompter;
     ToolSession session(choice, *chipOptions, prompter);
-    // A second instance ends here, silently.
     if (session.Start(true) == 0) {
-        return 0;
+        if (AskRunningToolToRaise()) {
+            std::fprintf(stderr, "%s: already running; its window was brought to the front\n",
+                         kProgram);
+            return 0;
+        }
+        std::fprintf(stderr, "%s: already running, but its window could not be reached\n",
+                     kProgram);
+        return 1;
+    }
+    if (const std::string& problem = session.App().InstanceLockProblem(); !problem.empty()) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, problem.c_str());
     }
     if (line.demoFeatures) {
         session.MainWindow()->ShowModeSwitch();
     }
+    QSettings settings;
+    RestoreIds(*session.MainWindow(), settings);
     ToolWindow window(*session.MainWindow(), [&session] { return session.WindowTitle(); });
+    window.WatchProgress(session.Directory());
     prompter.SetParentWindow(&window);
+    prompter.SetBeforePrompt([&window] { window.PauseBusyDisplay(); });
+
+    // The lock says no other instance runs, so a socket left behind by a crash is stale.
+    QLocalServer::removeServer(RaiseSocketPath());
+    QLocalServer raiseServer;
+    QObject::connect(&raiseServer, &QLocalServer::newConnection, &window, [&] {
+        while (QLocalSocket* socket = raiseServer.nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            window.BringToFront();
+        }
+    });
+    if (!raiseServer.listen(RaiseSocketPath())) {
+        std::fprintf(stderr, "%s: a second start cannot reach this window: %s\n", kProgram,
+                     raiseServer.errorString().toLocal8Bit().constData());
+    }
+
+    QObject::connect(&window, &ToolWindow::Connected, &window,
+                     [&] { RememberIds(*session.MainWindow(), settings); });
     window.show();
     return QApplication::exec();
 }

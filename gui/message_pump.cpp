@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "message_pump.h"
 
 #include <QMetaObject>
@@ -50,8 +51,19 @@ MessagePump::~MessagePump()
     wake_->target = nullptr;
 }
 
+void MessagePump::SetPaused(bool paused)
+{
+    paused_ = paused;
+    if (!paused) {
+        QMetaObject::invokeMethod(this, &MessagePump::DispatchNow, Qt::QueuedConnection);
+    }
+}
+
 int MessagePump::DispatchNow()
 {
+    if (paused_) {
+        return 0;
+    }
     const int delivered = ui_.DispatchPending();
     if (delivered > 0 && afterDelivery_) {
         afterDelivery_();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <QObject>
@@ -21,12 +22,16 @@ public:
     // Delivers what is queued now; returns how many messages were delivered.
     int DispatchNow();
 
+    // While paused nothing is delivered; resuming delivers what waited.
+    void SetPaused(bool paused);
+
 private:
     struct WakeState;
 
     UiContext& ui_;
     std::function<void()> afterDelivery_;
     std::shared_ptr<WakeState> wake_;
+    bool paused_ = false;
 };
 
 }  // namespace tovrik::gui

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tovrik-pictures: renders every page of the tool, connected to the simulated
 // chip, into PNG files for the documentation.
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include "message_pump.h"
 #include "platform/recording_prompter.h"
 #include "platform/user_input.h"
+#include "resources/demo_ids.h"
 #include "resources/resource_ids.h"
 #include "tool_session.h"
 #include "tool_window.h"
@@ -82,9 +84,8 @@ int main(int argc, char** argv)
     ToolWindow window(dialog, [&session] { return session.WindowTitle(); });
     window.show();
 
-    // Connected the way a user connects: the ids typed, then "Connect".
-    user_input::Type(dialog, *dialog.GetDlgItem(IDC_VID), "1209");
-    user_input::Type(dialog, *dialog.GetDlgItem(IDC_PID), "0001");
+    // Connected the way a user connects: the chip picked from the list, then "Connect".
+    user_input::Select(dialog, *dialog.GetDlgItem(IDC_DEVICE_LIST), 0);
     user_input::Click(dialog, *dialog.GetDlgItem(IDC_CONNECT));
     window.Pump().DispatchNow();
 
@@ -97,8 +98,17 @@ int main(int argc, char** argv)
         }
     };
     renderPages("");
-    // The demo pages are part of the program too, behind its hidden mode switch.
+    // The demo pages are part of the program too, behind its hidden mode switch;
+    // the EEPROM page shows the bytes of a read.
     dialog.OnCommand(IDC_MODE_DEMO, Notify::Clicked);
+    for (PropertyPage* page : dialog.Sheet().Pages()) {
+        if (page->Template().id == IDD_EEPROM) {
+            dialog.Sheet().SetActivePage(page);
+            user_input::Type(*page, *page->GetDlgItem(IDC_EEPROM_ADDRESS), "0");
+            user_input::Type(*page, *page->GetDlgItem(IDC_EEPROM_COUNT), "100");
+            user_input::Click(*page, *page->GetDlgItem(IDC_EEPROM_READ));
+        }
+    }
     renderPages("demo-");
     dialog.OnCommand(IDC_MODE_CONFIG, Notify::Clicked);
     for (const std::string& message : prompter.Messages()) {

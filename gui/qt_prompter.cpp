@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "qt_prompter.h"
 
 #include <QFileDialog>
@@ -8,8 +9,16 @@
 
 namespace tovrik::gui {
 
+void QtPrompter::BeforePrompt()
+{
+    if (beforePrompt_) {
+        beforePrompt_();
+    }
+}
+
 void QtPrompter::MessageBox(const std::string& text)
 {
+    BeforePrompt();
     QMessageBox box(QMessageBox::Information, QString::fromUtf8(kCaption),
                     QString::fromStdString(text), QMessageBox::Ok, parent_);
     box.setObjectName(QStringLiteral("tovrikMessage"));
@@ -18,6 +27,7 @@ void QtPrompter::MessageBox(const std::string& text)
 
 bool QtPrompter::Question(const std::string& text)
 {
+    BeforePrompt();
     QMessageBox box(QMessageBox::Question, QString::fromUtf8(kCaption),
                     QString::fromStdString(text), QMessageBox::Ok | QMessageBox::Cancel, parent_);
     box.setObjectName(QStringLiteral("tovrikQuestion"));
@@ -41,6 +51,7 @@ std::optional<std::string> QtPrompter::SaveFile(const std::string& filter,
 std::optional<std::string> QtPrompter::FileDialog(bool save, const std::string& filter,
                                                   const std::string& defaultExtension)
 {
+    BeforePrompt();
     QFileDialog dialog(parent_, QString::fromUtf8(kCaption));
     // The toolkit's own dialog adds the default extension before it checks for
     // an existing file, so the overwrite question names the file really written.

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 #include "platform/prompter.h"
 
@@ -16,6 +18,8 @@ public:
 
     // The window the prompts are modal to; none makes them application-modal.
     void SetParentWindow(QWidget* parent) { parent_ = parent; }
+    // Runs before every prompt is shown, so a busy display can make way for it.
+    void SetBeforePrompt(std::function<void()> hook) { beforePrompt_ = std::move(hook); }
 
     void MessageBox(const std::string& text) override;
     bool Question(const std::string& text) override;
@@ -28,7 +32,10 @@ private:
     std::optional<std::string> FileDialog(bool save, const std::string& filter,
                                           const std::string& defaultExtension);
 
+    void BeforePrompt();
+
     QPointer<QWidget> parent_;
+    std::function<void()> beforePrompt_;
 };
 
 }  // namespace tovrik::gui

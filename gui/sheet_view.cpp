@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sheet_view.h"
 
 #include "dialog_view.h"
@@ -16,8 +17,19 @@ SheetView::PageHolder& SheetView::HolderFor(PropertyPage* page)
     PageHolder& h = holders_[page];
     if (h.holder == nullptr) {
         h.holder = new QWidget(this);
+        if (pageSize_.isValid()) {
+            h.holder->setMinimumSize(pageSize_);
+        }
     }
     return h;
+}
+
+void SheetView::SetPageSize(QSize size)
+{
+    pageSize_ = size;
+    for (auto& [page, h] : holders_) {
+        h.holder->setMinimumSize(size);
+    }
 }
 
 void SheetView::SyncFromModel()
@@ -44,7 +56,7 @@ void SheetView::SyncFromModel()
         if (h.view == nullptr && page->IsWindow()) {
             h.view = new DialogView(*page, afterInput_, h.holder);
             h.view->show();
-            h.holder->setMinimumSize(h.view->size());
+            h.holder->setMinimumSize(h.view->size().expandedTo(pageSize_));
         }
         if (h.view != nullptr) {
             h.view->SyncFromModel();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <QTabWidget>
@@ -23,6 +24,9 @@ public:
 
     void SyncFromModel();
 
+    // Every page's area is at least this large, so the largest page fits whole.
+    void SetPageSize(QSize size);
+
     // The view of the page's current window; nullptr while there is none.
     DialogView* PageView(const PropertyPage* page) const;
 
@@ -40,6 +44,7 @@ private:
     std::vector<PropertyPage*> shownPages_;
     std::map<const PropertyPage*, PageHolder> holders_;
     bool syncing_ = false;
+    QSize pageSize_;
 };
 
 }  // namespace tovrik::gui

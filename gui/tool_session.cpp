@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "tool_session.h"
 
 #include <unistd.h>
@@ -10,12 +11,11 @@
 #include "config/factory_image.h"
 #include "device/sim/sim_transport.h"
 #include "hardware_transport.h"
+#include "platform/safe_file.h"
 
 namespace tovrik::gui {
 
 namespace {
-
-constexpr int kLargestEeprom = 2048;
 
 std::unique_ptr<SimulatedChip> MakeChip(const DeviceChoice& choice,
                                         const SimulatedChipOptions& options)
@@ -48,30 +48,33 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
     }
     const std::string& file = choice.backingFile;
     options.backingFile = file;
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) {
+    if (!FileExists(file)) {
+        // A file that cannot be made would fail every save later, as if the chip were faulty.
+        std::error_code ec;
+        const std::filesystem::path folder = std::filesystem::absolute(file, ec).parent_path();
+        if (!std::filesystem::is_directory(folder, ec)) {
+            error = file + ": the folder " + folder.string() + " does not exist";
+            return std::nullopt;
+        }
+        if (::access(folder.c_str(), W_OK) != 0) {
+            error = file + ": the folder " + folder.string() + " cannot be written";
+            return std::nullopt;
+        }
         return options;
     }
-    if (!std::filesystem::is_regular_file(file, ec)) {
-        error = file + ": not a regular file";
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBounded(file, kMaxImageFileBytes, bytes, error)) {
         return std::nullopt;
     }
-    const auto size = std::filesystem::file_size(file, ec);
-    if (ec) {
-        error = file + ": " + ec.message();
+    // A file of another size (a crash may have cut it short) is no EEPROM
+    // image; taking it as an erased EEPROM would lose it without a word.
+    if (bytes.size() != 256 && bytes.size() != 512 && bytes.size() != 1024 &&
+        bytes.size() != 2048) {
+        error = file + ": " + std::to_string(bytes.size()) +
+                " bytes is not the size of an EEPROM image (256, 512, 1024 or 2048 bytes)";
         return std::nullopt;
     }
-    if (size > static_cast<std::uintmax_t>(kLargestEeprom)) {
-        error = file + ": " + std::to_string(size) +
-                " bytes is larger than the largest EEPROM (2048 bytes)";
-        return std::nullopt;
-    }
-    // The chip rewrites the whole EEPROM on every write, so it must hold the whole file.
-    int eepromSize = 256;
-    while (static_cast<std::uintmax_t>(eepromSize) < size) {
-        eepromSize *= 2;
-    }
-    options.eepromSize = eepromSize;
+    options.eepromSize = static_cast<int>(bytes.size());
     if (::access(file.c_str(), R_OK | W_OK) != 0) {
         error = file + ": cannot be read and written";
         return std::nullopt;
@@ -90,9 +93,13 @@ ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions&
       app_(ui_, library_, config_)
 {
     config_.SetHidTransport(transport_.get());
+    app_.SetDeviceDirectory(&library_);
     if (chip_) {
         chip_->SetRealTiming(choice.realTiming);
     }
+    // Backups read through the library itself: the desktop tool logs no calls.
+    app_.Context().SetBackups(&backups_, &library_);
+    app_.Context().SetTellBackupAfterFailure(true);
     // Says why a device with the ids could not be opened (no permission, say)
     // before the tool's own "cannot find" message.
     library_.SetOpenFailureHandler([this, &prompter](const HidDeviceInfo& info) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include "device/hid_device_library.h"
 #include "device/hid_transport.h"
 #include "device/sim/simulated_chip.h"
+#include "formats/backup_keeper.h"
 #include "platform/dialog.h"
 #include "platform/message_queue.h"
 
@@ -28,9 +30,9 @@ struct DeviceChoice {
 };
 
 // The chip options for a simulated chip backed by `file`: the factory image,
-// and an EEPROM as large as an existing file needs (256 to 2048 bytes), so the
-// chip never rewrites a larger image shorter. Sets `error` and returns nothing
-// for a file that is no EEPROM image or cannot be read and written.
+// and an EEPROM as large as an existing file (256, 512, 1024 or 2048 bytes).
+// Sets `error` and returns nothing for a file of another size, one that cannot
+// be read and written, or a missing one whose folder does not exist.
 std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
                                                      std::string& error);
 
@@ -60,6 +62,7 @@ public:
     MessageQueue& Queue() { return queue_; }
     // nullptr unless simulated.
     SimulatedChip* Chip() { return chip_.get(); }
+    DeviceDirectory& Directory() { return library_; }
 
 private:
     std::string backingFile_;
@@ -67,6 +70,7 @@ private:
     std::unique_ptr<SimulatedChip> chip_;
     std::unique_ptr<HidTransport> transport_;
     HidDeviceLibrary library_;
+    BackupKeeper backups_;
     EepromConfig config_;
     UiContext ui_;
     CDemoApp app_;

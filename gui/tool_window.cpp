@@ -1,13 +1,19 @@
+// SPDX-License-Identifier: MIT
 #include "tool_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QProgressBar>
 #include <QStyle>
 #include <QTabBar>
+#include <QTimer>
 
 #include "app/demo_dlg.h"
 #include "app_icon.h"
+#include "device/device_directory.h"
 #include "dialog_view.h"
 #include "message_pump.h"
+#include "resources/resource_ids.h"
 #include "sheet_view.h"
 
 namespace tovrik::gui {
@@ -21,35 +27,152 @@ ToolWindow::ToolWindow(CDemoDlg& dialog, std::function<std::string()> title, QWi
     sheetView_ = new SheetView(dialog_.Sheet(), sync, mainView_);
     pump_ = new MessagePump(dialog_.Context(), sync, this);
 
-    // The sheet takes its place from the template and grows to hold a whole page.
+    // The sheet takes its place from the template and grows to hold the largest
+    // page, each measured in its own font; what lies below the sheet moves down by as much.
     const DialogUnits& units = mainView_->Units();
-    QRect area = units.ToPixels(dialog_.Template().sheetArea);
-    QSize needed;
-    for (PropertyPage* page : dialog_.AllPages()) {
-        needed = needed.expandedTo(units.ToPixels(page->Template().rect).size());
+    const QRect templateArea = units.ToPixels(dialog_.Template().sheetArea);
+    QSize page;
+    for (PropertyPage* p : dialog_.AllPages()) {
+        page = page.expandedTo(DialogView::PixelSize(p->Template(), sheetView_->font()));
     }
-    // Room for the tab bar and the frame drawn around the pages.
-    const int frame = 2 * sheetView_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 4;
-    needed += QSize(frame, frame + sheetView_->tabBar()->sizeHint().height());
+    sheetView_->SetPageSize(page);
+    const QSize needed = sheetView_->minimumSizeHint();
+    QRect area = templateArea;
     area.setWidth(std::max(area.width(), needed.width()));
     area.setHeight(std::max(area.height(), needed.height()));
     sheetView_->setGeometry(area);
+    const int grownBy = area.bottom() - templateArea.bottom();
+    for (QWidget* child : mainView_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child != sheetView_ && child->geometry().top() > templateArea.bottom()) {
+            child->move(child->x(), child->y() + grownBy);
+        }
+    }
     const QSize dialogSize = mainView_->size();
     const int margin = static_cast<int>(units.x * 7);
     const QSize whole(std::max(dialogSize.width(), area.right() + 1 + margin),
-                      std::max(dialogSize.height(), area.bottom() + 1 + margin));
+                      dialogSize.height() + std::max(0, grownBy));
     mainView_->setFixedSize(whole);
     setFixedSize(whole);
+
+    // The progress bar takes the place of the last operation's line while one runs.
+    progress_ = new QProgressBar(mainView_);
+    if (QWidget* line = mainView_->WidgetFor(IDC_STATUS_OPERATION)) {
+        progress_->setGeometry(line->geometry());
+    }
+    progress_->setTextVisible(true);
+    progress_->hide();
+    dialog_.SetOperationObserver([this](const std::string& name, bool running) {
+        operationName_ = QString::fromStdString(name);
+        OnOperation(running);
+    });
+
+    devicePoll_ = new QTimer(this);
+    connect(devicePoll_, &QTimer::timeout, this, [this] {
+        if (!busy_ && dialog_.IsWindow()) {
+            dialog_.RefreshDeviceList();
+            SyncFromModel();
+        }
+    });
+    devicePoll_->start(kDevicePollMs);
     SyncFromModel();
 }
 
-ToolWindow::~ToolWindow() = default;
+ToolWindow::~ToolWindow()
+{
+    dialog_.SetOperationObserver({});
+    if (directory_ != nullptr) {
+        directory_->SetProgressHandler({});
+    }
+}
+
+void ToolWindow::WatchProgress(DeviceDirectory& directory)
+{
+    directory_ = &directory;
+    directory.SetProgressHandler(
+        [this](std::uint32_t done, std::uint32_t total) { OnProgress(done, total); });
+}
+
+void ToolWindow::OnOperation(bool running)
+{
+    if (running) {
+        busy_ = true;
+        busyShown_ = false;
+        operationTime_.start();
+        sinceEvents_.start();
+        // Window messages wait until the command is done, as on the one UI thread they would.
+        pump_->SetPaused(true);
+        return;
+    }
+    busy_ = false;
+    PauseBusyDisplay();
+    pump_->SetPaused(false);
+}
+
+void ToolWindow::PauseBusyDisplay()
+{
+    operationTime_.restart();
+    if (!busyShown_) {
+        return;
+    }
+    progress_->hide();
+    if (QWidget* line = mainView_->WidgetFor(IDC_STATUS_OPERATION)) {
+        line->show();
+    }
+    QApplication::restoreOverrideCursor();
+    busyShown_ = false;
+}
+
+void ToolWindow::OnProgress(std::uint32_t done, std::uint32_t total)
+{
+    if (!busy_ || operationTime_.elapsed() < kBusyAfterMs) {
+        return;
+    }
+    if (!busyShown_) {
+        busyShown_ = true;
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        if (QWidget* line = mainView_->WidgetFor(IDC_STATUS_OPERATION)) {
+            line->hide();
+        }
+        progress_->show();
+        progress_->raise();
+    }
+    // A range of 0 to 0 is the toolkit's "busy, amount unknown".
+    progress_->setFormat(total == 0 ? operationName_ : operationName_ + QStringLiteral(": %p%"));
+    progress_->setRange(0, static_cast<int>(total));
+    progress_->setValue(static_cast<int>(std::min(done, total)));
+    // Painting, not input: the command runs on this thread and must not be re-entered.
+    constexpr qint64 kRepaintEveryMs = 30;
+    if (sinceEvents_.elapsed() >= kRepaintEveryMs) {
+        sinceEvents_.restart();
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void ToolWindow::BringToFront()
+{
+    if (isMinimized()) {
+        showNormal();
+    }
+    show();
+    raise();
+    activateWindow();
+}
 
 void ToolWindow::SyncFromModel()
 {
+    // The pages' own writes keep backups too.
+    if (dialog_.IsWindow()) {
+        dialog_.ShowLastBackup();
+    }
     mainView_->SyncFromModel();
     sheetView_->SyncFromModel();
     sheetView_->setVisible(dialog_.IsWindow());
+    const bool connected = dialog_.IsWindow() && dialog_.IsConnected() != 0;
+    if (connected && !wasConnected_) {
+        wasConnected_ = true;
+        emit Connected();
+    }
+    wasConnected_ = connected;
     const QString title = QString::fromStdString(title_ ? title_() : dialog_.Title());
     if (windowTitle() != title) {
         setWindowTitle(title);
@@ -58,6 +181,11 @@ void ToolWindow::SyncFromModel()
 
 void ToolWindow::closeEvent(QCloseEvent* event)
 {
+    // A close request that arrives while a command runs waits for the user to ask again.
+    if (busy_) {
+        event->ignore();
+        return;
+    }
     // The dialog asks "Exit ... ?" and destroys its window only on OK.
     if (dialog_.IsWindow() && !dialog_.OnClose()) {
         event->ignore();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Linked into the Windows console programs: standard input, output and error
 // carry bytes as they are, so a transcript ends its lines with "\n" on Windows
 // too and matches the expected files written on Linux byte for byte.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # The Windows front end under Wine, driven through its own controls: it starts
 # on the simulated chip, refuses a second instance, connects, shows the chip's
 # EEPROM on its pages, asks before stopping and before closing, and ends.
@@ -42,7 +43,8 @@ expect "Connect" text 1017
 expect 0 enabled 3
 
 # A second instance ends at once, without a window, and the first goes on.
-"$wine" "$config" --simulate </dev/null >/dev/null 2>&1 || fail "the second instance did not end with status 0"
+timeout 30 "$wine" "$config" --simulate </dev/null >/dev/null 2>&1 ||
+  fail "the second instance did not end at once with status 0"
 expect 1 windows
 
 r type 1016 1209

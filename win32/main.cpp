@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tovrik-config.exe: the configuration tool as a native Windows program.
 #include "windows_api.h"
 

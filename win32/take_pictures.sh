@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # Screenshots of tovrik-config.exe under Wine, connected to the simulated chip:
 # one of each configuration page, as OUT/windows-*.png. Runs inside
 # scripts/wine-session, which provides the Wine prefix and the display.

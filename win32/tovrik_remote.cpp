@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tovrik-remote.exe: drives a running tovrik-config.exe through its windows
 // with the system's own messages, as a user's mouse and keyboard would, for
 // the tests and the pictures. One command per run:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "win32_session.h"
 
 #include <charconv>
@@ -80,6 +81,19 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
                 line.error = "--sim-code takes a device code from 0 to 255, not '" + value + "'";
                 return line;
             }
+        } else if (arg == "--sim-timing" || arg.rfind("--sim-timing=", 0) == 0) {
+            std::string value;
+            if (arg == "--sim-timing") {
+                value = i + 1 < arguments.size() ? arguments[++i] : std::string();
+            } else {
+                value = arg.substr(13);
+            }
+            if (value != "real" && value != "virtual") {
+                line.error = "--sim-timing takes real or virtual, not '" + value + "'";
+                return line;
+            }
+            line.simRealTiming = value == "real";
+            line.simTimingGiven = true;
         } else {
             line.error = "unknown argument '" + arg + "'";
             return line;
@@ -87,6 +101,9 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     }
     if (line.simCode && !line.simulate) {
         line.error = "--sim-code needs --simulate";
+    }
+    if (line.simTimingGiven && !line.simulate) {
+        line.error = "--sim-timing needs --simulate";
     }
     if (!line.vendorLibrary.empty() && line.simulate) {
         line.error = "--vendor-library and --simulate exclude each other";
@@ -96,8 +113,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 
 std::string UsageText()
 {
-    return "Usage: tovrik-config [--simulate[=FILE]] [--sim-code N] [--demo-features]\n"
-           "                     [--vendor-library PATH]\n"
+    return "Usage: tovrik-config [--simulate[=FILE]] [--sim-code N] [--sim-timing real|virtual]\n"
+           "       [--demo-features] [--vendor-library PATH]\n"
            "Configures a Tovrik USB audio controller chip through its boot EEPROM.\n"
            "\n"
            "  --simulate         run on the built-in simulated chip instead of a device\n"
@@ -105,6 +122,9 @@ std::string UsageText()
            "                     image of 256 to 2048 bytes; made from the factory image\n"
            "                     when missing), so edits survive a restart\n"
            "  --sim-code N       the device code (0 to 255) the simulated chip reports\n"
+           "  --sim-timing real  the simulated chip takes the time a real one would (USB\n"
+           "                     frames, I2C bus, EEPROM write cycles); virtual, the\n"
+           "                     default, answers at once\n"
            "  --demo-features    show the switch to the demo pages (raw EEPROM, I2C, GPIO\n"
            "                     and events, HID reports) for bring-up work\n"
            "  --vendor-library PATH\n"
@@ -173,6 +193,9 @@ Win32Session::Win32Session(const CommandLine& line, const SimulatedChipOptions& 
       app_(ui_, vendor_ ? static_cast<DeviceLibrary&>(*vendor_) : library_, config_)
 {
     config_.SetHidTransport(transport_.get());
+    if (chip_) {
+        chip_->SetRealTiming(line.simRealTiming);
+    }
     // Says why a device with the ids could not be opened before the tool's own "cannot find".
     library_.SetOpenFailureHandler([this, &prompter](const HidDeviceInfo& info) {
         if (const std::string text = transport_->OpenFailureMessage(info.path); !text.empty()) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <memory>
@@ -24,6 +25,9 @@ struct CommandLine {
     // The file that backs the simulated chip's EEPROM; empty keeps it in memory.
     std::string simulateFile;
     std::optional<int> simCode;
+    // The simulated chip takes its modelled time instead of answering at once.
+    bool simRealTiming = false;
+    bool simTimingGiven = false;
     bool demoFeatures = false;
     // The chip maker's device library to reach the chip through; empty uses our own.
     std::string vendorLibrary;
@@ -32,8 +36,8 @@ struct CommandLine {
 };
 
 // Reads the arguments after the program name: the options of the tool on
-// every system (--simulate[=FILE], --sim-code N, --demo-features, --help, --version)
-// and --vendor-library PATH.
+// every system (--simulate[=FILE], --sim-code N, --sim-timing real|virtual,
+// --demo-features, --help, --version) and --vendor-library PATH.
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 std::string UsageText();
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # GoogleTest for the cross build, compiled from the sources that Debian's
 # googletest package (a dependency of libgtest-dev) keeps in /usr/src.
 set(TOVRIK_GTEST_SOURCE /usr/src/googletest/googletest)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Copies a header-only library's folder from the host's /usr/include into the
 # build tree, so the cross compiler sees it without the host's C library
 # headers, and makes an interface target for it.

@@ -1,6 +1,10 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "pages/page_context.h"
 #include "platform/dialog.h"
@@ -8,6 +12,7 @@
 namespace tovrik {
 
 class CDemoDlg;
+class DeviceDirectory;
 class SingleInstanceLock;
 
 // The application object: the single-instance rule, the main window and the
@@ -23,6 +28,9 @@ public:
     // returns 0 without a window and without a message when another instance
     // of the tool runs; a lock that cannot be taken at all does not stop it.
     int InitInstance(bool takeInstanceLock);
+    // Why the single-instance lock could not be used, for the front end to
+    // report; empty when it was taken (or not asked for).
+    const std::string& InstanceLockProblem() const { return instanceLockProblem_; }
 
     // The main window, nullptr before start-up.
     CDemoDlg* MainWindow() { return mainWindow_.get(); }
@@ -44,9 +52,23 @@ public:
     // What the pages are given of the application.
     PageContext& Context() { return context_; }
 
+    // The attached chips for the device picker and the status line; nullptr
+    // leaves the picker empty.
+    void SetDeviceDirectory(DeviceDirectory* directory) { directory_ = directory; }
+    DeviceDirectory* Directory() { return directory_; }
+
+    // The clock the status line times operations with; a steady clock unless
+    // replaced (scripted runs replace it so their transcripts stay the same).
+    using Clock = std::function<std::chrono::microseconds()>;
+    void SetClock(Clock clock) { clock_ = std::move(clock); }
+    std::chrono::microseconds Now() const;
+
 private:
     PageContext context_;
+    DeviceDirectory* directory_ = nullptr;
+    Clock clock_;
     std::unique_ptr<SingleInstanceLock> instanceLock_;
+    std::string instanceLockProblem_;
     std::unique_ptr<CDemoDlg> mainWindow_;
 };
 

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: MIT
 #include "app/demo_dlg.h"
 
 #include "app/demo_app.h"
-#include "formats/hex_text.h"
 #include "config/eeprom_config.h"
+#include "device/device_directory.h"
 #include "device/device_library.h"
+#include "formats/hex_text.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 
@@ -41,6 +43,11 @@ CDemoDlg::~CDemoDlg()
     Destroy();
 }
 
+const std::string& CDemoDlg::LastBackupPath() const
+{
+    return app_.Context().LastBackupPath();
+}
+
 std::vector<CConfigPage*> CDemoDlg::ConfigPages()
 {
     return {&usbPage_, &volumePage_, &eqPage_, &miscPage_};
@@ -68,6 +75,7 @@ int CDemoDlg::OnInitDialog()
     EnableDeviceCommands(false);
     configurationMode = 1;
     connected = 0;
+    RefreshDeviceList();
     return 1;
 }
 
@@ -100,16 +108,22 @@ void CDemoDlg::LoadPages()
     for (CConfigPage* page : ConfigPages()) {
         page->LoadFromImage();
     }
+    SetDlgItemText(IDC_STATUS_NOTE, "");
 }
 
 void CDemoDlg::OnCommand(int id, Notify code)
 {
+    if (id == IDC_DEVICE_LIST && code == Notify::SelChange) {
+        OnDevicePicked();
+        return;
+    }
     if (code != Notify::Clicked) {
         return;
     }
     switch (id) {
         case IDC_CONNECT:
-            OnConnectButton();
+            RunTimed(connected == 0 ? kConnectText : kStopText,
+                     [this] { return OnConnectButton(); });
             break;
         case IDC_MODE_CONFIG:
             OnConfigurationMode();
@@ -118,19 +132,19 @@ void CDemoDlg::OnCommand(int id, Notify code)
             OnDemoMode();
             break;
         case IDC_SAVE_EEPROM:
-            OnSaveEeprom();
+            RunTimed("Save EEPROM", [this] { return OnSaveEeprom(); });
             break;
         case IDC_ERASE:
-            OnErase();
+            RunTimed("Erase", [this] { return OnErase(); });
             break;
         case IDC_REFRESH:
-            OnRefresh();
+            RunTimed("Refresh", [this] { return OnRefresh(); });
             break;
         case IDC_EEPROM_TO_FILE:
-            OnEepromToFile();
+            RunTimed("EEPROM -> FILE", [this] { return OnEepromToFile(); });
             break;
         case IDC_FILE_TO_EEPROM:
-            OnFileToEeprom();
+            RunTimed("FILE -> EEPROM", [this] { return OnFileToEeprom(); });
             break;
         default:
             break;
@@ -141,6 +155,7 @@ void CDemoDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_DEVICECHANGE) {
         app_.Library().rmHandleDeviceChangeNotification(wParam, lParam);
+        RefreshDeviceList();
     } else if (message == DeviceRemovedMessage) {
         if (connected != 0) {
             DisconnectDevice();
@@ -174,21 +189,23 @@ bool CDemoDlg::OnClose()
     return true;
 }
 
-void CDemoDlg::OnConnectButton()
+CDemoDlg::Outcome CDemoDlg::OnConnectButton()
 {
     if (connected == 0) {
         if (ConnectDevice() != 0) {
             LoadPages();
             connected = 1;
-        } else {
-            GetPrompter().MessageBox(kMsgCannotFind);
+            return Outcome::Done;
         }
-        return;
+        GetPrompter().MessageBox(kMsgCannotFind);
+        return Outcome::Failed;
     }
     if (GetPrompter().Question(kAskStop)) {
         DisconnectDevice();
         connected = 0;
+        return Outcome::Done;
     }
+    return Outcome::Cancelled;
 }
 
 int CDemoDlg::ConnectDevice()
@@ -199,13 +216,21 @@ int CDemoDlg::ConnectDevice()
     const auto vendorId = static_cast<std::uint16_t>(ParseHexText(vendorIdText));
     const auto productId = static_cast<std::uint16_t>(ParseHexText(productIdText));
     DeviceLibrary& library = app_.Library();
+    const std::string picked = PickedInterface(vendorId, productId);
+    if (DeviceDirectory* directory = app_.Directory()) {
+        directory->PreferInterface(picked);
+    }
+    app_.Config().PreferInterface(picked);
     if (library.rmDeviceStart(vendorId, productId, Handle(), 0, DeviceAddedMessage,
                               DeviceRemovedMessage) == 0) {
+        ShowWhyNotFound(vendorId, productId);
         return 0;
     }
+    app_.Context().SetDeviceIds(vendorId, productId);
     app_.Config().DetectDevice(vendorId, productId);
     if (ClassifyDevice() == 0) {
         library.rmDeviceClose();
+        ShowWhyNotFound(vendorId, productId);
         return 0;
     }
     SetDlgItemText(IDC_CONNECT, kStopText);
@@ -216,6 +241,7 @@ int CDemoDlg::ConnectDevice()
     app_.Config().LoadFromEeprom();
     EnableDlgItem(IDC_SAVE_EEPROM, true);
     EnableDeviceCommands(true);
+    ShowChipStatus();
     return 1;
 }
 
@@ -229,6 +255,7 @@ int CDemoDlg::DisconnectDevice()
     EnableDlgItem(IDC_SAVE_EEPROM, false);
     EnableDeviceCommands(false);
     app_.ReleaseDeviceProfile();
+    ShowChipStatus();
     return 1;
 }
 
@@ -242,8 +269,8 @@ void CDemoDlg::OnConfigurationMode()
     CheckDlgButton(IDC_MODE_CONFIG, true);
     CheckDlgButton(IDC_MODE_DEMO, false);
     if (configurationMode == 0) {
-        for (PropertyPage* page : std::vector<PropertyPage*>{&gpioPage_, &eepromPage_, &i2cPage_,
-                                                             &hidPage_}) {
+        for (PropertyPage* page :
+             std::vector<PropertyPage*>{&gpioPage_, &eepromPage_, &i2cPage_, &hidPage_}) {
             sheet_.RemovePage(page);
         }
         for (CConfigPage* page : ConfigPages()) {
@@ -263,8 +290,8 @@ void CDemoDlg::OnDemoMode()
         for (CConfigPage* page : ConfigPages()) {
             sheet_.RemovePage(page);
         }
-        for (PropertyPage* page : std::vector<PropertyPage*>{&gpioPage_, &eepromPage_, &i2cPage_,
-                                                             &hidPage_}) {
+        for (PropertyPage* page :
+             std::vector<PropertyPage*>{&gpioPage_, &eepromPage_, &i2cPage_, &hidPage_}) {
             sheet_.AddPage(page);
         }
         sheet_.SetActivePage(&gpioPage_);

@@ -1,7 +1,11 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "device/hid_transport.h"
 
 #include "pages/about_page.h"
 #include "pages/config/eq_page.h"
@@ -47,10 +51,30 @@ public:
     int IsConnected() const { return connected; }
     int IsConfigurationMode() const { return configurationMode; }
     PropertySheet& Sheet() { return sheet_; }
+    // The backup kept by the last action that wrote the EEPROM; empty before the first.
+    const std::string& LastBackupPath() const;
     // The four configuration pages in load and store order.
     std::vector<CConfigPage*> ConfigPages();
     // Every page the window owns, configuration pages first.
     std::vector<PropertyPage*> AllPages();
+
+    // Brings the device picker up to date with the chips attached now; front
+    // ends call it when the system may have changed them.
+    void RefreshDeviceList();
+    // Shows in the status line where the last backup of the EEPROM went, or why none was kept.
+    void ShowLastBackup();
+
+    // Told when a command on the device starts (running true) and when it has
+    // ended, so a front end can show that the window is busy.
+    using OperationObserver = std::function<void(const std::string& name, bool running)>;
+    void SetOperationObserver(OperationObserver observer)
+    {
+        operationObserver_ = std::move(observer);
+    }
+
+    // The status line's note while the EEPROM holds something else than the pages were loaded from.
+    static constexpr const char* kEepromChangedNote =
+        "The EEPROM was changed after the pages were loaded; Refresh shows what it holds";
 
 protected:
     int OnInitDialog() override;
@@ -58,24 +82,40 @@ protected:
     void DoDataExchange(DataExchange& dx) override;
 
 private:
-    void OnConnectButton();
+    enum class Outcome { Done, Failed, Cancelled };
+
+    // Runs a command, then shows its name, outcome and duration in the status line.
+    void RunTimed(const std::string& name, const std::function<Outcome()>& command);
+    void ShowChipStatus();
+    void ShowWhyNotFound(std::uint16_t vendorId, std::uint16_t productId);
+    void OnDevicePicked();
+    // The interface picked in the list when its ids are these; empty otherwise.
+    std::string PickedInterface(std::uint16_t vendorId, std::uint16_t productId) const;
+
+    Outcome OnConnectButton();
     void OnConfigurationMode();
     void OnDemoMode();
     void EnableDeviceCommands(bool enable);
     void LoadPages();
 
     // The whole-image commands.
-    void OnSaveEeprom();
-    void OnErase();
-    void OnRefresh();
-    void OnEepromToFile();
-    void OnFileToEeprom();
+    Outcome OnSaveEeprom();
+    Outcome OnErase();
+    Outcome OnRefresh();
+    Outcome OnEepromToFile();
+    Outcome OnFileToEeprom();
+    // After a failed write's message: where the backup went, when the front end asks for it.
+    void TellBackupAfterFailure();
 
     CDemoApp& app_;
     std::string vendorIdText;
     std::string productIdText;
     int connected = 0;
     int configurationMode = 1;
+
+    std::vector<HidDeviceInfo> listedDevices_;
+    std::string pickedPath_;
+    OperationObserver operationObserver_;
 
     PropertySheet sheet_;
     CUsbCfgPage usbPage_;

@@ -1,12 +1,14 @@
+// SPDX-License-Identifier: MIT
 // The commands that act on the EEPROM as a whole: save, erase, refresh, and
 // the copies between the EEPROM and image files.
 #include <array>
 
-#include "formats/binary_file.h"
 #include "app/demo_app.h"
 #include "app/demo_dlg.h"
 #include "config/eeprom_config.h"
 #include "device/device_library.h"
+#include "formats/binary_file.h"
+#include "resources/resource_ids.h"
 
 namespace tovrik {
 
@@ -34,77 +36,104 @@ using ImageBuffer = std::array<std::uint8_t, kImageFileSize>;
 
 }  // namespace
 
-void CDemoDlg::OnSaveEeprom()
+CDemoDlg::Outcome CDemoDlg::OnSaveEeprom()
 {
     for (CConfigPage* page : ConfigPages()) {
         page->StoreToImage();
     }
-    if (app_.Config().SaveToEeprom() != 0) {
-        GetPrompter().MessageBox(kMsgSaved);
+    app_.Context().KeepBackupBefore(0, kImageFileSize);
+    if (app_.Config().SaveToEeprom() == 0) {
+        TellBackupAfterFailure();
+        return Outcome::Failed;
+    }
+    // The EEPROM holds what the pages show again.
+    SetDlgItemText(IDC_STATUS_NOTE, "");
+    GetPrompter().MessageBox(kMsgSaved);
+    return Outcome::Done;
+}
+
+void CDemoDlg::TellBackupAfterFailure()
+{
+    const std::string notice = app_.Context().BackupNoticeAfterFailure();
+    if (!notice.empty()) {
+        GetPrompter().MessageBox(notice);
     }
 }
 
-void CDemoDlg::OnErase()
+CDemoDlg::Outcome CDemoDlg::OnErase()
 {
     ImageBuffer buffer;
     buffer.fill(0xFF);
+    app_.Context().KeepBackupBefore(0, kImageFileSize);
     if (app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer.data(),
                                     static_cast<std::uint32_t>(buffer.size())) != 0) {
+        SetDlgItemText(IDC_STATUS_NOTE, kEepromChangedNote);
         GetPrompter().MessageBox(kMsgErased);
-    } else {
-        GetPrompter().MessageBox(kMsgEraseFailed);
+        return Outcome::Done;
     }
+    GetPrompter().MessageBox(kMsgEraseFailed);
+    TellBackupAfterFailure();
+    return Outcome::Failed;
 }
 
-void CDemoDlg::OnRefresh()
+CDemoDlg::Outcome CDemoDlg::OnRefresh()
 {
     if (!GetPrompter().Question(kAskRefresh)) {
-        return;
+        return Outcome::Cancelled;
     }
     DisconnectDevice();
     connected = 0;
-    if (ConnectDevice() != 0) {
-        LoadPages();
-        connected = 1;
+    if (ConnectDevice() == 0) {
+        return Outcome::Failed;
     }
+    LoadPages();
+    connected = 1;
+    return Outcome::Done;
 }
 
-void CDemoDlg::OnEepromToFile()
+CDemoDlg::Outcome CDemoDlg::OnEepromToFile()
 {
     const auto path = GetPrompter().SaveFile(kFileFilter, kFileExtension);
     if (!path) {
-        return;
+        return Outcome::Cancelled;
     }
     ImageBuffer buffer{};
     if (app_.Library().rmBurnEEPROM(kEepromRead, 0, buffer.data(),
                                     static_cast<std::uint32_t>(buffer.size())) == 0) {
         GetPrompter().MessageBox(kMsgReadFailed);
-        return;
+        return Outcome::Failed;
     }
-    if (!WriteBinaryFile(*path, buffer.data(), buffer.size())) {
-        GetPrompter().MessageBox("Cannot write the file " + *path);
-        return;
+    std::string error;
+    if (!WriteBinaryFile(*path, buffer.data(), buffer.size(), error)) {
+        GetPrompter().MessageBox(FileFailureMessage("Cannot write the file ", *path, error));
+        return Outcome::Failed;
     }
     GetPrompter().MessageBox(kMsgToFileDone);
+    return Outcome::Done;
 }
 
-void CDemoDlg::OnFileToEeprom()
+CDemoDlg::Outcome CDemoDlg::OnFileToEeprom()
 {
     const auto path = GetPrompter().OpenFile(kFileFilter, kFileExtension);
     if (!path) {
-        return;
+        return Outcome::Cancelled;
     }
     ImageBuffer buffer{};
-    if (!ReadBinaryFile(*path, buffer.data(), buffer.size())) {
-        GetPrompter().MessageBox("Cannot read the file " + *path);
-        return;
+    std::string error;
+    if (!ReadBinaryFile(*path, buffer.data(), buffer.size(), error)) {
+        GetPrompter().MessageBox(FileFailureMessage("Cannot read the file ", *path, error));
+        return Outcome::Failed;
     }
+    app_.Context().KeepBackupBefore(0, kImageFileSize);
     if (app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer.data(),
                                     static_cast<std::uint32_t>(buffer.size())) != 0) {
+        SetDlgItemText(IDC_STATUS_NOTE, kEepromChangedNote);
         GetPrompter().MessageBox(kMsgFromFileDone);
-    } else {
-        GetPrompter().MessageBox(kMsgWriteFailed);
+        return Outcome::Done;
     }
+    GetPrompter().MessageBox(kMsgWriteFailed);
+    TellBackupAfterFailure();
+    return Outcome::Failed;
 }
 
 }  // namespace tovrik

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device detection: the one place where the tool talks to the system's HID
 // interfaces directly instead of through the device library.
 #include <algorithm>
@@ -15,6 +16,8 @@ constexpr std::uint8_t kDeviceCodeRegister = 0xFF;
 constexpr std::uint8_t kDeviceCodeUnlock = 0x51;
 constexpr int kInputReportBufferSize = 17;
 constexpr int kDeviceCodeByte = 7;
+// Byte 5 of the same report: the fitted EEPROM size in units of 256 bytes.
+constexpr int kEepromPagesByte = 5;
 
 }  // namespace
 
@@ -25,11 +28,17 @@ int EepromConfig::DetectDevice(std::uint16_t vendorId, std::uint16_t productId)
     WriteRegisterReport(kDeviceCodeRegister, kDeviceCodeUnlock);
 
     deviceCode = 0;
+    detectedEepromSize_ = 0;
     if (transport_ == nullptr) {
         return 0;
     }
+    std::vector<HidDeviceInfo> interfaces = transport_->Enumerate();
+    // The picked interface goes first, so it is the one read when its ids match.
+    std::stable_partition(interfaces.begin(), interfaces.end(), [this](const HidDeviceInfo& i) {
+        return !preferredPath_.empty() && i.path == preferredPath_;
+    });
     std::unique_ptr<HidDevice> match;
-    for (const HidDeviceInfo& info : transport_->Enumerate()) {
+    for (const HidDeviceInfo& info : interfaces) {
         std::unique_ptr<HidDevice> device = transport_->Open(info.path);
         if (!device) {
             continue;
@@ -50,6 +59,7 @@ int EepromConfig::DetectDevice(std::uint16_t vendorId, std::uint16_t productId)
         return 0;
     }
     deviceCode = report[kDeviceCodeByte];
+    detectedEepromSize_ = report[kEepromPagesByte] * 256;
     return 1;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "config/eeprom_config.h"
 
 #include <algorithm>

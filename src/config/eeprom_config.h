@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <array>
@@ -55,6 +56,9 @@ public:
     void Bind(DeviceLibrary* library, Prompter* prompter);
     // The system's HID interfaces, through which DetectDevice reads the device code.
     void SetHidTransport(HidTransport* transport) { transport_ = transport; }
+    // The interface at `path` is the one DetectDevice reads while it is
+    // attached with the ids (the one the user picked); empty: the first match.
+    void PreferInterface(const std::string& path) { preferredPath_ = path; }
 
     // Register map.
     int IsRegisterPresent(std::uint8_t reg) const;
@@ -97,6 +101,8 @@ public:
     // of the first HID interface with the ids. 1 when read; on failure 0 and
     // the device code is 0.
     int DetectDevice(std::uint16_t vendorId, std::uint16_t productId);
+    // The fitted EEPROM size the same report gave; 0 when it was not read.
+    int DetectedEepromSize() const { return detectedEepromSize_; }
 
     // State as the last load, build or save left it.
     const std::array<std::uint8_t, 4>& Header() const { return header; }
@@ -146,6 +152,8 @@ private:
     DeviceLibrary* library_ = nullptr;
     Prompter* prompter_ = nullptr;
     HidTransport* transport_ = nullptr;
+    std::string preferredPath_;
+    int detectedEepromSize_ = 0;
 };
 
 }  // namespace tovrik

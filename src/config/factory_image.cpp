@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "config/factory_image.h"
 
 #include "config/eeprom_config.h"

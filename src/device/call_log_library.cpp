@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/call_log_library.h"
 
 #include <algorithm>

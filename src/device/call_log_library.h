@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdint>
@@ -48,6 +49,12 @@ public:
     int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
                      std::uint32_t count) override;
     void rmSetEEPROMSize(int mode, int size) override;
+    // A backup's read is not a call of the tool: forwarded, not logged or observed.
+    int ReadEepromForBackup(std::uint32_t address, std::uint8_t* buffer,
+                            std::uint32_t count) override
+    {
+        return inner_.ReadEepromForBackup(address, buffer, count);
+    }
     int rmSetReport(const std::uint8_t* report, int length) override;
     void rmSetI2CDeviceAddress(std::uint8_t slaveAddress) override;
     void rmWriteDataIntoI2C(std::uint16_t dataAddress, const std::uint8_t* buffer,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdint>
@@ -42,6 +43,14 @@ public:
     // kEepromWrite writes them from it. A range past the fitted EEPROM fails.
     virtual int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
                              std::uint32_t count) = 0;
+    // Reads EEPROM bytes for a backup of what a write will replace. A library
+    // that remembers what this connection already read or wrote serves those
+    // bytes from memory and reads only the rest; by default all are read.
+    virtual int ReadEepromForBackup(std::uint32_t address, std::uint8_t* buffer,
+                                    std::uint32_t count)
+    {
+        return rmBurnEEPROM(kEepromRead, address, buffer, count);
+    }
     // `mode` is always 1; `size` is 256, 512, 1024 or 2048 bytes.
     virtual void rmSetEEPROMSize(int mode, int size) = 0;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/hid_device_library.h"
 
 #include <algorithm>
@@ -15,8 +16,14 @@ constexpr int kReadPollMs = 20;
 // The largest EEPROM the library knows the content of.
 constexpr std::uint32_t kMaxEepromSize = 2048;
 
-p::Report Request(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave,
-                  std::uint32_t address, std::uint32_t count)
+// The longest write cycle of the serial EEPROMs the chip takes.
+constexpr std::chrono::milliseconds kLongestWriteCycle{10};
+
+// How often a transfer that waits for the chip tells its progress handler.
+constexpr std::chrono::milliseconds kProgressTick{25};
+
+p::Report Request(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave, std::uint32_t address,
+                  std::uint32_t count)
 {
     p::Report request{};
     request[p::kOpcode] = opcode;
@@ -98,10 +105,17 @@ void HidDeviceLibrary::rmHandleDeviceChangeNotification(WPARAM /*wParam*/, LPARA
 
 bool HidDeviceLibrary::OpenFirstDevice(bool reportFailures)
 {
-    for (const HidDeviceInfo& info : transport_.Enumerate()) {
-        if (info.vendorId != vendorId_ || info.productId != productId_) {
-            continue;
-        }
+    std::vector<HidDeviceInfo> candidates = transport_.Enumerate();
+    std::erase_if(candidates, [this](const HidDeviceInfo& info) {
+        return info.vendorId != vendorId_ || info.productId != productId_;
+    });
+    // An interface the user picked is the only one taken while it is attached.
+    const auto preferred = std::find_if(candidates.begin(), candidates.end(),
+                                        [this](const auto& i) { return i.path == preferredPath_; });
+    if (!preferredPath_.empty() && preferred != candidates.end()) {
+        candidates = {*preferred};
+    }
+    for (const HidDeviceInfo& info : candidates) {
         std::unique_ptr<HidDevice> device = transport_.Open(info.path);
         if (!device) {
             if (reportFailures && openFailureHandler_) {
@@ -269,7 +283,8 @@ void HidDeviceLibrary::HandleData(const std::uint8_t* report, int length)
             (report[p::kDataIndex] | (report[p::kDataIndex + 1] << 8)) != receivedDataReports_) {
             answerStatus_ = p::kStatusBadCommand;
         } else {
-            awaitedData_.insert(awaitedData_.end(), report + p::kData, report + p::kData + expected);
+            awaitedData_.insert(awaitedData_.end(), report + p::kData,
+                                report + p::kData + expected);
             if (++receivedDataReports_ == awaitedDataReports_) {
                 answerStatus_ = p::kStatusOk;
             }
@@ -380,12 +395,36 @@ bool HidDeviceLibrary::Transfer(p::Report& request, const std::vector<std::uint8
     std::unique_lock lock(mutex_);
     // Every report that arrives restarts the wait, so a long read is not cut
     // short while a silent device still fails within one time-out.
+    std::uint64_t seen = progress_;
+    // A write answers only after its write cycles, which a long one spends in
+    // silence: each page may take the parts' longest cycle on top of the time-out.
+    std::chrono::milliseconds allowance{0};
+    if (request[p::kOpcode] == p::kOpEepromWrite && request[p::kCommandPageSize] > 0) {
+        allowance = kLongestWriteCycle * (selected / request[p::kCommandPageSize] + 1);
+    }
+    auto deadline = std::chrono::steady_clock::now() + answerTimeout_ + allowance;
     while (sent && !answerStatus_ && !lost_ && !stopping_) {
-        const std::uint64_t seen = progress_;
-        if (!answered_.wait_for(lock, answerTimeout_, [&] {
-                return answerStatus_.has_value() || lost_ || stopping_ || progress_ != seen;
-            })) {
+        if (progress_ != seen) {
+            seen = progress_;
+            deadline = std::chrono::steady_clock::now() + answerTimeout_ + allowance;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
             break;
+        }
+        // With a progress handler the wait is cut into ticks, so a front end
+        // can show how far the transfer got and keep its window painted.
+        const auto until = progressHandler_ ? std::min(deadline, now + kProgressTick) : deadline;
+        answered_.wait_until(lock, until, [&] {
+            return answerStatus_.has_value() || lost_ || stopping_ || progress_ != seen;
+        });
+        if (progressHandler_ && !answerStatus_ && !lost_ && !stopping_) {
+            // Reads count their data as it arrives; a write's pages are written unseen.
+            const auto done = static_cast<std::uint32_t>(in != nullptr ? awaitedData_.size() : 0);
+            const auto total = static_cast<std::uint32_t>(in != nullptr ? selected : 0);
+            lock.unlock();
+            progressHandler_(done, total);
+            lock.lock();
         }
     }
     const bool ok = sent && answerStatus_ == p::kStatusOk &&
@@ -451,12 +490,24 @@ int HidDeviceLibrary::rmBurnEEPROM(int direction, std::uint32_t address, std::ui
     return 1;
 }
 
-int HidDeviceLibrary::WriteChangedPages(std::uint8_t tag, std::uint32_t address,
-                                        const std::uint8_t* buffer, std::uint32_t count)
+int HidDeviceLibrary::ReadEepromForBackup(std::uint32_t address, std::uint8_t* buffer,
+                                          std::uint32_t count)
+{
+    CloseIfLost();
+    const auto size = static_cast<std::uint32_t>(eepromSize_);
+    if (!device_ || buffer == nullptr || address > size || count > size - address) {
+        return 0;
+    }
+    if (ReadUnseen(++transferTag_, address, count) == 0) {
+        return 0;
+    }
+    std::copy_n(eepromCopy_.begin() + address, count, buffer);
+    return 1;
+}
+
+int HidDeviceLibrary::ReadUnseen(std::uint8_t tag, std::uint32_t address, std::uint32_t count)
 {
     const std::uint32_t end = address + count;
-    // What this connection has not seen is read first, one read per unseen run,
-    // as part of the same transfer.
     for (std::uint32_t at = address; at < end;) {
         if (eepromKnown_[at]) {
             ++at;
@@ -472,6 +523,18 @@ int HidDeviceLibrary::WriteChangedPages(std::uint8_t tag, std::uint32_t address,
         }
         Remember(at, bytes.data(), runEnd - at);
         at = runEnd;
+    }
+    return 1;
+}
+
+int HidDeviceLibrary::WriteChangedPages(std::uint8_t tag, std::uint32_t address,
+                                        const std::uint8_t* buffer, std::uint32_t count)
+{
+    const std::uint32_t end = address + count;
+    // What this connection has not seen is read first, one read per unseen run,
+    // as part of the same transfer.
+    if (ReadUnseen(tag, address, count) == 0) {
+        return 0;
     }
 
     const std::uint32_t page = static_cast<std::uint32_t>(p::EepromPageSize(eepromSize_));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <atomic>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "device/command_protocol.h"
+#include "device/device_directory.h"
 #include "device/device_library.h"
 #include "device/hid_transport.h"
 #include "platform/message_queue.h"
@@ -23,7 +25,7 @@ namespace tovrik {
 // docs/protocol.md. Public methods belong to the user-interface thread; an
 // internal reader thread owns every Read of the open device, hands status
 // answers to the waiting transfer and posts events as window messages.
-class HidDeviceLibrary : public DeviceLibrary {
+class HidDeviceLibrary : public DeviceLibrary, public DeviceDirectory {
 public:
     static constexpr std::chrono::milliseconds kDefaultAnswerTimeout{500};
     // Device events are dropped, and counted, while this many window messages
@@ -42,6 +44,8 @@ public:
     int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
                      std::uint32_t count) override;
     void rmSetEEPROMSize(int mode, int size) override;
+    int ReadEepromForBackup(std::uint32_t address, std::uint8_t* buffer,
+                            std::uint32_t count) override;
 
     int rmSetReport(const std::uint8_t* report, int length) override;
 
@@ -73,6 +77,19 @@ public:
     using OpenFailureHandler = std::function<void(const HidDeviceInfo& info)>;
     void SetOpenFailureHandler(OpenFailureHandler handler);
 
+    // What the main window's device picker and status line ask.
+    std::vector<HidDeviceInfo> ListInterfaces() override { return transport_.Enumerate(); }
+    void PreferInterface(const std::string& path) override { preferredPath_ = path; }
+    std::string OpenFailureReason(const std::string& path) override
+    {
+        return transport_.OpenFailureMessage(path);
+    }
+    bool IsSimulated() const override { return transport_.IsSimulated(); }
+    void SetProgressHandler(ProgressHandler handler) override
+    {
+        progressHandler_ = std::move(handler);
+    }
+
     bool IsOpen() const;
     // Input reports the reader threads have taken and finished with (answers
     // handed over, events posted), so a caller can wait until a device is quiet.
@@ -102,11 +119,14 @@ private:
     // A whole range in requests of at most kMaxTransfer bytes; writes take
     // their bytes from `source`, reads fill `destination`.
     int RangeTransfer(std::uint8_t opcode, std::uint8_t tag, std::uint8_t slave,
-                      std::uint32_t address, const std::uint8_t* source,
-                      std::uint8_t* destination, std::uint32_t count);
+                      std::uint32_t address, const std::uint8_t* source, std::uint8_t* destination,
+                      std::uint32_t count);
     // A write of the pages whose bytes change, read back before it counts.
     int WriteChangedPages(std::uint8_t tag, std::uint32_t address, const std::uint8_t* buffer,
                           std::uint32_t count);
+    // Reads into the record whatever of the range this connection has not seen,
+    // one read per unseen run, under `tag`.
+    int ReadUnseen(std::uint8_t tag, std::uint32_t address, std::uint32_t count);
     void Remember(std::uint32_t address, const std::uint8_t* bytes, std::uint32_t count);
     void Forget(std::uint32_t address, std::uint32_t count);
     void GpioCommand(std::uint8_t opcode, std::uint16_t mask);
@@ -127,6 +147,8 @@ private:
     std::uint8_t sequence_ = 0;
     std::chrono::milliseconds answerTimeout_ = kDefaultAnswerTimeout;
     OpenFailureHandler openFailureHandler_;
+    std::string preferredPath_;
+    ProgressHandler progressHandler_;
     // The EEPROM bytes this connection read or wrote, as far as it knows them.
     std::vector<std::uint8_t> eepromCopy_;
     std::vector<bool> eepromKnown_;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdint>
@@ -58,6 +59,9 @@ public:
     // Why the interface at `path` could not be opened, in words for the user
     // (no permission, say); empty when there is nothing more to say.
     virtual std::string OpenFailureMessage(const std::string& /*path*/) const { return {}; }
+
+    // True for the built-in simulated chips.
+    virtual bool IsSimulated() const { return false; }
 };
 
 }  // namespace tovrik

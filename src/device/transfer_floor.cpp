@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/transfer_floor.h"
 
 #include <algorithm>

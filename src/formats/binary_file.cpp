@@ -1,48 +1,38 @@
+// SPDX-License-Identifier: MIT
 #include "formats/binary_file.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "platform/safe_file.h"
 
 namespace tovrik {
 
-bool WriteBinaryFile(const std::string& path, const std::uint8_t* bytes, std::size_t count)
+bool WriteBinaryFile(const std::string& path, const std::uint8_t* bytes, std::size_t count,
+                     std::string& error)
 {
-    const std::string temporary = path + ".part";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file) {
-            return false;
-        }
-        file.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(count));
-        file.close();
-        if (!file) {
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    // std::filesystem::rename replaces an existing file on Windows too, where std::rename refuses.
-    std::error_code renamed;
-    std::filesystem::rename(temporary, path, renamed);
-    if (renamed) {
-        std::remove(temporary.c_str());
+    return WriteFileSafely(path, std::span<const std::uint8_t>(bytes, count), error);
+}
+
+bool ReadBinaryFile(const std::string& path, std::uint8_t* bytes, std::size_t count,
+                    std::string& error)
+{
+    std::vector<std::uint8_t> data;
+    if (!ReadFilePrefix(path, count, data, error)) {
         return false;
     }
+    std::copy(data.begin(), data.end(), bytes);
     return true;
 }
 
-bool ReadBinaryFile(const std::string& path, std::uint8_t* bytes, std::size_t count)
+std::string FileFailureMessage(const std::string& prefix, const std::string& path,
+                               const std::string& error)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return false;
+    if (!FileExists(path) || error.empty()) {
+        return prefix + path;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    file.read(reinterpret_cast<char*>(bytes), static_cast<std::streamsize>(count));
-    return !file.bad();
+    return prefix + path + "\n\n" + error;
 }
 
 }  // namespace tovrik

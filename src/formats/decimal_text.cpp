@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "formats/decimal_text.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "formats/device_profile.h"
 
 namespace tovrik {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "formats/hex_bytes.h"
 
 #include "formats/hex_text.h"

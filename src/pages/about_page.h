@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include "platform/property_sheet.h"
@@ -6,10 +7,16 @@ namespace tovrik {
 
 class PageContext;
 
-// The "About" page: the icon and the version text, in both modes.
+// The "About" page: the icon and the version text, in both modes, and where
+// the last EEPROM backup went.
 class CAboutPage : public PropertyPage {
 public:
     explicit CAboutPage(PageContext& app);
+
+    void OnSetActive() override;
+
+private:
+    PageContext& app_;
 };
 
 }  // namespace tovrik

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/config_page.h"
 
 #include "pages/page_context.h"

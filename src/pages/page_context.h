@@ -1,7 +1,12 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 
+#include "formats/backup_keeper.h"
 #include "formats/device_profile.h"
 
 namespace tovrik {
@@ -44,12 +49,84 @@ public:
     void SetGenericEventReceiver(PropertyPage* page) { genericEventReceiver_ = page; }
     PropertyPage* GenericEventReceiver() const { return genericEventReceiver_; }
 
+    // Backups: `keeper` stores them and `source` is the library the backup reads
+    // go through, below any call log, so the user's calls stay as they were.
+    // Without a keeper no backup is kept.
+    void SetBackups(BackupKeeper* keeper, DeviceLibrary* source)
+    {
+        backups_ = keeper;
+        backupSource_ = source;
+    }
+    // Told before (false) and after (true) each backup, for measuring its cost.
+    void SetBackupObserver(std::function<void(bool done)> observer)
+    {
+        backupObserver_ = std::move(observer);
+    }
+    // With true, a failed write's message is followed by where the backup went.
+    void SetTellBackupAfterFailure(bool tell) { tellBackupAfterFailure_ = tell; }
+    bool TellBackupAfterFailure() const { return tellBackupAfterFailure_; }
+    // The ids of the device the current connection was opened with.
+    void SetDeviceIds(std::uint16_t vendorId, std::uint16_t productId)
+    {
+        vendorId_ = vendorId;
+        productId_ = productId;
+    }
+
+    // Called once per user action before its first EEPROM write: keeps what
+    // the write of `count` bytes at `address` will replace. A backup that
+    // fails does not stop the write; LastBackupError() says why.
+    void KeepBackupBefore(std::uint32_t address, std::uint32_t count)
+    {
+        if (backups_ == nullptr || count == 0) {
+            return;
+        }
+        if (backupObserver_) {
+            backupObserver_(false);
+        }
+        DeviceLibrary& source = backupSource_ != nullptr ? *backupSource_ : library_;
+        const int kept = backups_->KeepBefore(source, vendorId_, productId_, address, count);
+        if (backupObserver_) {
+            backupObserver_(true);
+        }
+        if (kept != 0) {
+            lastBackupPath_ = backups_->LastPath();
+            lastBackupError_.clear();
+        } else {
+            lastBackupPath_.clear();
+            lastBackupError_ = backups_->LastError();
+        }
+    }
+    // What to show after a failed write's own message; empty when nothing is.
+    std::string BackupNoticeAfterFailure() const
+    {
+        if (!tellBackupAfterFailure_ || backups_ == nullptr) {
+            return {};
+        }
+        if (!lastBackupPath_.empty()) {
+            return "The EEPROM as it was before this write is kept in " + lastBackupPath_;
+        }
+        return lastBackupError_.empty() ? std::string() : "No backup was kept: " + lastBackupError_;
+    }
+    // The backup of the last action that wrote the EEPROM; empty before the first.
+    const std::string& LastBackupPath() const { return lastBackupPath_; }
+    // Why the last backup could not be kept; empty when it was.
+    const std::string& LastBackupError() const { return lastBackupError_; }
+    BackupKeeper* Backups() const { return backups_; }
+
 private:
     UiContext& ui_;
     DeviceLibrary& library_;
     EepromConfig& config_;
     std::unique_ptr<DeviceProfile> profile_;
     PropertyPage* genericEventReceiver_ = nullptr;
+    BackupKeeper* backups_ = nullptr;
+    DeviceLibrary* backupSource_ = nullptr;
+    bool tellBackupAfterFailure_ = false;
+    std::function<void(bool done)> backupObserver_;
+    std::uint16_t vendorId_ = 0;
+    std::uint16_t productId_ = 0;
+    std::string lastBackupPath_;
+    std::string lastBackupError_;
 };
 
 }  // namespace tovrik

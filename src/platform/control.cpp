@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: MIT
 #include "platform/control.h"
+
+#include "platform/latin1_text.h"
 
 #include <algorithm>
 
@@ -104,8 +107,9 @@ void Control::SetPos(int position)
 
 void Control::TypeText(const std::string& text)
 {
-    if (limit_ > 0 && static_cast<int>(text.size()) > limit_) {
-        text_ = text.substr(0, static_cast<std::size_t>(limit_));
+    // The limit counts characters, and never cuts one in half.
+    if (limit_ > 0 && Utf8Length(text) > static_cast<std::size_t>(limit_)) {
+        text_ = std::string(Utf8Prefix(text, static_cast<std::size_t>(limit_)));
     } else {
         text_ = text;
     }

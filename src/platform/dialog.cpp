@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: MIT
 #include "platform/dialog.h"
+
+#include "platform/latin1_text.h"
 
 #include <algorithm>
 
@@ -235,7 +238,7 @@ void DataExchange::Text(int id, std::string& field, int maxChars)
         c->SetText(field);
         return;
     }
-    if (static_cast<int>(c->Text().size()) > maxChars) {
+    if (Utf8Length(c->Text()) > static_cast<std::size_t>(maxChars)) {
         dialog_.GetPrompter().MessageBox(TooLongMessage(maxChars));
         Fail();
         return;

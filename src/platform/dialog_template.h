@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <string>
@@ -22,6 +23,7 @@ struct ControlTemplate {
     int limit = 0;
     bool checked = false;
     bool takesEnterAndTab = false;
+    bool multiLine = false;  // an edit of several lines that wraps and scrolls
     std::vector<std::string> items;
     int rangeMin = 0;
     int rangeMax = 100;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/property_sheet.h"
 
 #include <algorithm>

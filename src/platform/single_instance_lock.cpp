@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/single_instance_lock.h"
 
 #include <fcntl.h>
@@ -16,6 +17,15 @@ bool IsDirectory(const char* path)
 {
     struct stat info {};
     return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// A directory only we can change: anyone else who could would be able to
+// hold our lock forever or swap the lock file under us.
+bool IsPrivateDirectory(const char* path)
+{
+    struct stat info {};
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
 // Makes `directory` (its last component only) with mode 0700 unless it exists;
@@ -37,7 +47,7 @@ int EnsureDirectory(const std::string& directory)
 std::string SingleInstanceLock::RuntimeDirectory()
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && runtime[0] != '\0' && IsDirectory(runtime)) {
+    if (runtime != nullptr && runtime[0] == '/' && IsPrivateDirectory(runtime)) {
         return runtime;
     }
     std::string fallback = "/tmp/tovrik-" + std::to_string(getuid());
@@ -46,7 +56,8 @@ std::string SingleInstanceLock::RuntimeDirectory()
     }
     // A directory planted by another user could hold our lock forever, so only our own counts.
     struct stat info {};
-    if (lstat(fallback.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) {
+    if (lstat(fallback.c_str(), &info) != 0 || S_ISLNK(info.st_mode) ||
+        !IsPrivateDirectory(fallback.c_str())) {
         return {};
     }
     return fallback;

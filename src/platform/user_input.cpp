@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/user_input.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Control ids of the demo feature pages. Ids are per dialog, so the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resources/demo_ids.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
@@ -15,7 +16,7 @@ DialogTemplate EepromTemplate()
     ControlTemplate sizes = Disabled(Make(IDC_EEPROM_SIZE, K::ComboBox, "", {7, 7, 127, 19}));
     sizes.items = {"24C02 ->  256 bytes", "24C04 ->  512 bytes", "24C08 ->  1024 bytes",
                    "24C16 ->  2048 bytes"};
-    ControlTemplate data = Make(IDC_EEPROM_DATA, K::Edit, "", {14, 58, 366, 212});
+    ControlTemplate data = MultiLine(Make(IDC_EEPROM_DATA, K::Edit, "", {14, 58, 366, 212}));
     data.takesEnterAndTab = true;
     d.controls = {
         sizes,

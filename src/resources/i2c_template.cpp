@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "resources/demo_ids.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
@@ -12,7 +13,7 @@ using K = ControlKind;
 DialogTemplate I2cTemplate()
 {
     DialogTemplate d = Page(IDD_I2C, "I2C Control");
-    ControlTemplate data = Make(IDC_I2C_DATA, K::Edit, "", {7, 100, 373, 243});
+    ControlTemplate data = MultiLine(Make(IDC_I2C_DATA, K::Edit, "", {7, 100, 373, 243}));
     data.takesEnterAndTab = true;
     d.controls = {
         Label("Slave Device Address", {7, 9, 90, 19}),

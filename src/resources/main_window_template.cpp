@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window and the about page.
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
@@ -13,9 +14,9 @@ DialogTemplate MainWindowTemplate()
     DialogTemplate d;
     d.id = IDD_MAIN;
     d.title = "Tovrik Configuration";
-    d.rect = {0, 0, 400, 318};
+    d.rect = {0, 0, 400, 374};
     d.iconId = IDR_MAINFRAME;
-    d.sheetArea = {7, 46, 393, 311};
+    d.sheetArea = {7, 61, 393, 326};
     ControlTemplate configMode =
         Hidden(Make(IDC_MODE_CONFIG, K::RadioButton, "Configure EEPROM", {282, 12, 388, 22}));
     configMode.checked = true;
@@ -33,6 +34,13 @@ DialogTemplate MainWindowTemplate()
         Hidden(Make(IDC_MODE_FRAME, K::GroupBox, "", {276, 2, 393, 40})),
         configMode,
         Hidden(Make(IDC_MODE_DEMO, K::RadioButton, "Demo Features", {282, 25, 388, 35})),
+        // The chips attached now, and below the pages the status line.
+        Label("Chips:", {7, 46, 30, 56}),
+        Make(IDC_DEVICE_LIST, K::ComboBox, "", {32, 44, 276, 56}),
+        Make(IDC_STATUS_CHIP, K::Static, "No chip connected", {7, 329, 393, 339}),
+        Make(IDC_STATUS_OPERATION, K::Static, "", {7, 340, 393, 350}),
+        Make(IDC_STATUS_BACKUP, K::Static, "", {7, 351, 393, 361}),
+        Make(IDC_STATUS_NOTE, K::Static, "", {7, 362, 393, 372}),
     };
     return d;
 }
@@ -42,7 +50,8 @@ DialogTemplate AboutPageTemplate()
     DialogTemplate d = Page(IDD_ABOUT, "About");
     ControlTemplate icon = Label("", {20, 20, 41, 41});
     icon.iconId = IDR_MAINFRAME;
-    d.controls = {icon, Label("TovrikConfig Version 2.0.1.2", {50, 26, 250, 36})};
+    d.controls = {icon, Label("TovrikConfig Version 2.0.1.2", {50, 26, 250, 36}),
+                  Make(IDC_ABOUT_BACKUP, ControlKind::Static, "", {20, 70, 320, 110})};
     return d;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Control ids of the misc configuration page (dialog 144). Ids are per dialog,

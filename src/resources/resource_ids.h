@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 namespace tovrik {
@@ -29,5 +30,14 @@ constexpr int IDC_MODE_DEMO = 1131;
 constexpr int IDC_MODE_FRAME = 1000;  // the frame around the mode switch
 constexpr int IDC_EEPROM_TO_FILE = 1160;
 constexpr int IDC_FILE_TO_EEPROM = 1161;
+// The device picker and the status line, which the tool adds to the main window.
+constexpr int IDC_DEVICE_LIST = 1201;
+constexpr int IDC_STATUS_CHIP = 1202;
+constexpr int IDC_STATUS_OPERATION = 1203;
+constexpr int IDC_STATUS_BACKUP = 1204;
+constexpr int IDC_STATUS_NOTE = 1205;
+
+// Controls of the about page.
+constexpr int IDC_ABOUT_BACKUP = 1200;  // where the last EEPROM backup went
 
 }  // namespace tovrik

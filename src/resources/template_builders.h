@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <string>
@@ -42,6 +43,12 @@ inline ControlTemplate Hidden(ControlTemplate c)
 inline ControlTemplate Limited(ControlTemplate c, int limit)
 {
     c.limit = limit;
+    return c;
+}
+
+inline ControlTemplate MultiLine(ControlTemplate c)
+{
+    c.multiLine = true;
     return c;
 }
 

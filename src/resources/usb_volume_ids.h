@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Control ids of the USB and volume configuration pages. Ids are per dialog,

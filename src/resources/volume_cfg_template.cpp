@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <string>
 
 #include "resources/dialog_templates.h"

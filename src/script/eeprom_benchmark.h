@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <cstdint>
@@ -12,8 +13,11 @@ namespace tovrik {
 // virtual time, and the least it could have cost.
 struct BenchmarkResult {
     std::string name;
+    // The operation's own traffic, without the backup it kept first.
     SimTraffic traffic;
     std::uint64_t floorUs = 0;
+    // What reading the EEPROM for the backup cost, beside the operation.
+    std::uint64_t backupUs = 0;
 
     double Ratio() const
     {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "script/script_driver.h"
 
 #include <algorithm>
@@ -5,15 +6,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "app/demo_dlg.h"
 #include "config/factory_image.h"
 #include "device/command_protocol.h"
 #include "platform/control.h"
+#include "platform/latin1_text.h"
 #include "platform/property_sheet.h"
+#include "platform/safe_file.h"
 #include "resources/resource_ids.h"
 
 namespace tovrik {
@@ -111,21 +112,22 @@ std::string Hex2(unsigned value, bool upper)
     return text;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes)
+}  // namespace
+
+void ScriptDriver::ToolCallLog::FailTransfer(int n)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    failCountdown_ = n;
+    chip_.FailEepromTransfer(0);
 }
 
-}  // namespace
+int ScriptDriver::ToolCallLog::rmBurnEEPROM(int direction, std::uint32_t address,
+                                            std::uint8_t* buffer, std::uint32_t count)
+{
+    if (failCountdown_ > 0 && --failCountdown_ == 0) {
+        chip_.FailEepromTransfer(1);
+    }
+    return CallLogLibrary::rmBurnEEPROM(direction, address, buffer, count);
+}
 
 ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
     : out_(out),
@@ -136,11 +138,33 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
                                                    : static_cast<HidTransport&>(transport_),
                queue_),
       external_(options_.external.make ? options_.external.make(queue_) : nullptr),
-      callLog_(external_ ? *external_ : static_cast<DeviceLibrary&>(library_)),
+      callLog_(external_ ? *external_ : static_cast<DeviceLibrary&>(library_), chip_),
+      backups_(options_.backupFolder.empty() ? BackupKeeper::DefaultFolder()
+                                             : options_.backupFolder),
       prompter_(out),
       ui_(prompter_, queue_),
       app_(ui_, callLog_, config_)
 {
+    if (options_.backupClock) {
+        backups_.SetClock(options_.backupClock);
+    }
+    // Backups read through the library the tool uses, outside the call log.
+    app_.Context().SetBackups(&backups_, external_ ? external_.get()
+                                                   : static_cast<DeviceLibrary*>(&library_));
+    app_.Context().SetBackupObserver([this](bool done) {
+        const SimTraffic now = chip_.Traffic();
+        if (!done) {
+            backupStart_ = now;
+            return;
+        }
+        const SimTraffic d = now - backupStart_;
+        backupTraffic_.reportsOut += d.reportsOut;
+        backupTraffic_.reportsIn += d.reportsIn;
+        backupTraffic_.controlTransfers += d.controlTransfers;
+        backupTraffic_.i2cBytes += d.i2cBytes;
+        backupTraffic_.writeCycles += d.writeCycles;
+        backupTraffic_.timeUs += d.timeUs;
+    });
     config_.Bind(&callLog_, &prompter_);
     config_.SetHidTransport(options_.deviceTransport != nullptr ? options_.deviceTransport
                                                                 : &transport_);
@@ -155,6 +179,9 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
     if (external_ && options_.external.attachChip) {
         options_.external.attachChip(transport_);
     }
+    app_.SetDeviceDirectory(&library_);
+    // Durations in the status line are the chip's modelled time, the same on every run.
+    app_.SetClock([this] { return std::chrono::microseconds(chip_.Traffic().timeUs); });
 }
 
 ScriptDriver::~ScriptDriver()
@@ -691,15 +718,25 @@ bool ScriptDriver::File(const std::vector<ScriptToken>& t)
 bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
 {
     if (!Usage(t, 1, 3,
-               "print TARGET|items TARGET|registers|strings|eeprom ADDR COUNT|calls|traffic")) {
+               "print TARGET|items TARGET|registers|strings|eeprom ADDR COUNT|calls|traffic|"
+               "backups")) {
         return false;
     }
     const std::string& what = t[1].text;
+    if (what == "backups" && t.size() == 2) {
+        const std::vector<BackupEntry> backups = backups_.List();
+        out_ << "backups: " << backups.size() << '\n';
+        for (const BackupEntry& b : backups) {
+            out_ << "  " << b.name << ' ' << b.size << '\n';
+        }
+        return true;
+    }
     if (what == "traffic" && t.size() == 2) {
         if (!RequireSimulatedChip()) {
             return false;
         }
-        const SimTraffic now = chip_.Traffic();
+        // The reads for backups are counted apart, so the figures stay the operations' own.
+        const SimTraffic now = chip_.Traffic() - backupTraffic_;
         const SimTraffic d = now - lastTraffic_;
         lastTraffic_ = now;
         out_ << "traffic: out=" << d.reportsOut << " in=" << d.reportsIn
@@ -728,7 +765,8 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
         for (int i = 0; i < 4; ++i) {
             std::string text;
             config_.GetString(i, text);
-            out_ << "string " << i << ": " << QuoteScriptText(text) << '\n';
+            // The image holds Latin-1 bytes; a transcript is UTF-8 like the scripts.
+            out_ << "string " << i << ": " << QuoteScriptText(Latin1ToUtf8(text)) << '\n';
         }
         return true;
     }
@@ -880,7 +918,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
         if (!n) {
             return Fail("bad number " + QuoteScriptText(t[2].text));
         }
-        chip_.FailEepromTransfer(static_cast<int>(*n));
+        callLog_.FailTransfer(static_cast<int>(*n));
         return true;
     }
     if (what == "fill" || what == "poke" || what == "load") {
@@ -928,8 +966,11 @@ bool ScriptDriver::SimEeprom(const std::vector<ScriptToken>& t)
             return false;
         }
         std::vector<std::uint8_t> bytes;
-        if (!ReadWholeFile(ResolvePath(t[2].text), bytes)) {
-            return Fail("cannot read " + t[2].text);
+        std::string error;
+        const std::string path = ResolvePath(t[2].text);
+        if (!ReadFileBounded(path, kMaxImageFileBytes, bytes, error)) {
+            // A missing file needs no more words; a refused one says why.
+            return Fail("cannot read " + t[2].text + (FileExists(path) ? ": " + error : ""));
         }
         // Like a programmed part: what the file lacks reads as erased.
         std::fill(eeprom.begin(), eeprom.end(), 0xFF);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include "script/script_prompter.h"
 #include "script/script_syntax.h"
 #include "config/eeprom_config.h"
+#include "formats/backup_keeper.h"
 #include "device/call_log_library.h"
 #include "device/hid_device_library.h"
 #include "device/sim/sim_transport.h"
@@ -54,6 +56,10 @@ struct ScriptDriverOptions {
     // With deviceTransport: the text shown when opening an interface with the
     // ids failed (empty shows nothing), ahead of the tool's own message.
     std::function<std::string(const std::string& path)> openFailureMessage;
+    // The clock that names backups; empty uses the system's.
+    std::function<std::time_t()> backupClock;
+    // Where backups go; empty follows $XDG_STATE_HOME like the desktop tool.
+    std::string backupFolder;
     ExternalLibrary external;
 };
 
@@ -82,10 +88,28 @@ public:
     const ScriptError& Error() const { return error_; }
 
     SimulatedChip& Chip() { return chip_; }
+    // The simulated chip's traffic for the backups' reads since the start of the run.
+    const SimTraffic& BackupTraffic() const { return backupTraffic_; }
     CDemoApp& App() { return app_; }
     CallLogLibrary& CallLog() { return callLog_; }
 
 private:
+    // The log of the tool's own calls into the device library. It also counts
+    // them for `sim fail-transfer`, so the reads for backups, which go below
+    // it, never change which of the tool's transfers fails.
+    class ToolCallLog : public CallLogLibrary {
+    public:
+        ToolCallLog(DeviceLibrary& inner, SimulatedChip& chip) : CallLogLibrary(inner), chip_(chip) {}
+        // The n-th rmBurnEEPROM call from now fails; 0 cancels.
+        void FailTransfer(int n);
+        int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
+                         std::uint32_t count) override;
+
+    private:
+        SimulatedChip& chip_;
+        int failCountdown_ = 0;
+    };
+
     bool RunLine(std::string_view line);
     bool Execute(const std::vector<ScriptToken>& tokens);
     bool Fail(std::string reason);
@@ -142,7 +166,10 @@ private:
     SimTransport transport_;
     HidDeviceLibrary library_;
     std::unique_ptr<DeviceLibrary> external_;
-    CallLogLibrary callLog_;
+    ToolCallLog callLog_;
+    BackupKeeper backups_;
+    SimTraffic backupStart_;
+    SimTraffic backupTraffic_;
     ScriptPrompter prompter_;
     EepromConfig config_;
     UiContext ui_;

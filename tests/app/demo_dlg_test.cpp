@@ -1,12 +1,18 @@
+// SPDX-License-Identifier: MIT
 // The main window over the real library and a simulated chip.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "support/posix_shim.h"
 #include "app/demo_app.h"
 #include "app/demo_dlg.h"
 #include "config/eeprom_config.h"
 #include "config/factory_image.h"
 #include "device/sim/simulated_device.h"
 #include "platform/recording_prompter.h"
+#include "platform/safe_file.h"
+#include "platform/single_instance_lock.h"
 #include "resources/resource_ids.h"
 
 namespace tovrik {
@@ -208,6 +214,58 @@ TEST_F(MainWindowTest, EraseThenSaveRestoresTheImageInMemory)
     prompter.Clear();
     Click(IDC_ERASE);
     EXPECT_EQ(prompter.Messages(), Messages{"Fail to erase EEPROM"});
+}
+
+TEST_F(MainWindowTest, ALockThatCannotBeUsedIsReportedAndTheToolRuns)
+{
+    #ifdef _WIN32
+    GTEST_SKIP() << "the Windows lock is a named mutex, with no file to spoil";
+#endif
+    std::string runtime = (std::filesystem::temp_directory_path() / "runtime-XXXXXX").string();
+    ASSERT_NE(mkdtemp(runtime.data()), nullptr);
+    // A folder where the lock file should be: the lock cannot be opened.
+    std::filesystem::create_directory(runtime + "/" + kToolInstanceName);
+    const char* old = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = old != nullptr ? old : "";
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    CDemoApp other{ui, device.Library(), config};
+    EXPECT_EQ(other.InitInstance(true), 1);
+    old != nullptr ? setenv("XDG_RUNTIME_DIR", saved.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_NE(other.InstanceLockProblem().find(runtime), std::string::npos)
+        << other.InstanceLockProblem();
+    std::filesystem::remove_all(runtime);
+}
+
+TEST_F(MainWindowTest, EveryOverwriteKeepsABackupAndAFailureSaysWhere)
+{
+    std::string folder = (std::filesystem::temp_directory_path() / "main-backups-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    BackupKeeper keeper(folder);
+    app.Context().SetBackups(&keeper, &device.Library());
+    app.Context().SetTellBackupAfterFailure(true);
+    Connect();
+    const auto factory = device.Chip().Eeprom();
+
+    Click(IDC_ERASE);
+    ASSERT_FALSE(window->LastBackupPath().empty());
+    EXPECT_EQ(window->GetDlgItemText(IDC_STATUS_BACKUP),
+              "Backup of the EEPROM before the last write: " + window->LastBackupPath());
+    std::vector<std::uint8_t> kept;
+    std::string error;
+    ASSERT_TRUE(ReadFileBounded(window->LastBackupPath(), 2048, kept, error));
+    EXPECT_EQ(kept, factory);
+
+    // The backup read is the first transfer, the save's first write the second.
+    device.Chip().FailEepromTransfer(2);
+    prompter.Clear();
+    Click(IDC_SAVE_EEPROM);
+    ASSERT_FALSE(prompter.Messages().empty());
+    EXPECT_EQ(prompter.Messages().back(),
+              "The EEPROM as it was before this write is kept in " + window->LastBackupPath());
+    ASSERT_TRUE(ReadFileBounded(window->LastBackupPath(), 2048, kept, error));
+    EXPECT_EQ(kept, std::vector<std::uint8_t>(256, 0xFF));
+    EXPECT_EQ(keeper.List().size(), 2u);
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

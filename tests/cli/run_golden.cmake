@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs tovrik-cli once and compares what it did with the expected files.
 #   CLI        the tovrik-cli binary
 #   EMULATOR   optional program that runs it (Wine for the Windows build)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The register-setting stream: how the register map is built into the
 // EEPROM layout and parsed back, without a device.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Load and save of the configuration image over the real library and
 // protocol, with failures injected by the simulated chip.
 #include <gtest/gtest.h>

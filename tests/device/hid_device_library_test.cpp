@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/hid_device_library.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,8 @@
 #include <numeric>
 
 #include "device/sim/sim_transport.h"
-#include "support/chip_options.h"
 #include "device/sim/simulated_chip.h"
+#include "support/chip_options.h"
 
 namespace tovrik {
 namespace {
@@ -163,6 +164,21 @@ TEST(HidDeviceLibraryEeprom, AWriteTheChipDropsFailsTheVerify)
     EXPECT_EQ(rig.WriteEeprom(0, data), 1);
     EXPECT_EQ((rig.chip.Traffic() - before).writeCycles, 1u);
     EXPECT_EQ(rig.chip.Eeprom()[8], 0x33);
+}
+
+TEST(HidDeviceLibraryEeprom, ALongWriteInRealTimeOutlastsTheAnswerTimeOutAndReportsProgress)
+{
+    Rig rig;
+    ASSERT_EQ(rig.Start(), 1);
+    // 32 pages of the slowest write cycle: longer than the answer time-out, in silence.
+    rig.chip.SetRealTiming(true);
+    rig.chip.SetWriteCycleUs(10000);
+    rig.library.SetAnswerTimeout(std::chrono::milliseconds(200));
+    int ticks = 0;
+    rig.library.SetProgressHandler([&](std::uint32_t, std::uint32_t) { ++ticks; });
+    EXPECT_EQ(rig.WriteEeprom(0, std::vector<std::uint8_t>(256, 0x44)), 1);
+    EXPECT_EQ(rig.chip.Eeprom()[255], 0x44);
+    EXPECT_GT(ticks, 5);
 }
 
 TEST(HidDeviceLibraryEeprom, AnAnswerShorterThanItsDataFailsTheRead)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The set-up a script gives the simulated chip, and the counts that let a
 // caller wait until chip and library are quiet.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/sim/simulated_chip.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include <unistd.h>
+#include "support/posix_shim.h"
 
 #include "device/sim/sim_transport.h"
 #include "support/chip_options.h"
@@ -259,18 +260,32 @@ TEST(SimulatedChipEeprom, BackingFileIsCreatedLoadedAndWrittenAtOnce)
         EXPECT_EQ(reopened.Eeprom()[1], 2);
         EXPECT_EQ(reopened.Eeprom()[301], 0xCD);
     }
+    for (const std::size_t size : {0u, 2u, 100u}) {
+        // A file of another size (one a crash cut short, say) is no EEPROM image:
+        // refused with a reason, never written, never taken for an erased EEPROM.
+        const std::vector<char> cut(size, '\x11');
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write(cut.data(), size);
+        SimulatedChip refused(Options(256, {}, 23, path));
+        EXPECT_NE(refused.BackingFileError().find(std::to_string(size) + " bytes"), std::string::npos);
+        SimTransport transport(refused);
+        auto device = transport.Open(SimTransport::kDevicePath);
+        EXPECT_EQ(Status(Exchange(*device, p::kOpEepromWrite, 1, 0, {5})), p::kStatusDeviceError);
+        EXPECT_EQ(fileBytes().size(), size);
+    }
     {
-        // A short file reads as 0xFF beyond its end; a 256-byte chip ignores the rest.
-        std::ofstream(path, std::ios::binary | std::ios::trunc).write("\x11\x22", 2);
-        SimulatedChip shortFile(Options(256, {}, 23, path));
-        EXPECT_EQ(shortFile.Eeprom()[1], 0x22);
-        EXPECT_EQ(shortFile.Eeprom()[2], 0xFF);
+        std::filesystem::remove(path);
+        SimulatedChip chip(Options(256, std::vector<std::uint8_t>(256, 0x00), 23, path));
+        SimTransport transport(chip);
+        auto device = transport.Open(SimTransport::kDevicePath);
+        // One write of a save that has more to come; the chip stops after it.
+        Exchange(*device, p::kOpEepromWrite, 1, 0, std::vector<std::uint8_t>(p::kMaxData, 0xEE));
+        std::vector<std::uint8_t> expected(256, 0x00);
+        std::fill_n(expected.begin(), p::kMaxData, 0xEE);
+        EXPECT_EQ(fileBytes(), expected);
 
         // Once the file cannot be written, a write is answered with an error.
         std::filesystem::remove_all(dir);
-        SimTransport transport(shortFile);
-        auto device = transport.Open(SimTransport::kDevicePath);
-        EXPECT_EQ(Status(Exchange(*device, p::kOpEepromWrite, 1, 0, {5})), p::kStatusDeviceError);
+        EXPECT_EQ(Status(Exchange(*device, p::kOpEepromWrite, 2, 0, {5})), p::kStatusDeviceError);
     }
 }
 

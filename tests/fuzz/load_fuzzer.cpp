@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary EEPROM contents to the image load, then saves what was
 // loaded and loads it again: no input may read or write past any buffer.
 #include <cstddef>

@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: MIT
 // The parts of the front end around the windows: its command line, the file
 // dialogs' filters, the simulated chip's backing file, the cross-thread
 // delivery of window messages, and a tool that finds no device.
 #include <gtest/gtest.h>
+
+#include <QSettings>
 
 #include <unistd.h>
 #include <QApplication>
@@ -19,6 +22,7 @@
 #include "no_device_transport.h"
 #include "platform/recording_prompter.h"
 #include "platform/user_input.h"
+#include "remembered_ids.h"
 #include "resources/resource_ids.h"
 #include "tool_session.h"
 
@@ -128,34 +132,48 @@ TEST_F(BackingFileTest, AMissingFileIsMadeFromTheFactoryImage)
     EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), factory);
 }
 
-TEST_F(BackingFileTest, TheEepromIsLargeEnoughForTheWholeFile)
+TEST_F(BackingFileTest, TheEepromHasTheFileSizeAndOtherSizesAreRefused)
 {
     std::string error;
-    EXPECT_EQ(SimulatedChipFor(DeviceChoice{true, Write("a.bin", 256), {}}, error)->eepromSize,
-              256);
-    EXPECT_EQ(SimulatedChipFor(DeviceChoice{true, Write("b.bin", 10), {}}, error)->eepromSize, 256);
-    EXPECT_EQ(SimulatedChipFor(DeviceChoice{true, Write("c.bin", 600), {}}, error)->eepromSize,
-              1024);
-    EXPECT_EQ(SimulatedChipFor(DeviceChoice{true, Write("d.bin", 2048), {}}, error)->eepromSize,
-              2048);
-    EXPECT_TRUE(error.empty()) << error;
-    EXPECT_FALSE(SimulatedChipFor(DeviceChoice{true, Write("e.bin", 2049), {}}, error));
-    EXPECT_NE(error.find("e.bin"), std::string::npos);
+    for (const std::size_t size : {256u, 512u, 1024u, 2048u}) {
+        const auto options = SimulatedChipFor(
+            DeviceChoice{true, Write(std::to_string(size) + ".bin", size), {}}, error);
+        ASSERT_TRUE(options) << error;
+        EXPECT_EQ(options->eepromSize, static_cast<int>(size));
+    }
+    // A file a crash cut short is no erased EEPROM: it is refused by name.
+    for (const std::size_t size : {0u, 10u, 600u, 2049u}) {
+        error.clear();
+        const std::string name = "cut" + std::to_string(size) + ".bin";
+        EXPECT_FALSE(SimulatedChipFor(DeviceChoice{true, Write(name, size), {}}, error));
+        EXPECT_NE(error.find(name), std::string::npos) << error;
+    }
     error.clear();
     EXPECT_FALSE(SimulatedChipFor(DeviceChoice{true, folder.string(), {}}, error));
     EXPECT_NE(error, "");
 }
 
+TEST_F(BackingFileTest, AMissingFileInAMissingFolderIsRefused)
+{
+    std::string error;
+    const std::string path = (folder / "no-such-folder" / "chip.bin").string();
+    EXPECT_FALSE(SimulatedChipFor(DeviceChoice{true, path, {}}, error));
+    EXPECT_NE(error.find("does not exist"), std::string::npos) << error;
+    EXPECT_FALSE(std::filesystem::exists(folder / "no-such-folder"));
+}
+
 TEST_F(BackingFileTest, AnImageLargerThanTheFactoryEepromKeepsItsTail)
 {
     std::string error;
-    const std::string path = Write("big.bin", 600);
+    const std::string path = Write("big.bin", 1024);
     const auto options = SimulatedChipFor(DeviceChoice{true, path, {}}, error);
     ASSERT_TRUE(options) << error;
     SimulatedChip chip(*options);
-    ASSERT_TRUE(chip.SetEeprom(chip.Eeprom()));  // any write rewrites the file
+    auto eeprom = chip.Eeprom();
+    eeprom[0] = 0x00;
+    ASSERT_TRUE(chip.SetEeprom(eeprom));
     EXPECT_EQ(std::filesystem::file_size(path), 1024U);
-    EXPECT_EQ(chip.Eeprom()[599], 0x5A);
+    EXPECT_EQ(chip.Eeprom()[1023], 0x5A);
 }
 
 // A dialog that notes the thread each message reached it on.
@@ -248,6 +266,35 @@ TEST(NoDeviceTest, AnInterfaceThatCannotBeOpenedSaysWhyFirst)
     user_input::Click(dialog, *dialog.GetDlgItem(IDC_CONNECT));
     EXPECT_EQ(prompter.Messages(), (std::vector<std::string>{"No permission to open /dev/hidraw7",
                                                              "Cannot find the HID device !!!"}));
+    EXPECT_EQ(dialog.GetDlgItemText(IDC_STATUS_CHIP), "No permission to open /dev/hidraw7");
+}
+
+TEST_F(BackingFileTest, TheIdsOfTheLastConnectionFillTheFieldsOfTheNextRun)
+{
+    QSettings settings((folder / "settings.ini").string().c_str(), QSettings::IniFormat);
+    RecordingPrompter prompter;
+    {
+        ToolSession first(DeviceChoice{true, {}, {}}, FactoryChipOptions(), prompter);
+        ASSERT_EQ(first.Start(false), 1);
+        CDemoDlg& dialog = *first.MainWindow();
+        RestoreIds(dialog, settings);
+        EXPECT_EQ(dialog.GetDlgItemText(IDC_VID), "");
+        user_input::Type(dialog, *dialog.GetDlgItem(IDC_VID), "1209");
+        user_input::Type(dialog, *dialog.GetDlgItem(IDC_PID), "1");
+        RememberIds(dialog, settings);
+    }
+    ToolSession second(DeviceChoice{true, {}, {}}, FactoryChipOptions(), prompter);
+    ASSERT_EQ(second.Start(false), 1);
+    RestoreIds(*second.MainWindow(), settings);
+    EXPECT_EQ(second.MainWindow()->GetDlgItemText(IDC_VID), "1209");
+    EXPECT_EQ(second.MainWindow()->GetDlgItemText(IDC_PID), "1");
+
+    // A file edited by hand is not taken further than the fields would take it.
+    settings.setValue("connection/vendorId", "12345");
+    ToolSession third(DeviceChoice{true, {}, {}}, FactoryChipOptions(), prompter);
+    ASSERT_EQ(third.Start(false), 1);
+    RestoreIds(*third.MainWindow(), settings);
+    EXPECT_EQ(third.MainWindow()->GetDlgItemText(IDC_VID), "");
 }
 
 TEST(SimulatedTitleTest, TheTitleNamesTheChipItsIdsAndItsFile)

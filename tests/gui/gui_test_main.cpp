@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GUI tests share one application object on the offscreen platform.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window with real widgets over the simulated chip: what a user does
 // with mouse and keyboard reaches the dialogs, and what the dialogs do shows.
 #include <gtest/gtest.h>

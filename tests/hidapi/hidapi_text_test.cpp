@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texts the hidapi transport derives: UTF-8 of hidapi's wide strings, the
 // sysfs file of a node's report descriptor, the permission message.
 #include <gtest/gtest.h>

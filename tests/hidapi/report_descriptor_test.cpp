@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The declared input report length, read from report descriptors as the
 // kernel hands them over (untrusted bytes).
 #include <gtest/gtest.h>

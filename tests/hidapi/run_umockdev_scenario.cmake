@@ -1,9 +1,11 @@
+# SPDX-License-Identifier: MIT
 # Runs one scenario script through `tovrik-cli run --device hidapi` against the
 # simulated chip behind a umockdev hidraw node, in a fresh working folder, and
 # compares the transcript with the one the in-process chip must give.
 #   HARNESS, CLI, SCRIPT, EXPECTED, DATA, WORKDIR
 file(REMOVE_RECURSE "${WORKDIR}")
 file(MAKE_DIRECTORY "${WORKDIR}")
+set(ENV{XDG_STATE_HOME} "${WORKDIR}/state")
 file(GLOB data_files "${DATA}/*")
 if(data_files)
   file(COPY ${data_files} DESTINATION "${WORKDIR}")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device library and the whole tool over HidapiTransport: the real hidapi
 // library, a umockdev hidraw node and the simulated chip behind it.
 #include <gtest/gtest.h>

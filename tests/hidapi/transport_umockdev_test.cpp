@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HidapiTransport through the real hidapi library and a umockdev hidraw node
 // with a simulated chip behind it.
 #include <gtest/gtest.h>

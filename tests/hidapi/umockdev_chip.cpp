@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "umockdev_chip.h"
 
 #include <fcntl.h>

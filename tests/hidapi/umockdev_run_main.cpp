@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tovrik-umockdev-run COMMAND [ARGS...]: runs COMMAND with a simulated chip
 // (the factory image, device code 23, as `tovrik-cli run` starts it) behind a
 // umockdev hidraw node, so that `tovrik-cli run --device hidapi` reaches it

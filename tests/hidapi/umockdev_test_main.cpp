@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the tests through a umockdev hidraw node. They need umockdev's preload
 // library in the process; started without it, the binary starts itself again
 // with it, as umockdev-wrapper would. Exit status 77 means "skipped": umockdev

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails when a source file includes a folder above its own. The layers, lowest
 # first; a file in one may include its own layer and those before it:
 set(TOVRIK_LAYERS platform resources device config formats pages app script)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -182,6 +183,11 @@ TEST_F(SingleInstanceLockTest, TheRuntimeDirectoryComesFromTheEnvironmentWhenUsa
     ASSERT_EQ(lstat(fallback.c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
     EXPECT_EQ(info.st_uid, getuid());
+
+    // A directory others may write to is no place for our lock, even when named.
+    ASSERT_EQ(chmod(dir.c_str(), 0777), 0);
+    ScopedEnv open("XDG_RUNTIME_DIR", dir.c_str());
+    EXPECT_EQ(SingleInstanceLock::RuntimeDirectory(), fallback);
 }
 
 }  // namespace

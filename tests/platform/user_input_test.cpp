@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // User actions as the front ends apply them: the control changes first, then its dialog is told.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs one scenario script in a fresh working folder.
 #   CLI, SCRIPT, EXPECTED  the tool, the script and its expected transcript
 #   DATA                   folder whose files are copied into the working folder
@@ -7,6 +8,8 @@
 #   EXTRA_ARGS             more arguments after the run's own, |-separated
 file(REMOVE_RECURSE "${WORKDIR}")
 file(MAKE_DIRECTORY "${WORKDIR}")
+# The backups the scenario's writes keep stay in its own folder.
+set(ENV{XDG_STATE_HOME} "${WORKDIR}/state")
 file(GLOB data_files "${DATA}/*")
 if(data_files)
   file(COPY ${data_files} DESTINATION "${WORKDIR}")

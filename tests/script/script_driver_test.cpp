@@ -1,12 +1,15 @@
+// SPDX-License-Identifier: MIT
 #include "script/script_driver.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include <unistd.h>
+#include "support/posix_shim.h"
 
 namespace tovrik {
 namespace {
@@ -42,6 +45,30 @@ const char* const kConnect =
     "type main:1016 1209\n"
     "type main:1018 0001\n"
     "click main:1017\n";
+
+TEST(ScriptDriverTest, WritesKeepBackupsInTheStateFolderThatPrintBackupsLists)
+{
+    std::string state = (std::filesystem::temp_directory_path() / "script-state-XXXXXX").string();
+    ASSERT_NE(mkdtemp(state.data()), nullptr);
+    const char* old = std::getenv("XDG_STATE_HOME");
+    const std::string saved = old != nullptr ? old : "";
+    setenv("XDG_STATE_HOME", state.c_str(), 1);
+    ScriptDriverOptions options;
+    options.backupClock = [] { return std::time_t{1796739303}; };  // 2026-12-08 14:15:03 UTC
+    // The factory image, then the erased one; the third erase replaces nothing new.
+    const RunResult r = RunScript(std::string(kConnect) +
+                                      "click main:4\nclick main:4\nclick main:4\nprint backups\n",
+                                  std::move(options));
+    old != nullptr ? setenv("XDG_STATE_HOME", saved.c_str(), 1) : unsetenv("XDG_STATE_HOME");
+    EXPECT_EQ(r.status, ScriptDriver::kExitOk) << r.error.reason;
+    EXPECT_NE(r.transcript.find("> print backups\nbackups: 2\n"
+                                "  20261208-141503-1209-0001-2.bin 256\n"
+                                "  20261208-141503-1209-0001.bin 256\n"),
+              std::string::npos)
+        << r.transcript;
+    EXPECT_TRUE(std::filesystem::exists(state + "/tovrik/backups/20261208-141503-1209-0001.bin"));
+    std::filesystem::remove_all(state);
+}
 
 TEST(ScriptDriverTest, EchoesCommandsButNotCommentsOrBlankLines)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "script/script_prompter.h"
 
 #include <gtest/gtest.h>

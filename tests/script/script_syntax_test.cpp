@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "script/script_syntax.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
 #include "wide_text.h"
@@ -29,6 +30,8 @@ TEST(Win32FrontEndTest, TheCommandLineTakesTheSameOptionsAsOnLinux)
     EXPECT_FALSE(ParseCommandLine({"--simulate", "--sim-code", "256"}).error.empty());
     EXPECT_FALSE(ParseCommandLine({"--simulate="}).error.empty());
     EXPECT_FALSE(ParseCommandLine({"-platform", "x"}).error.empty());
+    EXPECT_TRUE(ParseCommandLine({"--simulate", "--sim-timing", "real"}).simRealTiming);
+    EXPECT_FALSE(ParseCommandLine({"--sim-timing=real"}).error.empty());
 }
 
 }  // namespace

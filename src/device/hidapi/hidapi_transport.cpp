@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/hidapi/hidapi_transport.h"
 
 #include <fcntl.h>

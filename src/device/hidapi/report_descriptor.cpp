@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/hidapi/report_descriptor.h"
 
 #include <algorithm>

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: MIT
 #include "device/sim/sim_transport.h"
 
 #include <atomic>
+#include <string>
 
 namespace tovrik {
 
@@ -49,37 +51,51 @@ private:
 
 }  // namespace
 
-SimTransport::SimTransport(SimulatedChip& chip) : chip_(chip)
+SimTransport::SimTransport(SimulatedChip& chip)
 {
-    listenerId_ = chip_.AddPlugListener([this](bool plugged) { OnPlug(plugged); });
+    AddChip(chip);
 }
 
 SimTransport::~SimTransport()
 {
-    chip_.RemovePlugListener(listenerId_);
+    for (const Attached& a : chips_) {
+        a.chip->RemovePlugListener(a.listenerId);
+    }
+}
+
+void SimTransport::AddChip(SimulatedChip& chip)
+{
+    const int id = chip.AddPlugListener([this](bool plugged) { OnPlug(plugged); });
+    chips_.push_back(Attached{&chip, id});
 }
 
 std::vector<HidDeviceInfo> SimTransport::Enumerate()
 {
     std::vector<HidDeviceInfo> devices;
-    if (auto info = chip_.Enumeration()) {
-        info->path = kDevicePath;
-        devices.push_back(std::move(*info));
+    for (std::size_t i = 0; i < chips_.size(); ++i) {
+        if (auto info = chips_[i].chip->Enumeration()) {
+            info->path = "sim:" + std::to_string(i);
+            devices.push_back(std::move(*info));
+        }
     }
     return devices;
 }
 
 std::unique_ptr<HidDevice> SimTransport::Open(const std::string& path)
 {
-    if (path != kDevicePath) {
-        return nullptr;
+    for (std::size_t i = 0; i < chips_.size(); ++i) {
+        if (path != "sim:" + std::to_string(i)) {
+            continue;
+        }
+        SimulatedChip& chip = *chips_[i].chip;
+        const auto session = chip.OpenSession();
+        if (!session) {
+            return nullptr;
+        }
+        return std::make_unique<SimHidDevice>(chip, session->id, session->vendorId,
+                                              session->productId);
     }
-    const auto session = chip_.OpenSession();
-    if (!session) {
-        return nullptr;
-    }
-    return std::make_unique<SimHidDevice>(chip_, session->id, session->vendorId,
-                                          session->productId);
+    return nullptr;
 }
 
 void SimTransport::SetDeviceChangeTarget(MessageQueue* queue, WindowHandle window)

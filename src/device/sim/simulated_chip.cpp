@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 #include "device/sim/simulated_chip.h"
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <thread>
+
+#include "platform/safe_file.h"
 
 namespace tovrik {
 
@@ -26,28 +27,49 @@ SimulatedChip::SimulatedChip(SimulatedChipOptions options) : options_(std::move(
                 std::min<std::size_t>(options_.initialEeprom.size(), eeprom_.size()),
                 eeprom_.begin());
     i2cMemory_.assign(kI2cMemorySize, 0xFF);
+    realTiming_ = options_.realTiming;
 
     std::lock_guard lock(mutex_);
     if (!options_.backingFile.empty()) {
-        std::error_code ec;
-        if (std::filesystem::exists(options_.backingFile, ec)) {
-            std::ifstream in(options_.backingFile, std::ios::binary);
-            std::vector<char> bytes(eepromSize_);
-            in.read(bytes.data(), eepromSize_);
-            const auto got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0));
-            std::fill(eeprom_.begin(), eeprom_.end(), 0xFF);
-            for (std::size_t i = 0; i < got; ++i) {
-                eeprom_[i] = static_cast<std::uint8_t>(bytes[i]);
-            }
-        } else {
-            // A failure here shows later: every EEPROM write tries the file again and fails.
-            PersistLocked();
-        }
+        LoadBackingFileLocked();
     }
     BootLocked();
 }
 
 SimulatedChip::~SimulatedChip() = default;
+
+void SimulatedChip::LoadBackingFileLocked()
+{
+    const std::string& file = options_.backingFile;
+    if (!FileExists(file)) {
+        // A failure here shows later: every EEPROM write tries the file again and fails.
+        PersistLocked();
+        return;
+    }
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!ReadFileBounded(file, kMaxImageFileBytes, bytes, error)) {
+        backingFileError_ = error;
+        return;
+    }
+    // A file of another size is no EEPROM image (a crash may have cut it
+    // short): taking it as an erased EEPROM would lose its contents unseen.
+    if (!p::IsEepromSize(static_cast<int>(bytes.size()))) {
+        backingFileError_ =
+            file + ": " + std::to_string(bytes.size()) +
+            " bytes is not the size of an EEPROM image (256, 512, 1024 or 2048 bytes)";
+        return;
+    }
+    std::fill(eeprom_.begin(), eeprom_.end(), 0xFF);
+    std::copy_n(bytes.begin(), std::min(bytes.size(), eeprom_.size()), eeprom_.begin());
+    fileImage_ = std::move(bytes);
+}
+
+std::string SimulatedChip::BackingFileError() const
+{
+    std::lock_guard lock(mutex_);
+    return backingFileError_;
+}
 
 // --- Power and enumeration ---
 
@@ -67,6 +89,7 @@ void SimulatedChip::Unplug()
         plugged_ = false;
         ++generation_;
         inputReports_.clear();
+        delayedReports_.clear();
         heldAnswers_.clear();
     }
     inputReady_.notify_all();
@@ -82,6 +105,7 @@ void SimulatedChip::Plug()
         plugged_ = true;
         ++generation_;
         inputReports_.clear();
+        delayedReports_.clear();
         BootLocked();
     }
     inputReady_.notify_all();
@@ -175,14 +199,20 @@ int SimulatedChip::HostWrite(std::uint64_t session, const std::uint8_t* report, 
         real = realTiming_;
     }
     if (real) {
-        SleepModelled(spent);
+        // The report itself takes its frame on the caller's thread; the chip's
+        // work after it takes the rest while the host waits for the answer.
+        const std::uint64_t frame = std::min<std::uint64_t>(spent, SimTimingCosts::kReportUs);
+        SleepModelled(frame);
         std::lock_guard lock(mutex_);
+        const auto now = std::chrono::steady_clock::now();
+        busyUntil_ = std::max(busyUntil_, now) + std::chrono::microseconds(spent - frame);
         if (plugged_ && session == generation_) {
             for (const p::Report& r : deferredReports_) {
-                QueueReportLocked(r);
+                delayedReports_.emplace_back(busyUntil_, r);
             }
         }
         deferredReports_.clear();
+        ReleaseDelayedLocked();
     }
     inputReady_.notify_all();
     return length;
@@ -196,9 +226,18 @@ int SimulatedChip::HostRead(std::uint64_t session, std::uint8_t* buffer, int cap
     }
     const auto isWoken = [&] { return woken != nullptr && woken->load(); };
     std::unique_lock lock(mutex_);
-    inputReady_.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)), [&] {
-        return !plugged_ || session != generation_ || !inputReports_.empty() || isWoken();
-    });
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+    for (;;) {
+        ReleaseDelayedLocked();
+        if (!plugged_ || session != generation_ || !inputReports_.empty() || isWoken() ||
+            std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        const auto until =
+            delayedReports_.empty() ? deadline : std::min(deadline, delayedReports_.front().first);
+        inputReady_.wait_until(lock, until);
+    }
     if (!plugged_ || session != generation_) {
         return -1;
     }
@@ -263,6 +302,16 @@ void SimulatedChip::WakeHostReaders()
         std::lock_guard lock(mutex_);
     }
     inputReady_.notify_all();
+}
+
+void SimulatedChip::ReleaseDelayedLocked()
+{
+    const auto now = std::chrono::steady_clock::now();
+    while (!delayedReports_.empty() && delayedReports_.front().first <= now) {
+        const p::Report report = delayedReports_.front().second;
+        delayedReports_.pop_front();
+        QueueReportLocked(report);
+    }
 }
 
 void SimulatedChip::QueueReportLocked(const p::Report& report)
@@ -552,9 +601,12 @@ void SimulatedChip::SetDeviceCode(std::uint8_t code)
 
 SimTraffic SimTraffic::operator-(const SimTraffic& earlier) const
 {
-    return {reportsOut - earlier.reportsOut,     reportsIn - earlier.reportsIn,
-            controlTransfers - earlier.controlTransfers, i2cBytes - earlier.i2cBytes,
-            writeCycles - earlier.writeCycles,   timeUs - earlier.timeUs};
+    return {reportsOut - earlier.reportsOut,
+            reportsIn - earlier.reportsIn,
+            controlTransfers - earlier.controlTransfers,
+            i2cBytes - earlier.i2cBytes,
+            writeCycles - earlier.writeCycles,
+            timeUs - earlier.timeUs};
 }
 
 void SimulatedChip::SetRealTiming(bool real)
@@ -599,7 +651,13 @@ void SimulatedChip::BusBytesLocked(std::uint64_t bytes)
 
 void SimulatedChip::SleepModelled(std::uint64_t us) const
 {
-    std::this_thread::sleep_for(std::chrono::microseconds(us));
+    // Sleeps may end early (MinGW's round down to whole milliseconds), so this
+    // sleeps again until the modelled time has passed.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(us);
+    for (auto now = std::chrono::steady_clock::now(); now < deadline;
+         now = std::chrono::steady_clock::now()) {
+        std::this_thread::sleep_for(deadline - now);
+    }
 }
 
 // --- State ---
@@ -607,7 +665,7 @@ void SimulatedChip::SleepModelled(std::uint64_t us) const
 int SimulatedChip::PendingInputReports() const
 {
     std::lock_guard lock(mutex_);
-    return static_cast<int>(inputReports_.size());
+    return static_cast<int>(inputReports_.size() + delayedReports_.size());
 }
 
 std::uint8_t SimulatedChip::Register(std::uint8_t reg) const

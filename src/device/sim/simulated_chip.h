@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -20,13 +22,16 @@ namespace tovrik {
 struct SimulatedChipOptions {
     // Fitted EEPROM: 256, 512, 1024 or 2048 bytes; anything else falls back to 256.
     int eepromSize = 256;
-    // When set, the EEPROM lives in this file: loaded at construction (missing
-    // bytes read as 0xFF), created from `initialEeprom` when absent, and
-    // rewritten on every EEPROM write.
+    // When set, the EEPROM lives in this file: loaded at construction (a file
+    // of another size than 256, 512, 1024 or 2048 bytes is refused, see
+    // BackingFileError), created from `initialEeprom` when absent, and changed
+    // where bytes change, flushed to disk before an EEPROM write is done.
     std::string backingFile;
     // Initial EEPROM contents; shorter vectors are padded with 0xFF.
     std::vector<std::uint8_t> initialEeprom;
     std::uint8_t deviceCode = 23;
+    // Start with real timing (see SetRealTiming) instead of virtual.
+    bool realTiming = false;
 };
 
 // What crossed the wire and the chip's I2C bus, and the time the timing model
@@ -44,8 +49,8 @@ struct SimTraffic {
 
 // The costs of the timing model, in microseconds.
 struct SimTimingCosts {
-    static constexpr int kReportUs = 1000;   // one interrupt report: one full-speed frame
-    static constexpr int kControlUs = 1500;  // one control transfer
+    static constexpr int kReportUs = 1000;     // one interrupt report: one full-speed frame
+    static constexpr int kControlUs = 1500;    // one control transfer
     static constexpr int kI2cByteUs100k = 90;  // nine clocks at 100 kHz
     static constexpr int kI2cByteUs400k = 23;  // nine clocks at 400 kHz
     static constexpr int kWriteCycleUs = 5000;
@@ -180,10 +185,15 @@ public:
     // The UCQ string read at the last boot; empty when none.
     std::string UcqString() const;
     Counters GetCounters() const;
+    // Why the backing file was refused at construction (every EEPROM write
+    // then fails and the file stays as it was); empty when it is in use.
+    std::string BackingFileError() const;
 
 private:
     void BootLocked();
     void QueueReportLocked(const protocol::Report& report);
+    // Queues the delayed answers whose time has come.
+    void ReleaseDelayedLocked();
     bool QueueEvent(protocol::EventKind kind, const std::uint8_t* bytes, int length);
     void HandleRegisterWriteLocked(const std::uint8_t* report, int length);
     void HandleCommandLocked(const std::uint8_t* report, int length);
@@ -201,6 +211,7 @@ private:
     void SpendLocked(std::uint64_t us) { traffic_.timeUs += us; }
     void BusBytesLocked(std::uint64_t bytes);
     void SleepModelled(std::uint64_t us) const;
+    void LoadBackingFileLocked();
     bool PersistLocked();
     void NotifyPlug(bool plugged);
 
@@ -209,6 +220,9 @@ private:
     SimulatedChipOptions options_;
     int eepromSize_ = 256;
     std::vector<std::uint8_t> eeprom_;
+    // What the backing file holds, so a write changes only the bytes that differ.
+    std::vector<std::uint8_t> fileImage_;
+    std::string backingFileError_;
 
     bool plugged_ = true;
     // Listeners are being told of an unplug; the chip is still there.
@@ -248,6 +262,11 @@ private:
     // While set, queued reports wait here until the modelled time was slept.
     bool deferReports_ = false;
     std::vector<protocol::Report> deferredReports_;
+    // In real time the host's write returns after its own frame; the chip's
+    // work goes on until the time noted with its answers, which the host can
+    // read only from then on, as from a chip that is busy while the host waits.
+    std::deque<std::pair<std::chrono::steady_clock::time_point, protocol::Report>> delayedReports_;
+    std::chrono::steady_clock::time_point busyUntil_{};
     std::function<void()> reportQueued_;
 
     // Separate from mutex_ so listeners may call the chip's accessors.

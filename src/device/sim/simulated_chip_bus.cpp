@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: MIT
 #include "device/sim/simulated_chip.h"
 
 #include <algorithm>
-#include <fstream>
+#include <span>
+
+#include "platform/safe_file.h"
 
 // The chip's I2C bus: the boot EEPROM with its reader, the 24C02-like memory,
 // and the EEPROM's backing file. The HID side is in simulated_chip.cpp.
@@ -247,11 +250,37 @@ bool SimulatedChip::PersistLocked()
     if (options_.backingFile.empty()) {
         return true;
     }
-    std::ofstream out(options_.backingFile, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(eeprom_.data()),
-              static_cast<std::streamsize>(eeprom_.size()));
-    out.close();
-    return !out.fail();
+    if (!backingFileError_.empty()) {
+        return false;
+    }
+    std::string error;
+    if (fileImage_.size() != eeprom_.size()) {
+        // A new file or a new size: the whole image replaces the file at once.
+        if (!WriteFileSafely(options_.backingFile, eeprom_, error)) {
+            return false;
+        }
+        fileImage_ = eeprom_;
+        return true;
+    }
+    // Only the bytes that changed are written, in place, and flushed before
+    // the write is reported done: a crash leaves every byte old or new.
+    for (std::size_t at = 0; at < eeprom_.size();) {
+        if (eeprom_[at] == fileImage_[at]) {
+            ++at;
+            continue;
+        }
+        std::size_t end = at;
+        while (end < eeprom_.size() && eeprom_[end] != fileImage_[end]) {
+            ++end;
+        }
+        const std::span<const std::uint8_t> run(eeprom_.data() + at, end - at);
+        if (!UpdateFileInPlace(options_.backingFile, at, run, error)) {
+            return false;
+        }
+        std::copy(run.begin(), run.end(), fileImage_.begin() + static_cast<std::ptrdiff_t>(at));
+        at = end;
+    }
+    return true;
 }
 
 // --- EEPROM set-up and state ---

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/sim/simulated_device.h"
 
 namespace tovrik {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/win32/vendor_device_library.h"
 
 #include <windows.h>
@@ -229,6 +230,14 @@ VendorDeviceLibrary::~VendorDeviceLibrary()
     Disconnect();
     if (module_ != nullptr) {
         FreeLibrary(static_cast<HMODULE>(module_));
+    }
+}
+
+void VendorDeviceLibrary::DeliverWindowMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageW(&message);
     }
 }
 

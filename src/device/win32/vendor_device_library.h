@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <array>
@@ -49,6 +50,10 @@ public:
     // system's device-change message on). Must be called on the thread that
     // runs the window messages, before rmDeviceStart.
     int Connect(MessageQueue& queue, void* nativeWindow);
+
+    // Dispatches the window messages waiting for this thread's windows, so
+    // that those the DLL posted reach the queue given to Connect.
+    static void DeliverWindowMessages();
 
     // The loaded module (an HMODULE).
     void* Module() const { return module_; }

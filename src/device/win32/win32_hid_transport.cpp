@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "device/win32/win32_hid_transport.h"
 
 // windows.h comes first: the HID headers build on its types.

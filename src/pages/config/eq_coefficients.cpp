@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/config/eq_coefficients.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/config/eq_page.h"
 
 #include "pages/page_context.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/config/eq_page_model.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <cstdint>
 
 #include "pages/config/eq_coefficients.h"

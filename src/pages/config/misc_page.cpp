@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/config/misc_page.h"
 
 #include "pages/page_context.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/config/misc_page_model.h"
 
 #include <algorithm>

@@ -1,5 +1,8 @@
+// SPDX-License-Identifier: MIT
 #include "pages/config/usb_cfg_page.h"
 
+#include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +12,8 @@
 #include "pages/page_context.h"
 #include "formats/hex_text.h"
 #include "config/eeprom_config.h"
+#include "platform/control.h"
+#include "platform/latin1_text.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 #include "resources/usb_volume_ids.h"
@@ -18,6 +23,19 @@ namespace tovrik {
 namespace {
 
 constexpr const char* kAskReset = "All changes for USB Config before save will be discarded !!!";
+// The chip stores one byte per character of a USB string.
+constexpr const char* kMsgNotLatin1 =
+    "%1 cannot be stored in a USB string: only characters up to U+00FF can.";
+
+constexpr std::array<int, 4> kStringFields = {IDC_USB_MANUFACTURER, IDC_USB_PRODUCT,
+                                               IDC_USB_SERIAL, IDC_USB_UCQ};
+
+std::string NotLatin1Message(const std::string& refused)
+{
+    std::string text = kMsgNotLatin1;
+    text.replace(text.find("%1"), 2, refused);
+    return text;
+}
 
 constexpr int kIdChars = 4;
 constexpr int kStringChars = 31;
@@ -29,10 +47,6 @@ constexpr std::uint8_t kPidLow = 2;
 constexpr std::uint8_t kPidHigh = 3;
 constexpr std::uint8_t kHidInterval = 158;
 
-constexpr int kManufacturerIndex = 0;
-constexpr int kProductIndex = 1;
-constexpr int kSerialIndex = 2;
-constexpr int kUcqIndex = 3;
 
 // The interval as a register value, or nothing when the text is no number from 0 to 255.
 std::optional<std::uint8_t> IntervalValue(const std::string& text)
@@ -96,7 +110,36 @@ void CUsbCfgPage::OnCommand(int id, Notify code)
         OnReset();
     } else if (id == IDC_USB_HID_INTERVAL && code == Notify::KillFocus) {
         CheckInterval();
+    } else if (code == Notify::Changed &&
+               std::find(kStringFields.begin(), kStringFields.end(), id) != kStringFields.end()) {
+        RefuseNonLatin1(id);
     }
+}
+
+void CUsbCfgPage::RefuseNonLatin1(int id)
+{
+    Control* field = GetDlgItem(id);
+    if (field == nullptr) {
+        return;
+    }
+    std::string bytes;
+    std::string refused;
+    if (Utf8ToLatin1(field->Text(), bytes, refused)) {
+        return;
+    }
+    // The field keeps every character it can store, in order.
+    std::string kept;
+    const std::string& text = field->Text();
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t next = at + Utf8Prefix(std::string_view(text).substr(at), 1).size();
+        std::string ignored;
+        if (Utf8ToLatin1(std::string_view(text).substr(at, next - at), bytes, ignored)) {
+            kept += text.substr(at, next - at);
+        }
+        at = next;
+    }
+    field->SetText(kept);
+    GetPrompter().MessageBox(NotLatin1Message(refused));
 }
 
 void CUsbCfgPage::ClearFields()
@@ -119,10 +162,13 @@ void CUsbCfgPage::LoadFromImage()
     if (config.IsRegisterPresent(kHidInterval) != 0) {
         hidIntervalText = std::to_string(config.GetRegisterValue(kHidInterval));
     }
-    config.GetString(kManufacturerIndex, manufacturerText);
-    config.GetString(kProductIndex, productText);
-    config.GetString(kSerialIndex, serialText);
-    config.GetString(kUcqIndex, ucqText);
+    // The image holds Latin-1 bytes; the fields show them as text.
+    std::array<std::string*, 4> fields = {&manufacturerText, &productText, &serialText, &ucqText};
+    for (int i = 0; i < 4; ++i) {
+        std::string bytes;
+        config.GetString(i, bytes);
+        *fields[static_cast<std::size_t>(i)] = Latin1ToUtf8(bytes);
+    }
     if (IsWindow()) {
         UpdateData(false);
     }
@@ -148,10 +194,20 @@ void CUsbCfgPage::StoreToImage()
     } else {
         config.ClearRegister(kHidInterval);
     }
-    config.SetString(kManufacturerIndex, manufacturerText);
-    config.SetString(kProductIndex, productText);
-    config.SetString(kSerialIndex, serialText);
-    config.SetString(kUcqIndex, ucqText);
+    // Typing refuses what cannot be stored; a text set another way is refused here, whole.
+    const std::array<const std::string*, 4> texts = {&manufacturerText, &productText, &serialText,
+                                                     &ucqText};
+    std::array<std::string, 4> bytes;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        std::string refused;
+        if (!Utf8ToLatin1(*texts[i], bytes[i], refused)) {
+            GetPrompter().MessageBox(NotLatin1Message(refused));
+            return;
+        }
+    }
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        config.SetString(static_cast<int>(i), bytes[i]);
+    }
 }
 
 void CUsbCfgPage::OnReset()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <string>
@@ -27,6 +28,8 @@ protected:
 private:
     // Focus left the interval: takes the controls, then empties a bad interval.
     void CheckInterval();
+    // Takes out of a string field what a USB string cannot hold, and says so.
+    void RefuseNonLatin1(int id);
     // Empties an interval that is not a number from 0 to 255 and shows it.
     void EmptyBadInterval();
     void ClearFields();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/config/volume_cfg_page.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/config/volume_levels.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/demo/eeprom_page.h"
 
 #include "formats/binary_file.h"
@@ -117,6 +118,7 @@ void CEepromPage::OnErase()
 {
     const int size = SelectedSize();
     ClearBuffer(0xFF, size);
+    app_.KeepBackupBefore(0, static_cast<std::uint32_t>(size));
     const int ok = app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer_.data(),
                                                static_cast<std::uint32_t>(size));
     // The texts are cleared whatever the outcome.
@@ -125,6 +127,17 @@ void CEepromPage::OnErase()
     sizeText.clear();
     UpdateData(false);
     GetPrompter().MessageBox(ok != 0 ? kMsgErased : kMsgEraseFailed);
+    if (ok == 0) {
+        TellBackupAfterFailure();
+    }
+}
+
+void CEepromPage::TellBackupAfterFailure()
+{
+    const std::string notice = app_.BackupNoticeAfterFailure();
+    if (!notice.empty()) {
+        GetPrompter().MessageBox(notice);
+    }
 }
 
 void CEepromPage::OnWrite()
@@ -140,8 +153,10 @@ void CEepromPage::OnWrite()
     }
     const auto count = static_cast<std::uint16_t>(groups);
     const std::uint32_t address = ParseHexText(addressText);
+    app_.KeepBackupBefore(address, count);
     if (app_.Library().rmBurnEEPROM(kEepromWrite, address, buffer_.data(), count) == 0) {
         GetPrompter().MessageBox(kMsgWriteFailed);
+        TellBackupAfterFailure();
         return;
     }
     char text[16];
@@ -191,8 +206,9 @@ void CEepromPage::OnEepromToFile()
         GetPrompter().MessageBox(kMsgToFileFailed);
         return;
     }
-    if (!WriteBinaryFile(*path, buffer_.data(), size)) {
-        GetPrompter().MessageBox(kMsgCannotWriteFile + *path);
+    std::string error;
+    if (!WriteBinaryFile(*path, buffer_.data(), size, error)) {
+        GetPrompter().MessageBox(FileFailureMessage(kMsgCannotWriteFile, *path, error));
         return;
     }
     GetPrompter().MessageBox(kMsgToFileDone);
@@ -206,16 +222,19 @@ void CEepromPage::OnFileToEeprom()
     }
     const int size = SelectedSize();
     ClearBuffer(0, size);
-    if (!ReadBinaryFile(*path, buffer_.data(), size)) {
-        GetPrompter().MessageBox(kMsgCannotReadFile + *path);
+    std::string error;
+    if (!ReadBinaryFile(*path, buffer_.data(), size, error)) {
+        GetPrompter().MessageBox(FileFailureMessage(kMsgCannotReadFile, *path, error));
         return;
     }
     const std::uint32_t start = ParseHexText(kFileStartAddress);
+    app_.KeepBackupBefore(start, static_cast<std::uint32_t>(size));
     if (app_.Library().rmBurnEEPROM(kEepromWrite, start, buffer_.data(),
                                     static_cast<std::uint32_t>(size)) != 0) {
         GetPrompter().MessageBox(kMsgFromFileDone);
     } else {
         GetPrompter().MessageBox(kMsgFromFileFailed);
+        TellBackupAfterFailure();
     }
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 #include <array>
@@ -39,6 +40,8 @@ private:
     void OnRead();
     void OnEepromToFile();
     void OnFileToEeprom();
+    // After a failed write's message: where the backup went, when the front end asks for it.
+    void TellBackupAfterFailure();
     void ClearBuffer(std::uint8_t value, int size);
 
     PageContext& app_;

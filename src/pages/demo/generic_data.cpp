@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/demo/generic_data.h"
 
 #include <algorithm>

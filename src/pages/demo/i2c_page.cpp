@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/demo/i2c_page.h"
 
 #include <array>

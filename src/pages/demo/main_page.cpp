@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pages/demo/main_page.h"
 
 #include <cstdarg>

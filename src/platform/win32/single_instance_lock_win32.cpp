@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The single-instance lock on Windows: a named mutex of the user's session.
 #include <windows.h>
 

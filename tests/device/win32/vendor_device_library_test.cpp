@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
 // The tool's message names come before the system's, which defines WM_DEVICECHANGE as a macro.

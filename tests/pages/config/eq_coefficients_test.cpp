@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Band coefficients: the order-1 design against the textbook bilinear
 // band-pass, the general design by its response, the fixed-point rules.
 #include <gtest/gtest.h>

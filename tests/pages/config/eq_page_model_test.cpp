@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The EQ page's behaviour without a window: modes from the image and the
 // device code, the reactions of its controls, live reports and storing.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The EQ page inside the tool: its template, and its way from connect through
 // "Apply" and save to a replugged chip, on the simulated chip.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The misc page's model against a register map, without any window.
 #include <gtest/gtest.h>
 

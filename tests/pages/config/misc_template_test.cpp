@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The misc page's dialog template: what is shown, what only passes through, and the layout.
 #include <gtest/gtest.h>
 

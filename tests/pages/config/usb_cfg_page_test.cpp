@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The USB configuration page inside the whole tool, on a simulated chip.
 #include "pages/config/usb_cfg_page.h"
 
@@ -181,6 +182,45 @@ TEST_F(UsbCfgPageTest, PageNeverShownLeavesTheImageAndLoadsWhenCreated)
     hiddenPage.Create();
     EXPECT_EQ(hiddenPage.GetDlgItemText(IDC_USB_VID), "1234");
     EXPECT_EQ(hiddenPage.GetDlgItemText(IDC_USB_PRODUCT), "Changed");
+}
+
+}  // namespace
+}  // namespace tovrik
+
+namespace tovrik {
+namespace {
+
+TEST_F(UsbCfgPageTest, StringsAreLatin1CharactersCountedAsCharacters)
+{
+    // 31 characters of two UTF-8 bytes each fit; the limit never halves one.
+    std::string accents;
+    for (int i = 0; i < 32; ++i) {
+        accents += "\xC3\xA9";  // é
+    }
+    Type(IDC_USB_PRODUCT, accents);
+    EXPECT_EQ(Text(IDC_USB_PRODUCT).size(), 62u);
+    // A character the chip cannot store is refused by name; the rest stays.
+    Type(IDC_USB_MANUFACTURER, "Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC 5");
+    EXPECT_EQ(prompter.Messages(),
+              Messages{"\"\xE2\x82\xAC\" (U+20AC) cannot be stored in a USB string: only "
+                       "characters up to U+00FF can."});
+    EXPECT_EQ(Text(IDC_USB_MANUFACTURER), "Gr\xC3\xBC\xC3\x9F  5");
+    page->StoreToImage();
+    EXPECT_EQ(String(0), "Gr\xFC\xDF  5");
+
+    // Every byte 0x20..0xFF goes into the image as one byte and comes back as it was.
+    std::string all;
+    for (int b = 0x20; b <= 0xFF; ++b) {
+        all += static_cast<char>(b);
+    }
+    for (std::size_t at = 0; at < all.size(); at += 31) {
+        const std::string bytes = all.substr(at, 31);
+        config.SetString(2, bytes);
+        page->LoadFromImage();
+        config.SetString(2, "");
+        page->StoreToImage();
+        ASSERT_EQ(String(2), bytes);
+    }
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The volume configuration page inside the whole tool, on a simulated chip.
 #include "pages/config/volume_cfg_page.h"
 

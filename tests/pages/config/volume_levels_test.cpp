@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The level tables and the register conversions of the volume settings.
 #include "pages/config/volume_levels.h"
 

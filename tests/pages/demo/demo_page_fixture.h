@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The whole tool on a simulated chip, connected, for the demo page tests. The

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: MIT
 // The EEPROM page over the real library and a simulated chip.
 #include <filesystem>
 
 #include "demo_page_fixture.h"
+#include "platform/safe_file.h"
 
 namespace tovrik {
 namespace {
@@ -97,6 +99,21 @@ TEST_F(EepromPageTest, MoreBytesThanTheBufferHoldsAreRefusedBeforeAnyTransfer)
     EXPECT_EQ(device.Chip().Eeprom(), Bytes(2048, 0x5A));
     ReadBytes("7FE", "2");
     EXPECT_EQ(Text(IDC_EEPROM_DATA), " 5a 5a");
+}
+
+TEST_F(EepromPageTest, AWriteKeepsABackupWithoutACallOfItsOwn)
+{
+    BackupKeeper keeper(Path("backups"));
+    app.Context().SetBackups(&keeper, &device.Library());
+    const Bytes before = device.Chip().Eeprom();
+    WriteBytes("10", "12 34");
+    // The backup is read below the call log: the user's calls are all there is.
+    EXPECT_EQ(calls.TakeCalls().size(), 1u);
+    ASSERT_EQ(keeper.List().size(), 1u);
+    Bytes kept;
+    std::string error;
+    ASSERT_TRUE(ReadFileBounded(app.Context().LastBackupPath(), 2048, kept, error));
+    EXPECT_EQ(kept, before);
 }
 
 TEST_F(EepromPageTest, AFailedEraseStillClearsTheTexts)

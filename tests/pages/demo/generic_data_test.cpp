@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The HID control page over the real library and a simulated chip.
 #include "demo_page_fixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The I2C page over the real library and a simulated chip with a memory at 0xA0.
 #include <climits>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GPIO and event page, and how the device's notifications reach it.
 #include "demo_page_fixture.h"
 

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # tovrik-config.exe with --vendor-library: DLLs it cannot use are refused
 # before any window opens, naming the file and what is wrong; with the
 # stand-in DLL (over its own simulated chip) the window connects, reads the

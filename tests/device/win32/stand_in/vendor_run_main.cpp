@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // tovrik-vendor-run: `tovrik-cli run SCRIPT --workdir DIR --vendor-library DLL`
 // for the stand-in DLL, which is attached to the run's simulated chip so the
 // scenario scripts (which plug, unplug and inspect that chip) play through

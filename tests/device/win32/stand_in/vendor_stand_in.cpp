@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for the chip maker's device library, built as a DLL: it exports
 // the library's functions as plain integer and pointer functions and posts
 // its notifications as real window messages to the window it was given. It

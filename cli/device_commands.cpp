@@ -1,0 +1,411 @@
+// SPDX-License-Identifier: MIT
+#include "device_commands.h"
+
+#include <cstdio>
+#include <memory>
+#include <ostream>
+
+#include <nlohmann/json.hpp>
+
+#include "app/demo_dlg.h"
+#include "backup_site.h"
+#include "config/eeprom_config.h"
+#include "device/sim/sim_transport.h"
+#include "exit_codes.h"
+#include "formats/device_profile.h"
+#include "headless_tool.h"
+#include "output_file.h"
+#include "platform/recording_prompter.h"
+#include "settings_view.h"
+#include "usb_settings.h"
+
+namespace tovrik::cli {
+
+namespace {
+
+constexpr std::size_t kLargestEeprom = 2048;
+constexpr int kImageSize = EepromConfig::kImageSize;
+// verify names at most this many differing addresses.
+constexpr std::size_t kShownDifferences = 8;
+
+struct ExitStatus {
+    int code;
+};
+
+template <typename Body>
+int Guarded(std::ostream& err, Body body)
+{
+    try {
+        return body();
+    } catch (const UsageError& e) {
+        err << "tovrik-cli: " << e.reason << '\n';
+        return kExitUsage;
+    } catch (const ExitStatus& e) {
+        return e.code;
+    }
+}
+
+[[noreturn]] void Stop(std::ostream& err, int code, const std::string& reason)
+{
+    err << "tovrik-cli: " << reason << '\n';
+    throw ExitStatus{code};
+}
+
+std::string Hex2(unsigned value)
+{
+    char text[4];
+    std::snprintf(text, sizeof text, "%02x", value & 0xFFu);
+    return text;
+}
+
+std::string Hex4Address(std::size_t address)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%04zx", address);
+    return text;
+}
+
+// The chosen interface, opened through the device library.
+std::unique_ptr<Connection> OpenChosen(DeviceAccess& access, const DeviceOptions& options,
+                                       std::ostream& err)
+{
+    const std::optional<HidDeviceInfo> info = access.Choose(options, err);
+    if (!info) {
+        throw ExitStatus{kExitNoDevice};
+    }
+    auto connection = std::make_unique<Connection>(access.Transport(), *info, nullptr, &options);
+    if (!connection->IsOpen()) {
+        Stop(err, kExitNoDevice, connection->OpenError());
+    }
+    return connection;
+}
+
+void Backup(Connection& connection, std::size_t count, std::ostream& out, std::ostream& err)
+{
+    std::string where;
+    std::string error;
+    if (!KeepBackup(connection.Library(), connection.Info().vendorId, connection.Info().productId,
+                    static_cast<std::uint32_t>(count), where, error)) {
+        Stop(err, kExitTransfer, error + "; nothing was written");
+    }
+    out << "backup: " << where << '\n';
+}
+
+// Writes `bytes` at address 0 and reads them back.
+void WriteVerified(Connection& connection, const std::vector<std::uint8_t>& bytes,
+                   std::ostream& err)
+{
+    if (!connection.Write(bytes)) {
+        Stop(err, kExitTransfer, "writing the EEPROM failed");
+    }
+    std::vector<std::uint8_t> back(bytes.size());
+    if (!connection.Read(back)) {
+        Stop(err, kExitTransfer, "reading the EEPROM back failed");
+    }
+    if (back != bytes) {
+        Stop(err, kExitTransfer, "the EEPROM does not hold what was written");
+    }
+}
+
+// The tool's main window and pages on the chosen interface.
+struct DeviceTool {
+    DeviceTool(HidTransport& transport, const HidDeviceInfo& info, const DeviceOptions& options)
+        : info(info),
+          view(transport, info.path),
+          library(MakeDeviceLibrary(options, view, queue)),
+          tool(*library, view, queue)
+    {
+    }
+    HidDeviceInfo info;
+    SinglePathTransport view;
+    MessageQueue queue;
+    std::unique_ptr<DeviceLibrary> library;
+    HeadlessTool tool;
+};
+
+std::unique_ptr<DeviceTool> ConnectTool(DeviceAccess& access, const DeviceOptions& options,
+                                        std::ostream& err)
+{
+    const std::optional<HidDeviceInfo> info = access.Choose(options, err);
+    if (!info) {
+        throw ExitStatus{kExitNoDevice};
+    }
+    auto device = std::make_unique<DeviceTool>(access.Transport(), *info, options);
+    if (!device->tool.Connect(info->vendorId, info->productId)) {
+        for (const std::string& message : device->tool.Messages()) {
+            err << "tovrik-cli: " << message << '\n';
+        }
+        Stop(err, kExitNoDevice, "cannot connect to " + info->path);
+    }
+    return device;
+}
+
+std::vector<Setting> DeviceSettings(DeviceTool& device)
+{
+    device.tool.ShowConfigPages();
+    return ConfigPageSettings(device.tool.Window());
+}
+
+int PrintDiff(const std::vector<Setting>& before, const std::vector<Setting>& after, bool json,
+              std::ostream& out)
+{
+    const std::vector<SettingChange> changes = DiffSettings(before, after);
+    PrintChanges(out, changes, json);
+    return changes.empty() ? kExitOk : kExitDiffers;
+}
+
+std::string DeviceClass(std::uint8_t code)
+{
+    DeviceProfile profile;
+    if (ClassifyDeviceCode(code, profile) == 0) {
+        return "unknown";
+    }
+    return profile.typeName + (profile.hasEq != 0 ? " with EQ" : "");
+}
+
+}  // namespace
+
+int ListDevices(const DeviceOptions& options, bool json, std::ostream& out, std::ostream& err)
+{
+    return Guarded(err, [&] {
+        DeviceAccess access(options);
+        const std::uint16_t vid = RequestedVendorId(options);
+        const std::uint16_t pid = RequestedProductId(options);
+        std::vector<std::string> rows;
+        for (const HidDeviceInfo& info : access.Transport().Enumerate()) {
+            if (options.path.empty() ? info.vendorId != vid || info.productId != pid
+                                     : info.path != options.path) {
+                continue;
+            }
+            Connection connection(access.Transport(), info, nullptr, &options);
+            int code = -1;
+            if (connection.IsOpen()) {
+                RecordingPrompter prompter;
+                EepromConfig config(connection.Library(), prompter);
+                config.SetHidTransport(&connection.Transport());
+                if (config.DetectDevice(info.vendorId, info.productId) != 0) {
+                    code = config.GetDeviceCode();
+                }
+            }
+            const std::string kind = code < 0 ? "-" : DeviceClass(static_cast<std::uint8_t>(code));
+            const int size = connection.FittedEepromSize();
+            if (json) {
+                const nlohmann::ordered_json row = {
+                    {"path", info.path},
+                    {"vid", Hex4(info.vendorId)},
+                    {"pid", Hex4(info.productId)},
+                    {"manufacturer", info.manufacturer},
+                    {"product", info.product},
+                    {"deviceCode",
+                     code < 0 ? nlohmann::ordered_json() : nlohmann::ordered_json(code)},
+                    {"class", kind},
+                    {"eepromSize",
+                     size == 0 ? nlohmann::ordered_json() : nlohmann::ordered_json(size)}};
+                rows.push_back(row.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+            } else {
+                rows.push_back(info.path + "  " + Hex4(info.vendorId) + ":" + Hex4(info.productId) +
+                               "  \"" + info.manufacturer + "\" \"" + info.product + "\"  code " +
+                               (code < 0 ? "-" : std::to_string(code)) + " (" + kind +
+                               ")  EEPROM " + (size == 0 ? "-" : std::to_string(size)) + " bytes" +
+                               (connection.IsOpen() ? "" : "  " + connection.OpenError()));
+            }
+        }
+        if (json) {
+            out << "[";
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                out << (i == 0 ? "\n  " : ",\n  ") << rows[i];
+            }
+            out << "\n]\n";
+        } else {
+            for (const std::string& row : rows) {
+                out << row << '\n';
+            }
+        }
+        if (rows.empty()) {
+            err << "tovrik-cli: no chip with the ids " << Hex4(vid) << ":" << Hex4(pid) << '\n';
+            return kExitNoDevice;
+        }
+        return kExitOk;
+    });
+}
+
+int ReadDevice(const DeviceOptions& options, const std::string& file, std::optional<int> size,
+               bool all, std::ostream& out, std::ostream& err)
+{
+    return Guarded(err, [&] {
+        DeviceAccess access(options);
+        auto connection = OpenChosen(access, options, err);
+        const int fitted = connection->FittedEepromSize();
+        const int count = all ? fitted : size.value_or(kImageSize);
+        if (count < 1 || count > fitted) {
+            throw UsageError{"--size " + std::to_string(count) + ": the chip has " +
+                             std::to_string(fitted) + " bytes of EEPROM"};
+        }
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
+        if (!connection->Read(bytes)) {
+            Stop(err, kExitTransfer, "reading the EEPROM failed; " + file + " was not written");
+        }
+        WriteOutputFile(file, bytes);
+        out << "read " << count << " bytes from " << connection->Info().path << " into " << file
+            << '\n';
+        return kExitOk;
+    });
+}
+
+int WriteDevice(const DeviceOptions& options, const std::string& file, std::ostream& out,
+                std::ostream& err)
+{
+    return Guarded(err, [&] {
+        const std::vector<std::uint8_t> bytes = ReadInputFile(file, kLargestEeprom);
+        if (bytes.empty()) {
+            throw UsageError{file + " is empty"};
+        }
+        DeviceAccess access(options);
+        auto connection = OpenChosen(access, options, err);
+        if (bytes.size() > static_cast<std::size_t>(connection->FittedEepromSize())) {
+            throw UsageError{file + " has " + std::to_string(bytes.size()) +
+                             " bytes, the chip's EEPROM " +
+                             std::to_string(connection->FittedEepromSize())};
+        }
+        Backup(*connection, bytes.size(), out, err);
+        WriteVerified(*connection, bytes, err);
+        out << "wrote " << bytes.size() << " bytes of " << file << " to " << connection->Info().path
+            << ", verified\n";
+        return kExitOk;
+    });
+}
+
+int VerifyDevice(const DeviceOptions& options, const std::string& file, bool json,
+                 std::ostream& out, std::ostream& err)
+{
+    return Guarded(err, [&] {
+        const std::vector<std::uint8_t> bytes = ReadInputFile(file, kLargestEeprom);
+        DeviceAccess access(options);
+        auto connection = OpenChosen(access, options, err);
+        if (bytes.size() > static_cast<std::size_t>(connection->FittedEepromSize())) {
+            throw UsageError{file + " is larger than the chip's EEPROM"};
+        }
+        std::vector<std::uint8_t> chip(bytes.size());
+        if (!connection->Read(chip)) {
+            Stop(err, kExitTransfer, "reading the EEPROM failed");
+        }
+        std::vector<std::size_t> differing;
+        for (std::size_t a = 0; a < bytes.size(); ++a) {
+            if (bytes[a] != chip[a]) {
+                differing.push_back(a);
+            }
+        }
+        const std::size_t shown = std::min(differing.size(), kShownDifferences);
+        if (json) {
+            out << "{\"bytes\": " << bytes.size() << ", \"differing\": " << differing.size()
+                << ", \"first\": [";
+            for (std::size_t i = 0; i < shown; ++i) {
+                const std::size_t a = differing[i];
+                out << (i == 0 ? "" : ", ") << "{\"address\": " << a << ", \"file\": " << +bytes[a]
+                    << ", \"chip\": " << +chip[a] << "}";
+            }
+            out << "]}\n";
+        } else if (differing.empty()) {
+            out << "the EEPROM holds the " << bytes.size() << " bytes of " << file << '\n';
+        } else {
+            out << differing.size() << " of " << bytes.size() << " bytes differ\n";
+            for (std::size_t i = 0; i < shown; ++i) {
+                const std::size_t a = differing[i];
+                out << Hex4Address(a) << ": file " << Hex2(bytes[a]) << ", chip " << Hex2(chip[a])
+                    << '\n';
+            }
+        }
+        return differing.empty() ? kExitOk : kExitDiffers;
+    });
+}
+
+int EraseDevice(const DeviceOptions& options, bool all, std::ostream& out, std::ostream& err)
+{
+    return Guarded(err, [&] {
+        DeviceAccess access(options);
+        auto connection = OpenChosen(access, options, err);
+        const int count = all ? connection->FittedEepromSize() : kImageSize;
+        Backup(*connection, static_cast<std::size_t>(count), out, err);
+        WriteVerified(*connection, std::vector<std::uint8_t>(static_cast<std::size_t>(count), 0xFF),
+                      err);
+        out << "erased " << count << " bytes of " << connection->Info().path << '\n';
+        return kExitOk;
+    });
+}
+
+int ShowDevice(const DeviceOptions& options, bool json, std::ostream& out, std::ostream& err)
+{
+    return Guarded(err, [&] {
+        DeviceAccess access(options);
+        auto device = ConnectTool(access, options, err);
+        PrintSettings(out, DeviceSettings(*device), json);
+        return kExitOk;
+    });
+}
+
+int DiffDevice(const DeviceOptions& options, const std::string& file, bool json, std::ostream& out,
+               std::ostream& err)
+{
+    return Guarded(err, [&] {
+        const std::vector<Setting> wanted = ImageSettings(file);
+        DeviceAccess access(options);
+        auto device = ConnectTool(access, options, err);
+        return PrintDiff(DeviceSettings(*device), wanted, json, out);
+    });
+}
+
+int SetDevice(const DeviceOptions& options, const std::vector<std::string>& arguments,
+              std::ostream& out, std::ostream& err)
+{
+    return Guarded(err, [&] {
+        const UsbAssignments assignments = ParseUsbAssignments(arguments);
+        DeviceAccess access(options);
+        auto device = ConnectTool(access, options, err);
+        const int fitted = ReadFittedEepromSize(device->view, device->info.path);
+        device->library->rmSetEEPROMSize(1, fitted);
+        ApplyUsbAssignments(device->tool, assignments);
+        std::string where;
+        std::string error;
+        if (!KeepBackup(*device->library, device->info.vendorId, device->info.productId,
+                        EepromConfig::kImageSize, where, error)) {
+            Stop(err, kExitTransfer, error + "; nothing was written");
+        }
+        out << "backup: " << where << '\n';
+        if (!device->tool.Save()) {
+            for (const std::string& message : device->tool.Messages()) {
+                err << "tovrik-cli: " << message << '\n';
+            }
+            Stop(err, kExitTransfer, "the save into the EEPROM failed");
+        }
+        out << "saved into " << device->info.path
+            << "; the chip takes it when it is plugged in again\n";
+        return kExitOk;
+    });
+}
+
+int ShowImage(const std::string& file, bool json, std::ostream& out, std::ostream& err)
+{
+    return Guarded(err, [&] {
+        PrintSettings(out, ImageSettings(file), json);
+        return kExitOk;
+    });
+}
+
+int DiffImages(const std::string& before, const std::string& after, bool json, std::ostream& out,
+               std::ostream& err)
+{
+    return Guarded(
+        err, [&] { return PrintDiff(ImageSettings(before), ImageSettings(after), json, out); });
+}
+
+int SetImage(const std::string& input, const std::string& output,
+             const std::vector<std::string>& arguments, std::ostream& /*out*/, std::ostream& err)
+{
+    return Guarded(err, [&] {
+        const UsbAssignments assignments = ParseUsbAssignments(arguments);
+        WriteOutputFile(output, ImageWithUsbSettings(ImageFileBytes(input), assignments));
+        return kExitOk;
+    });
+}
+
+}  // namespace tovrik::cli

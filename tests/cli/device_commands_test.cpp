@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: MIT
+#include "cli/device_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "app/demo_dlg.h"
+#include "cli/exit_codes.h"
+#include "cli/headless_tool.h"
+#include "config/factory_image.h"
+#include "device/sim/sim_transport.h"
+#include "platform/user_input.h"
+#include "resources/eq_ids.h"
+#include "resources/misc_ids.h"
+#include "resources/usb_volume_ids.h"
+#include "temp_folder.h"
+
+namespace tovrik::cli {
+namespace {
+
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+DeviceOptions SimulatedChipIn(const std::string& file)
+{
+    DeviceOptions options;
+    options.simulate = true;
+    options.simulateFile = file;
+    return options;
+}
+
+TEST(DeviceCommandsTest, WriteKeepsABackupAndVerifyFindsOneChangedByte)
+{
+    TempFolder folder;
+    const DeviceOptions chip = SimulatedChipIn(folder / "chip.bin");
+    std::vector<std::uint8_t> image(300);
+    for (std::size_t i = 0; i < image.size(); ++i) {
+        image[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    WriteBytes(folder / "big.bin", image);
+    image.resize(200);
+    WriteBytes(folder / "image.bin", image);
+    std::ostringstream out;
+    std::ostringstream err;
+
+    // The factory chip has 256 bytes: a 300-byte file is refused, nothing written.
+    EXPECT_EQ(WriteDevice(chip, folder / "big.bin", out, err), kExitUsage);
+    ASSERT_EQ(WriteDevice(chip, folder / "image.bin", out, err), kExitOk) << err.str();
+    std::vector<std::uint8_t> eeprom = ReadBytes(folder / "chip.bin");
+    ASSERT_EQ(eeprom.size(), 256u);
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), eeprom.begin()));
+    EXPECT_EQ(eeprom[200], FactoryEepromImage()[200]) << "bytes after the file changed";
+    const auto backups = std::filesystem::path(folder / "state/tovrik/backups");
+    ASSERT_EQ(std::distance(std::filesystem::directory_iterator(backups), {}), 1);
+    EXPECT_EQ(ReadBytes(std::filesystem::directory_iterator(backups)->path().string()),
+              FactoryEepromImage());
+
+    EXPECT_EQ(VerifyDevice(chip, folder / "image.bin", false, out, err), kExitOk);
+    image[199] ^= 0x10;
+    WriteBytes(folder / "changed.bin", image);
+    out.str("");
+    EXPECT_EQ(VerifyDevice(chip, folder / "changed.bin", false, out, err), kExitDiffers);
+    char line[64];
+    std::snprintf(line, sizeof line, "0x00c7: file %02x, chip %02x", image[199], image[199] ^ 0x10);
+    EXPECT_EQ(out.str(), std::string("1 of 200 bytes differ\n") + line + "\n");
+}
+
+TEST(DeviceCommandsTest, ReadsWhatTheOptionsAskAndSaysWhatItFoundInstead)
+{
+    TempFolder folder;
+    DeviceOptions chip = SimulatedChipIn(folder / "chip.bin");
+    chip.simEepromSize = 1024;
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(EraseDevice(chip, true, out, err), kExitOk) << err.str();
+    ASSERT_EQ(ReadDevice(chip, folder / "all.bin", std::nullopt, true, out, err), kExitOk);
+    EXPECT_EQ(ReadBytes(folder / "all.bin"), std::vector<std::uint8_t>(1024, 0xFF));
+    ASSERT_EQ(ReadDevice(chip, folder / "first.bin", std::nullopt, false, out, err), kExitOk);
+    EXPECT_EQ(ReadBytes(folder / "first.bin").size(), 256u);
+    EXPECT_EQ(ReadDevice(chip, folder / "x.bin", 1025, false, out, err), kExitUsage);
+
+    chip.vid = "abcd";
+    err.str("");
+    EXPECT_EQ(ReadDevice(chip, folder / "x.bin", std::nullopt, false, out, err), kExitNoDevice);
+    EXPECT_EQ(err.str(),
+              "tovrik-cli: no chip with the ids abcd:0001; found instead: sim:0 "
+              "1209:0001 (Tovrik Tovrik USB Audio)\n");
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.bin"));
+}
+
+// Saves the factory image after one edit on each configuration page, as a user would.
+std::vector<std::uint8_t> EditedOnEveryPage()
+{
+    SimulatedChipOptions options = FactoryChipOptions();
+    SimulatedChip chip(options);
+    SimTransport transport(chip);
+    MessageQueue queue;
+    HidDeviceLibrary library(transport, queue);
+    HeadlessTool tool(library, transport, queue);
+    EXPECT_TRUE(tool.Connect(0x1209, 0x0001));
+    tool.ShowConfigPages();
+    const std::vector<CConfigPage*> pages = tool.Window().ConfigPages();
+    tool.TypeInto(*pages[0], IDC_USB_PRODUCT, "Other");
+    const int clicks[3][2] = {
+        {1, IDC_VOL_PLAYBACK_MUTE}, {2, IDC_EQ_DISABLE}, {3, IDC_MISC_CLIPPING_LED}};
+    for (const auto& [page, id] : clicks) {
+        tool.Window().Sheet().SetActivePage(pages[page]);
+        user_input::Click(*pages[page], *pages[page]->GetDlgItem(id));
+    }
+    EXPECT_TRUE(tool.Save());
+    std::vector<std::uint8_t> eeprom = chip.Eeprom();
+    eeprom.resize(256);
+    return eeprom;
+}
+
+TEST(DeviceCommandsTest, DiffNamesOneChangedSettingOnEachPage)
+{
+    TempFolder folder;
+    WriteBytes(folder / "a.bin", FactoryEepromImage());
+    WriteBytes(folder / "b.bin", EditedOnEveryPage());
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(DiffImages(folder / "a.bin", folder / "a.bin", false, out, err), kExitOk);
+    EXPECT_EQ(out.str(), "");
+    ASSERT_EQ(DiffImages(folder / "a.bin", folder / "b.bin", false, out, err), kExitDiffers)
+        << err.str();
+    std::istringstream lines(out.str());
+    std::vector<std::string> changes;
+    for (std::string line; std::getline(lines, line);) {
+        changes.push_back(line);
+    }
+    ASSERT_EQ(changes.size(), 4u) << out.str();
+    EXPECT_EQ(changes[0], "[USB Config] Product String: \"Tovrik USB Headset\" -> \"Other\"");
+    EXPECT_EQ(changes[1].rfind("[Volume Config] Playback Volume (", 0), 0u) << changes[1];
+    EXPECT_NE(changes[1].find(" / Initial Mute: \"off\" -> \"on\""), std::string::npos);
+    EXPECT_EQ(changes[2].rfind("[EQ Config] Disable EQ: ", 0), 0u) << changes[2];
+    EXPECT_EQ(changes[3].rfind("[Misc Config] Enable Clipping LED: ", 0), 0u) << changes[3];
+
+    // The device side compares the chip with a file the same way.
+    const std::string imageDiff = out.str();
+    WriteBytes(folder / "chip.bin", FactoryEepromImage());
+    out.str("");
+    EXPECT_EQ(DiffDevice(SimulatedChipIn(folder / "chip.bin"), folder / "b.bin", false, out, err),
+              kExitDiffers);
+    EXPECT_EQ(out.str(), imageDiff);
+}
+
+TEST(DeviceCommandsTest, SetRefusesWhatTheWindowWouldCutAndWritesNothing)
+{
+    TempFolder folder;
+    WriteBytes(folder / "in.bin", FactoryEepromImage());
+    std::ostringstream out;
+    std::ostringstream err;
+    for (const char* bad : {"serial=0123456789012345678901234567890X", "interval=256", "vid=12G4",
+                            "pid=12345", "colour=red", "serial", "serial=T\u20ac1"}) {
+        err.str("");
+        EXPECT_EQ(SetImage(folder / "in.bin", folder / "out.bin", {"product=ok", bad}, out, err),
+                  kExitUsage)
+            << bad;
+        EXPECT_FALSE(std::filesystem::exists(folder / "out.bin")) << bad;
+        EXPECT_EQ(err.str().rfind("tovrik-cli: ", 0), 0u) << err.str();
+    }
+    ASSERT_EQ(SetImage(folder / "in.bin", folder / "out.bin",
+                       {"serial=TK-7", "vid=abcd", "interval=255"}, out, err),
+              kExitOk)
+        << err.str();
+    out.str("");
+    EXPECT_EQ(DiffImages(folder / "in.bin", folder / "out.bin", false, out, err), kExitDiffers);
+    EXPECT_EQ(out.str(),
+              "[USB Config] VID: \"1209\" -> \"ABCD\"\n"
+              "[USB Config] Serial String: \"TK23-000001\" -> \"TK-7\"\n"
+              "[USB Config] HID interrupt Interval (ms): \"4\" -> \"255\"\n");
+}
+
+}  // namespace
+}  // namespace tovrik::cli

@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+#include "platform/safe_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace tovrik {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SafeFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "safe-file-XXXXXX");
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Read(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void Put(const std::string& path, const std::string& text)
+    {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    bool Write(const std::string& path, const std::string& text, std::string& error)
+    {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+        return WriteFileSafely(path, {bytes, text.size()}, error);
+    }
+
+    std::string dir;
+};
+
+TEST_F(SafeFileTest, ReplacesTheTargetKeepingItsModeAndLeavingNoTemporaryFile)
+{
+    const std::string path = dir + "/image.bin";
+    Put(path, "old");
+    ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+    std::string error;
+    ASSERT_TRUE(Write(path, "new bytes", error)) << error;
+    EXPECT_EQ(Read(path), "new bytes");
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(SafeFileTest, ASymlinkedTargetIsWrittenWhereItPointsAndStaysALink)
+{
+    fs::create_directory(dir + "/real");
+    const std::string target = dir + "/real/image.bin";
+    Put(target, "old");
+    fs::create_symlink("real/image.bin", dir + "/link.bin");
+    // A link planted where a predictable temporary name would be changes nothing.
+    Put(dir + "/victim", "keep");
+    fs::create_symlink(dir + "/victim", dir + "/link.bin.part");
+    std::string error;
+    ASSERT_TRUE(Write(dir + "/link.bin", "new", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(dir + "/link.bin"));
+    EXPECT_EQ(Read(target), "new");
+    EXPECT_EQ(Read(dir + "/victim"), "keep");
+}
+
+TEST_F(SafeFileTest, TargetsThatAreNoRegularFileAreRefusedByName)
+{
+    const std::string fifo = dir + "/pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::string& path : {fifo, std::string("/dev/null"), dir}) {
+        std::string error;
+        EXPECT_FALSE(Write(path, "x", error)) << path;
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+TEST_F(SafeFileTest, AppendsGoToTheEndOfARegularFileOnly)
+{
+    const std::string log = dir + "/log.csv";
+    std::string error;
+    ASSERT_TRUE(AppendFileDurably(log, "a,1\n", error)) << error;
+    ASSERT_TRUE(AppendFileDurably(log, "b,2\n", error)) << error;
+    EXPECT_EQ(Read(log), "a,1\nb,2\n");
+    const std::string fifo = dir + "/pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(AppendFileDurably(fifo, "x", error));  // refused at once, never waiting for a reader
+    EXPECT_NE(error.find(fifo), std::string::npos) << error;
+}
+
+TEST_F(SafeFileTest, ReadsAreBoundedAndNeverWaitOnAFifo)
+{
+    const std::string fifo = dir + "/pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    // Opening a FIFO for reading would wait for a writer: this returns at once.
+    EXPECT_FALSE(ReadFileBounded(fifo, 16, bytes, error));
+    EXPECT_FALSE(ReadFileBounded("/dev/zero", 16, bytes, error));
+    EXPECT_FALSE(ReadFilePrefix("/dev/zero", 16, bytes, error));
+
+    const std::string path = dir + "/file";
+    Put(path, std::string(17, 'a'));
+    EXPECT_FALSE(ReadFileBounded(path, 16, bytes, error));
+    ASSERT_TRUE(ReadFileBounded(path, 17, bytes, error));
+    EXPECT_EQ(bytes.size(), 17u);
+    ASSERT_TRUE(ReadFilePrefix(path, 16, bytes, error));
+    EXPECT_EQ(bytes.size(), 16u);
+}
+
+}  // namespace
+}  // namespace tovrik
