@@ -55,6 +55,7 @@ public:
     {
         return inner_.ReadEepromForBackup(address, buffer, count);
     }
+    void ForgetEepromContent() override { inner_.ForgetEepromContent(); }
     int rmSetReport(const std::uint8_t* report, int length) override;
     void rmSetI2CDeviceAddress(std::uint8_t slaveAddress) override;
     void rmWriteDataIntoI2C(std::uint16_t dataAddress, const std::uint8_t* buffer,

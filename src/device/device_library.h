@@ -51,6 +51,9 @@ public:
     {
         return rmBurnEEPROM(kEepromRead, address, buffer, count);
     }
+    // Forgets what this connection knows of the EEPROM's content, for when
+    // something other than this library changed it.
+    virtual void ForgetEepromContent() {}
     // `mode` is always 1; `size` is 256, 512, 1024 or 2048 bytes.
     virtual void rmSetEEPROMSize(int mode, int size) = 0;
 

@@ -97,7 +97,7 @@ public:
     int EepromSize() const { return eepromSize_; }
     // Forgets what this connection knows of the EEPROM's content, for when
     // something other than this library changed it; the next write reads first.
-    void ForgetEepromContent();
+    void ForgetEepromContent() override;
     std::uint8_t I2cSlaveAddress() const { return i2cSlave_; }
 
 private:

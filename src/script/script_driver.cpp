@@ -390,6 +390,7 @@ std::uint64_t ScriptDriver::InputReportsHandled()
 void ScriptDriver::ForgetEepromContent()
 {
     if (external_) {
+        external_->ForgetEepromContent();
         if (options_.external.forgetEepromContent) {
             options_.external.forgetEepromContent();
         }

@@ -304,6 +304,9 @@ bool VendorDeviceLibrary::Forward(UINT message, WPARAM wParam, LPARAM lParam,
     if (!registered && !(deviceChangeToo && message == WM_DEVICECHANGE)) {
         return false;
     }
+    if (message == removed_) {
+        known_.clear();
+    }
     queue_->Post(target_, message, wParam, lParam);
     return true;
 }
@@ -360,6 +363,7 @@ int VendorDeviceLibrary::rmDeviceStart(std::uint16_t vendorId, std::uint16_t pro
         return 0;
     }
     target_ = window;
+    known_.clear();
     added_ = addedMessage;
     removed_ = removedMessage;
     const int result = Call(kDeviceStart, {vendorId, productId, Word(window_), Word(reserved),
@@ -372,12 +376,68 @@ void VendorDeviceLibrary::rmDeviceClose()
 {
     Call(kDeviceClose, {});
     open_ = false;
+    known_.clear();
 }
 
 int VendorDeviceLibrary::rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
                                       std::uint32_t count)
 {
-    return Call(kBurnEeprom, {Word(direction), address, Word(buffer), count}) != 0 ? 1 : 0;
+    const bool done = Call(kBurnEeprom, {Word(direction), address, Word(buffer), count}) != 0;
+    if (done) {
+        Remember(address, buffer, count);
+    } else if (direction == kEepromWrite) {
+        // A failed write may have changed any of its bytes.
+        Remember(address, nullptr, count);
+    }
+    return done ? 1 : 0;
+}
+
+void VendorDeviceLibrary::Remember(std::uint32_t address, const std::uint8_t* buffer,
+                                   std::uint32_t count)
+{
+    // No EEPROM of the family is larger than this; beyond it nothing is kept.
+    constexpr std::uint32_t kLargest = 0x10000;
+    if (count == 0 || address >= kLargest || count > kLargest - address) {
+        return;
+    }
+    if (known_.size() < address + count) {
+        known_.resize(address + count, -1);
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        known_[address + i] = buffer != nullptr ? buffer[i] : -1;
+    }
+}
+
+int VendorDeviceLibrary::ReadEepromForBackup(std::uint32_t address, std::uint8_t* buffer,
+                                             std::uint32_t count)
+{
+    if (buffer == nullptr || count > 0x10000 || address > 0x10000 - count) {
+        return 0;
+    }
+    const auto known = [this](std::uint32_t at) { return at < known_.size() && known_[at] >= 0; };
+    // Only the runs of bytes this connection does not know go through the DLL.
+    const std::uint32_t end = address + count;
+    for (std::uint32_t at = address; at < end;) {
+        if (known(at)) {
+            buffer[at - address] = static_cast<std::uint8_t>(known_[at]);
+            ++at;
+            continue;
+        }
+        std::uint32_t runEnd = at;
+        while (runEnd < end && !known(runEnd)) {
+            ++runEnd;
+        }
+        if (rmBurnEEPROM(kEepromRead, at, buffer + (at - address), runEnd - at) == 0) {
+            return 0;
+        }
+        at = runEnd;
+    }
+    return 1;
+}
+
+void VendorDeviceLibrary::ForgetEepromContent()
+{
+    known_.clear();
 }
 
 void VendorDeviceLibrary::rmSetEEPROMSize(int mode, int size)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "device/device_library.h"
 #include "platform/message_queue.h"
@@ -63,6 +64,11 @@ public:
     void rmDeviceClose() override;
     int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
                      std::uint32_t count) override;
+    // Served from what this connection read or wrote successfully through
+    // the DLL where every byte is known; otherwise read through it.
+    int ReadEepromForBackup(std::uint32_t address, std::uint8_t* buffer,
+                            std::uint32_t count) override;
+    void ForgetEepromContent() override;
     void rmSetEEPROMSize(int mode, int size) override;
     int rmSetReport(const std::uint8_t* report, int length) override;
     void rmSetI2CDeviceAddress(std::uint8_t slaveAddress) override;
@@ -100,6 +106,10 @@ private:
         kGpiMessages,
     };
 
+    // Remembers `count` bytes at `address` as the EEPROM's content, or forgets
+    // them when `buffer` is null.
+    void Remember(std::uint32_t address, const std::uint8_t* buffer, std::uint32_t count);
+
     // Calls function `which` with its arguments as machine words.
     int Call(Index which, std::initializer_list<std::uintptr_t> arguments);
     void Disconnect();
@@ -110,6 +120,8 @@ private:
     void* window_ = nullptr;
     bool ownWindow_ = false;
     bool open_ = false;
+    // What this connection knows of the EEPROM: a byte, or -1 when unknown.
+    std::vector<int> known_;
     WindowHandle target_ = kNoWindow;
     // The ids the DLL was told to post; 0 is none.
     UINT added_ = 0;

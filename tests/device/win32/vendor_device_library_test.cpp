@@ -150,6 +150,55 @@ TEST_P(StandInStyles, ForwardsCallsAndPassesRegisteredMessagesIntoTheQueue)
     DestroyWindow(main);
 }
 
+// A backup reads through the DLL only what this connection has not read or
+// written successfully; a failed write, a forget and a new start unlearn.
+TEST(VendorDeviceLibrary, BackupReadsOnlyWhatTheConnectionDoesNotKnow)
+{
+    std::string error;
+    auto library = VendorDeviceLibrary::Load(StandIn("tovrik_stand_in"), error);
+    ASSERT_NE(library, nullptr) << error;
+    SimulatedChip chip(FactoryChipOptions());
+    SimTransport transport(chip);
+    using Attach = void (*)(HidTransport*);
+    reinterpret_cast<Attach>(reinterpret_cast<void*>(GetProcAddress(
+        static_cast<HMODULE>(library->Module()), "TovrikStandInAttach")))(&transport);
+    MessageQueue queue;
+    ASSERT_EQ(library->Connect(queue, nullptr), 1);
+    const auto info = chip.Enumeration();
+    ASSERT_TRUE(info.has_value());
+    ASSERT_EQ(library->rmDeviceStart(info->vendorId, info->productId, 77, 0, DeviceAddedMessage,
+                                     DeviceRemovedMessage),
+              1);
+    std::vector<std::uint8_t> bytes(8, 0x5A);
+    ASSERT_EQ(library->rmBurnEEPROM(kEepromWrite, 8, bytes.data(), 8), 1);
+    std::uint8_t head[8] = {};
+    ASSERT_EQ(library->rmBurnEEPROM(kEepromRead, 0, head, 8), 1);
+
+    // Changed behind the connection's back: the known bytes come from memory,
+    // the unknown ones from the chip.
+    std::vector<std::uint8_t> eeprom = chip.Eeprom();
+    std::fill(eeprom.begin(), eeprom.begin() + 24, 0x11);
+    ASSERT_TRUE(chip.SetEeprom(eeprom));
+    std::vector<std::uint8_t> backup(24);
+    ASSERT_EQ(library->ReadEepromForBackup(0, backup.data(), 24), 1);
+    EXPECT_EQ(std::vector<std::uint8_t>(backup.begin(), backup.begin() + 8),
+              std::vector<std::uint8_t>(head, head + 8));
+    EXPECT_EQ(std::vector<std::uint8_t>(backup.begin() + 8, backup.begin() + 16), bytes);
+    EXPECT_EQ(std::vector<std::uint8_t>(backup.begin() + 16, backup.end()),
+              std::vector<std::uint8_t>(8, 0x11));
+
+    chip.FailEepromTransfer(1);
+    EXPECT_EQ(library->rmBurnEEPROM(kEepromWrite, 8, bytes.data(), 8), 0);
+    ASSERT_EQ(library->ReadEepromForBackup(8, backup.data(), 8), 1);
+    EXPECT_EQ(std::vector<std::uint8_t>(backup.begin(), backup.begin() + 8),
+              std::vector<std::uint8_t>(8, 0x11));
+    library->ForgetEepromContent();
+    ASSERT_EQ(library->ReadEepromForBackup(0, backup.data(), 8), 1);
+    EXPECT_EQ(std::vector<std::uint8_t>(backup.begin(), backup.begin() + 8),
+              std::vector<std::uint8_t>(8, 0x11));
+    library->rmDeviceClose();
+}
+
 #if defined(__i386__)
 INSTANTIATE_TEST_SUITE_P(Exports, StandInStyles,
                          ::testing::Values("tovrik_stand_in", "tovrik_stand_in_stdcall",
