@@ -69,12 +69,17 @@ fuzz:
 
 # The same tool as native Windows programs, cross-built with MinGW-w64, and
 # its tests (unit tests, CLI golden files, scenarios, the window) under Wine.
-windows:
+# $(call windows-build,FOLDER,TOOLCHAIN): configures, builds and zips one of them.
+define windows-build
 	scripts/install-deps --windows
-	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DTOVRIK_GUI=OFF -DTOVRIK_HIDAPI=OFF
-	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
-	cmake --build $(WINDOWS_BUILD) --target windows-zip
+	cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/$(2).cmake -DTOVRIK_GUI=OFF -DTOVRIK_HIDAPI=OFF
+	cmake --build $(1) -j$(JOBS)
+	cmake --build $(1) --target windows-zip
+endef
+
+windows:
+	$(call windows-build,$(WINDOWS_BUILD),mingw-w64-x86_64)
 
 test-windows: windows
 	scripts/wine-session $(WINDOWS_BUILD) ctest --test-dir $(WINDOWS_BUILD) --output-on-failure -j$(JOBS)
@@ -82,11 +87,7 @@ test-windows: windows
 # The same for 32-bit Windows (MinGW-w64 i686), for 32-bit device libraries
 # of the chip maker; its tests run under Wine's 32-bit half.
 windows32:
-	scripts/install-deps --windows
-	cmake -S . -B $(WINDOWS32_BUILD) -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DTOVRIK_GUI=OFF -DTOVRIK_HIDAPI=OFF
-	cmake --build $(WINDOWS32_BUILD) -j$(JOBS)
-	cmake --build $(WINDOWS32_BUILD) --target windows-zip
+	$(call windows-build,$(WINDOWS32_BUILD),mingw-w64-i686)
 
 # One zip with both: tovrik-windows/x86_64 and tovrik-windows/i686.
 windows-both: windows windows32

@@ -9,29 +9,7 @@ wine=$1
 config=$2
 remote=$3
 
-fail() {
-  echo "FAIL: $*" >&2
-  "$wine" "$remote" close >/dev/null 2>&1 || true
-  "$wine" "$remote" answer ok >/dev/null 2>&1 || true
-  exit 1
-}
-r() { "$wine" "$remote" "$@"; }
-expect() {
-  want=$1
-  shift
-  got=$(r "$@" | tr -d '\r')
-  [ "$got" = "$want" ] || fail "$*: '$got', expected '$want'"
-}
-# Input is handled by the window's own thread; this waits until it shows.
-eventually() {
-  want=$1
-  shift
-  for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
-    [ "$(r "$@" | tr -d '\r')" = "$want" ] && return 0
-    sleep 0.2
-  done
-  expect "$want" "$@"
-}
+. "$(dirname "$0")/remote_steps.sh"
 
 # Wine's helper processes (the desktop window) outlive the program that started
 # them and keep its output open, which would hold up the test's end.

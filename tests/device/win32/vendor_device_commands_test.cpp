@@ -1,10 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include <gtest/gtest.h>
-
-// The tool's message names come before the system's, which defines WM_DEVICECHANGE as a macro.
-#include "device/win32/vendor_device_library.h"
-
-#include <windows.h>
+#include "device/win32/stand_in_library.h"
 
 #include <sstream>
 #include <string>
@@ -32,14 +27,10 @@ TEST(VendorDeviceCommands, EveryConnectionOfADeviceCommandGoesThroughTheLibrary)
     int made = 0;
     chip.makeLibrary = [&made](HidTransport& view,
                                MessageQueue& queue) -> std::unique_ptr<DeviceLibrary> {
-        std::string error;
-        auto library =
-            VendorDeviceLibrary::Load(std::string(TOVRIK_STAND_IN_DIR) + "/tovrik_stand_in.dll",
-                                      error);
-        EXPECT_NE(library, nullptr) << error;
-        using Attach = void (*)(HidTransport*);
-        reinterpret_cast<Attach>(reinterpret_cast<void*>(GetProcAddress(
-            static_cast<HMODULE>(library->Module()), "TovrikStandInAttach")))(&view);
+        auto library = tovrik::test::LoadStandIn("tovrik_stand_in", view);
+        if (!library) {
+            throw UsageError{"the stand-in DLL cannot be loaded"};
+        }
         library->Connect(queue, nullptr);
         ++made;
         return library;

@@ -1,10 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include <gtest/gtest.h>
-
-// The tool's message names come before the system's, which defines WM_DEVICECHANGE as a macro.
-#include "device/win32/vendor_device_library.h"
-
-#include <windows.h>
+#include "device/win32/stand_in_library.h"
 
 #include <filesystem>
 #include <fstream>
@@ -21,10 +16,8 @@ namespace {
 
 const std::string kDir = TOVRIK_STAND_IN_DIR;
 
-std::string StandIn(const std::string& name)
-{
-    return kDir + "/" + name + ".dll";
-}
+using test::LoadStandIn;
+using test::StandIn;
 
 std::string Refusal(const std::string& path)
 {
@@ -78,14 +71,10 @@ class StandInStyles : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(StandInStyles, ForwardsCallsAndPassesRegisteredMessagesIntoTheQueue)
 {
-    std::string error;
-    auto library = VendorDeviceLibrary::Load(StandIn(GetParam()), error);
-    ASSERT_NE(library, nullptr) << error;
     SimulatedChip chip(FactoryChipOptions());
     SimTransport transport(chip);
-    using Attach = void (*)(HidTransport*);
-    reinterpret_cast<Attach>(reinterpret_cast<void*>(GetProcAddress(
-        static_cast<HMODULE>(library->Module()), "TovrikStandInAttach")))(&transport);
+    auto library = LoadStandIn(GetParam(), transport);
+    ASSERT_NE(library, nullptr);
     MessageQueue queue;
     // Nothing reaches the DLL before there is a window for its messages.
     EXPECT_EQ(library->rmDeviceStart(0x1209, 1, 77, 0, DeviceAddedMessage, DeviceRemovedMessage),
@@ -154,14 +143,10 @@ TEST_P(StandInStyles, ForwardsCallsAndPassesRegisteredMessagesIntoTheQueue)
 // written successfully; a failed write, a forget and a new start unlearn.
 TEST(VendorDeviceLibrary, BackupReadsOnlyWhatTheConnectionDoesNotKnow)
 {
-    std::string error;
-    auto library = VendorDeviceLibrary::Load(StandIn("tovrik_stand_in"), error);
-    ASSERT_NE(library, nullptr) << error;
     SimulatedChip chip(FactoryChipOptions());
     SimTransport transport(chip);
-    using Attach = void (*)(HidTransport*);
-    reinterpret_cast<Attach>(reinterpret_cast<void*>(GetProcAddress(
-        static_cast<HMODULE>(library->Module()), "TovrikStandInAttach")))(&transport);
+    auto library = LoadStandIn("tovrik_stand_in", transport);
+    ASSERT_NE(library, nullptr);
     MessageQueue queue;
     ASSERT_EQ(library->Connect(queue, nullptr), 1);
     const auto info = chip.Enumeration();
