@@ -26,6 +26,26 @@ std::string Refusal(const std::string& path)
     return error;
 }
 
+BOOL CALLBACK TakeMessageWindow(HWND window, ::LPARAM result)
+{
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (std::wstring(name) != L"TovrikVendorLibraryMessages") {
+        return TRUE;
+    }
+    *reinterpret_cast<HWND*>(result) = window;
+    return FALSE;
+}
+
+// The adapter's hidden window on this thread; other test programs running at
+// the same time have windows of that class too.
+HWND OwnMessageWindow()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), TakeMessageWindow, reinterpret_cast<::LPARAM>(&found));
+    return found;
+}
+
 void PumpWindowMessages()
 {
     MSG message;
@@ -105,7 +125,7 @@ TEST_P(StandInStyles, ForwardsCallsAndPassesRegisteredMessagesIntoTheQueue)
         return queue.TryTake();
     };
     // An id the library was not told to use is not passed on; a registered one is.
-    HWND own = FindWindowW(L"TovrikVendorLibraryMessages", nullptr);
+    HWND own = OwnMessageWindow();
     PostMessageW(own, GenericNotifyMessage, 1, 2);
     EXPECT_EQ(wait(), std::nullopt);
     library->rmSetGenericNotifyMessages(GenericNotifyMessage);
@@ -127,7 +147,7 @@ TEST_P(StandInStyles, ForwardsCallsAndPassesRegisteredMessagesIntoTheQueue)
     HWND main = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                 nullptr, nullptr);
     ASSERT_EQ(library->Connect(queue, main), 1);
-    EXPECT_EQ(FindWindowW(L"TovrikVendorLibraryMessages", nullptr), nullptr);
+    EXPECT_EQ(OwnMessageWindow(), nullptr);
     ASSERT_EQ(library->rmDeviceStart(info->vendorId, info->productId, 77, 0, DeviceAddedMessage,
                                      DeviceRemovedMessage),
               1);
