@@ -108,12 +108,19 @@ std::string BackupKeeper::DefaultFolder()
     if (state != nullptr && (state[0] == '/' || fs::path(state).is_absolute())) {
         return std::string(state) + "/tovrik/backups";
     }
+    // Windows keeps a user's program state in the local application data
+    // folder; a HOME there (set by a Unix-like shell) may not even be a
+    // Windows path.
+    const char* local = std::getenv("LOCALAPPDATA");
+#ifdef _WIN32
+    if (local != nullptr && local[0] != '\0') {
+        return std::string(local) + "/tovrik/backups";
+    }
+#endif
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] != '\0') {
         return std::string(home) + "/.local/state/tovrik/backups";
     }
-    // Windows keeps a user's program state in the local application data folder.
-    const char* local = std::getenv("LOCALAPPDATA");
     if (local != nullptr && local[0] != '\0') {
         return std::string(local) + "/tovrik/backups";
     }

@@ -122,16 +122,24 @@ TEST_F(BackupKeeperTest, WorkersSharingTheFolderInOneSecondEachKeepTheirOwnBacku
     EXPECT_EQ(keeper->List().size(), static_cast<std::size_t>(kWorkers * kRounds));
 }
 
-TEST(BackupFolderTest, FollowsXdgStateHomeThenHome)
+TEST(BackupFolderTest, FollowsXdgStateHomeThenTheSystemsUserFolder)
 {
     const char* oldState = std::getenv("XDG_STATE_HOME");
     const std::string saved = oldState != nullptr ? oldState : "";
     setenv("XDG_STATE_HOME", "/x/state", 1);
     EXPECT_EQ(BackupKeeper::DefaultFolder(), "/x/state/tovrik/backups");
     setenv("XDG_STATE_HOME", "relative", 1);
-    if (const char* home = std::getenv("HOME"); home != nullptr) {
+    const char* home = std::getenv("HOME");
+    const char* local = std::getenv("LOCALAPPDATA");
+#ifdef _WIN32
+    // On Windows the local application data folder comes before any HOME.
+    if (local != nullptr) {
+        home = nullptr;
+    }
+#endif
+    if (home != nullptr) {
         EXPECT_EQ(BackupKeeper::DefaultFolder(), std::string(home) + "/.local/state/tovrik/backups");
-    } else if (const char* local = std::getenv("LOCALAPPDATA"); local != nullptr) {
+    } else if (local != nullptr) {
         EXPECT_EQ(BackupKeeper::DefaultFolder(), std::string(local) + "/tovrik/backups");
     }
     if (oldState != nullptr) {
