@@ -10,6 +10,7 @@
 
 #include "config/factory_image.h"
 #include "device/command_protocol.h"
+#include "device/no_device_transport.h"
 #include "device/sim/sim_transport.h"
 #include "platform/safe_file.h"
 
@@ -23,13 +24,6 @@
 namespace tovrik::cli {
 
 namespace {
-
-// Stands in for the system's interfaces in a build without hidapi.
-class NoDeviceTransport : public HidTransport {
-public:
-    std::vector<HidDeviceInfo> Enumerate() override { return {}; }
-    std::unique_ptr<HidDevice> Open(const std::string&) override { return nullptr; }
-};
 
 std::unique_ptr<HidTransport> SystemTransport()
 {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "hardware_transport.h"
 
-#include "no_device_transport.h"
+#include "device/no_device_transport.h"
 
 #ifdef TOVRIK_GUI_HIDAPI
 #include "device/hidapi/hidapi_transport.h"

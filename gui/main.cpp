@@ -15,7 +15,8 @@
 #include "platform/single_instance_lock.h"
 #include "qt_prompter.h"
 #include "remembered_ids.h"
-#include "tool_session.h"
+#include "app/tool_session.h"
+#include "hardware_transport.h"
 #include "tool_window.h"
 
 namespace {
@@ -133,7 +134,8 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QString::fromUtf8(kProgram));
 
     QtPrompter prompter;
-    ToolSession session(choice, *chipOptions, prompter);
+    ToolSession session(choice, *chipOptions, prompter,
+                        choice.simulate ? nullptr : MakeHardwareTransport());
     if (session.Start(true) == 0) {
         if (AskRunningToolToRaise()) {
             std::fprintf(stderr, "%s: already running; its window was brought to the front\n",

@@ -16,7 +16,7 @@
 #include "platform/user_input.h"
 #include "resources/demo_ids.h"
 #include "resources/resource_ids.h"
-#include "tool_session.h"
+#include "app/tool_session.h"
 #include "tool_window.h"
 
 namespace {

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # The Windows front end under Wine, driven through its own controls: it starts
 # on the simulated chip, refuses a second instance, connects, shows the chip's
-# EEPROM on its pages, asks before stopping and before closing, and ends.
+# EEPROM on its pages, saves with a backup, asks before stopping and before
+# closing, and ends.
 # Usage: front_end_test.sh WINE tovrik-config.exe tovrik-remote.exe
 set -eu
 wine=$1
@@ -10,6 +11,11 @@ config=$2
 remote=$3
 
 . "$(dirname "$0")/remote_steps.sh"
+
+# Backups go into a folder of this test's own.
+XDG_STATE_HOME=$(mktemp -d)
+export XDG_STATE_HOME
+trap 'rm -rf "$XDG_STATE_HOME"' EXIT
 
 # Wine's helper processes (the desktop window) outlive the program that started
 # them and keep its output open, which would hold up the test's end.
@@ -35,6 +41,15 @@ expect "Tovrik Audio" text page:1017
 r page 2
 eventually 1 checked page:1133
 
+# A save keeps a backup of what it replaces first.
+r click 3
+case "$(r prompt | tr -d '\r')" in
+  "Save into EEPROM completely."*) ;;
+  *) fail "the save did not report itself done" ;;
+esac
+r answer ok
+[ -n "$(ls "$XDG_STATE_HOME/tovrik/backups" 2>/dev/null)" ] || fail "the save kept no backup"
+
 # Stopping asks first: Cancel keeps the connection, OK ends it.
 r click 1017
 expect "Stop the connection without further saving ?" prompt
@@ -50,4 +65,4 @@ r close
 expect "Exit the configuration tool without further saving ?" prompt
 r answer ok
 wait "$tool" || fail "tovrik-config.exe ended with status $?"
-echo "the window connected, switched pages, stopped and closed as the dialogs say"
+echo "the window connected, switched pages, saved with a backup, stopped and closed as the dialogs say"

@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "app/demo_dlg.h"
+#include "app/tool_session.h"
+#include "command_line.h"
+#include "device/win32/vendor_device_library.h"
+#include "device/win32/win32_hid_transport.h"
 #include "tool_frame.h"
 #include "wide_text.h"
 #include "win32_prompter.h"
-#include "win32_session.h"
 
 namespace {
 
@@ -70,7 +73,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
         return 0;
     }
     std::string error;
-    const std::optional<SimulatedChipOptions> chipOptions = SimulatedChipFor(line, error);
+    const DeviceChoice choice{line.simulate, line.simulateFile, line.simCode, line.simRealTiming};
+    const std::optional<SimulatedChipOptions> chipOptions = SimulatedChipFor(choice, error);
     if (!chipOptions) {
         Tell("tovrik-config: " + error + "\n", true);
         return 1;
@@ -90,9 +94,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
     }
 
     Win32Prompter prompter;
-    Win32Session session(line, *chipOptions, prompter, std::move(vendor));
+    VendorDeviceLibrary* vendorLibrary = vendor.get();
+    ToolSession session(choice, *chipOptions, prompter,
+                        line.simulate ? nullptr : MakeWin32HidTransport(), std::move(vendor));
     // A second instance ends here, silently.
-    if (session.Start() == 0) {
+    if (session.Start(true) == 0) {
         return 0;
     }
     if (line.demoFeatures) {
@@ -104,7 +110,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
         return 1;
     }
     // The chip maker's library posts its messages to this window.
-    if (session.UseMainWindow(frame.Handle()) == 0) {
+    if (vendorLibrary != nullptr && vendorLibrary->Connect(session.Queue(), frame.Handle()) == 0) {
         Tell("tovrik-config: the device library's messages cannot reach the main window\n", true);
         return 1;
     }

@@ -49,4 +49,7 @@ bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::vector<s
 // Whether `path` exists at all (a dangling symlink counts as existing).
 bool FileExists(const std::string& path);
 
+// Whether this user may write the file at `path`, or make files in the folder at `path`.
+bool MayWrite(const std::string& path);
+
 }  // namespace tovrik

@@ -165,6 +165,11 @@ bool FileExists(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+bool MayWrite(const std::string& path)
+{
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
 bool WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
                      std::string& error)
 {

@@ -19,12 +19,12 @@
 #include "config/factory_image.h"
 #include "file_filter.h"
 #include "message_pump.h"
-#include "no_device_transport.h"
+#include "device/no_device_transport.h"
 #include "platform/recording_prompter.h"
 #include "platform/user_input.h"
 #include "remembered_ids.h"
 #include "resources/resource_ids.h"
-#include "tool_session.h"
+#include "app/tool_session.h"
 
 namespace tovrik::gui {
 namespace {
@@ -63,6 +63,9 @@ TEST(CommandLineTest, RefusesWhatItCannotDo)
     EXPECT_NE(ParseCommandLine({"--simulate="}).error, "");
     EXPECT_NE(ParseCommandLine({"--simulation"}).error, "");
     EXPECT_NE(ParseCommandLine({"file.bin"}).error, "");
+    // Windows' own options are not the desktop tool's.
+    EXPECT_NE(ParseCommandLine({"/?"}).error, "");
+    EXPECT_NE(ParseCommandLine({"--vendor-library", "x.dll"}).error, "");
 }
 
 TEST(FileFilterTest, TheToolsFilterBecomesOneFilterWithItsPattern)

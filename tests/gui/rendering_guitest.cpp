@@ -25,7 +25,7 @@
 #include "resources/resource_ids.h"
 #include "resources/usb_volume_ids.h"
 #include "sheet_view.h"
-#include "tool_session.h"
+#include "app/tool_session.h"
 #include "tool_window.h"
 
 namespace tovrik::gui {

@@ -20,7 +20,7 @@
 #include "qt_prompter.h"
 #include "resources/resource_ids.h"
 #include "sheet_view.h"
-#include "tool_session.h"
+#include "app/tool_session.h"
 #include "tool_window.h"
 
 namespace tovrik::gui {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include "command_line.h"
 #include "wide_text.h"
-#include "win32_session.h"
 
 namespace tovrik::win32 {
 namespace {
@@ -18,20 +18,17 @@ TEST(Win32FrontEndTest, TheToolsFilterBecomesTheSystemsNulSeparatedList)
     EXPECT_EQ(Narrow(Widen("Tovrik \xc3\xa9")), "Tovrik \xc3\xa9");
 }
 
-TEST(Win32FrontEndTest, TheCommandLineTakesTheSameOptionsAsOnLinux)
+// The options of every front end are tested with the desktop tool's; here what
+// only Windows takes.
+TEST(Win32FrontEndTest, TheCommandLineAlsoTakesSlashHelpAndTheVendorLibrary)
 {
-    CommandLine line = ParseCommandLine({"--simulate=chip.bin", "--sim-code", "6", "--demo-features"});
-    EXPECT_TRUE(line.error.empty());
-    EXPECT_TRUE(line.simulate);
-    EXPECT_EQ(line.simulateFile, "chip.bin");
-    EXPECT_EQ(line.simCode, 6);
-    EXPECT_TRUE(line.demoFeatures);
-    EXPECT_FALSE(ParseCommandLine({"--sim-code=6"}).error.empty());
-    EXPECT_FALSE(ParseCommandLine({"--simulate", "--sim-code", "256"}).error.empty());
-    EXPECT_FALSE(ParseCommandLine({"--simulate="}).error.empty());
+    EXPECT_TRUE(ParseCommandLine({"/?"}).help);
+    EXPECT_EQ(ParseCommandLine({"--vendor-library", "C:\\lib.dll"}).vendorLibrary, "C:\\lib.dll");
+    EXPECT_EQ(ParseCommandLine({"--vendor-library=x.dll"}).vendorLibrary, "x.dll");
+    EXPECT_FALSE(ParseCommandLine({"--vendor-library"}).error.empty());
+    EXPECT_FALSE(ParseCommandLine({"--simulate", "--vendor-library=x.dll"}).error.empty());
     EXPECT_FALSE(ParseCommandLine({"-platform", "x"}).error.empty());
-    EXPECT_TRUE(ParseCommandLine({"--simulate", "--sim-timing", "real"}).simRealTiming);
-    EXPECT_FALSE(ParseCommandLine({"--sim-timing=real"}).error.empty());
+    EXPECT_NE(UsageText().find("[--vendor-library PATH]"), std::string::npos);
 }
 
 }  // namespace

@@ -107,6 +107,15 @@ bool FileExists(const std::string& path)
     return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool MayWrite(const std::string& path)
+{
+    // A folder's read-only flag means nothing to the files made in it.
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            (attributes & FILE_ATTRIBUTE_READONLY) == 0);
+}
+
 bool WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
                      std::string& error)
 {

@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "tool_session.h"
-
-#include <unistd.h>
+#include "app/tool_session.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -9,11 +7,11 @@
 
 #include "app/demo_dlg.h"
 #include "config/factory_image.h"
+#include "device/no_device_transport.h"
 #include "device/sim/sim_transport.h"
-#include "hardware_transport.h"
 #include "platform/safe_file.h"
 
-namespace tovrik::gui {
+namespace tovrik {
 
 namespace {
 
@@ -32,7 +30,10 @@ std::unique_ptr<HidTransport> MakeTransport(SimulatedChip* chip,
     if (chip != nullptr) {
         return std::make_unique<SimTransport>(*chip);
     }
-    return hardware != nullptr ? std::move(hardware) : MakeHardwareTransport();
+    if (hardware != nullptr) {
+        return hardware;
+    }
+    return std::make_unique<NoDeviceTransport>();
 }
 
 }  // namespace
@@ -56,7 +57,7 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
             error = file + ": the folder " + folder.string() + " does not exist";
             return std::nullopt;
         }
-        if (::access(folder.c_str(), W_OK) != 0) {
+        if (!MayWrite(folder.string())) {
             error = file + ": the folder " + folder.string() + " cannot be written";
             return std::nullopt;
         }
@@ -75,7 +76,7 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
         return std::nullopt;
     }
     options.eepromSize = static_cast<int>(bytes.size());
-    if (::access(file.c_str(), R_OK | W_OK) != 0) {
+    if (!MayWrite(file)) {
         error = file + ": cannot be read and written";
         return std::nullopt;
     }
@@ -83,14 +84,16 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
 }
 
 ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions& chipOptions,
-                         Prompter& prompter, std::unique_ptr<HidTransport> hardware)
+                         Prompter& prompter, std::unique_ptr<HidTransport> hardware,
+                         std::unique_ptr<DeviceLibrary> external)
     : backingFile_(choice.simulate ? chipOptions.backingFile : std::string()),
       chip_(MakeChip(choice, chipOptions)),
       transport_(MakeTransport(chip_.get(), std::move(hardware))),
       library_(*transport_, queue_),
-      config_(library_, prompter),
+      external_(std::move(external)),
+      config_(Library(), prompter),
       ui_(prompter, queue_),
-      app_(ui_, library_, config_)
+      app_(ui_, Library(), config_)
 {
     config_.SetHidTransport(transport_.get());
     app_.SetDeviceDirectory(&library_);
@@ -98,7 +101,7 @@ ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions&
         chip_->SetRealTiming(choice.realTiming);
     }
     // Backups read through the library itself: the desktop tool logs no calls.
-    app_.Context().SetBackups(&backups_, &library_);
+    app_.Context().SetBackups(&backups_, &Library());
     app_.Context().SetTellBackupAfterFailure(true);
     // Says why a device with the ids could not be opened (no permission, say)
     // before the tool's own "cannot find" message.
@@ -148,4 +151,4 @@ std::string ToolSession::WindowTitle()
     return title;
 }
 
-}  // namespace tovrik::gui
+}  // namespace tovrik

@@ -3,7 +3,7 @@
 
 #include "device/hid_transport.h"
 
-namespace tovrik::gui {
+namespace tovrik {
 
 // The HID transport of a build without USB access: it finds no interface, so
 // connecting reports that the device cannot be found.
@@ -13,4 +13,4 @@ public:
     std::unique_ptr<HidDevice> Open(const std::string&) override { return nullptr; }
 };
 
-}  // namespace tovrik::gui
+}  // namespace tovrik

@@ -7,6 +7,7 @@
 
 #include "app/demo_app.h"
 #include "config/eeprom_config.h"
+#include "device/device_library.h"
 #include "device/hid_device_library.h"
 #include "device/hid_transport.h"
 #include "device/sim/simulated_chip.h"
@@ -17,8 +18,6 @@
 namespace tovrik {
 
 class CDemoDlg;
-
-namespace gui {
 
 // How the tool reaches its chip.
 struct DeviceChoice {
@@ -37,14 +36,18 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
                                                      std::string& error);
 
 // The whole tool without its windows: device access (the simulated chip or
-// the HID transport), the configuration image, the dialogs' context and the
-// application object. Front ends render its main window.
+// the system's HID interfaces), the device library, backups before writes,
+// the configuration image, the dialogs' context and the application object.
+// Front ends render its main window.
 class ToolSession {
 public:
-    // `chipOptions` is used only when the choice is to simulate; `hardware`
-    // replaces the transport to real chips (for tests).
+    // `chipOptions` is used only when the choice is to simulate; otherwise
+    // `hardware` reaches the real chips (none without it). With `external` (the chip maker's
+    // library, say) the tool's operations and backups go through it, while
+    // `hardware` still lists the chips and tells their device type.
     ToolSession(const DeviceChoice& choice, const SimulatedChipOptions& chipOptions,
-                Prompter& prompter, std::unique_ptr<HidTransport> hardware = nullptr);
+                Prompter& prompter, std::unique_ptr<HidTransport> hardware = nullptr,
+                std::unique_ptr<DeviceLibrary> external = nullptr);
     ~ToolSession();
     ToolSession(const ToolSession&) = delete;
     ToolSession& operator=(const ToolSession&) = delete;
@@ -63,6 +66,8 @@ public:
     // nullptr unless simulated.
     SimulatedChip* Chip() { return chip_.get(); }
     DeviceDirectory& Directory() { return library_; }
+    // The library the tool's operations go through.
+    DeviceLibrary& Library() { return external_ ? *external_ : library_; }
 
 private:
     std::string backingFile_;
@@ -70,11 +75,11 @@ private:
     std::unique_ptr<SimulatedChip> chip_;
     std::unique_ptr<HidTransport> transport_;
     HidDeviceLibrary library_;
+    std::unique_ptr<DeviceLibrary> external_;
     BackupKeeper backups_;
     EepromConfig config_;
     UiContext ui_;
     CDemoApp app_;
 };
 
-}  // namespace gui
 }  // namespace tovrik
