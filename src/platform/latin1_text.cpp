@@ -56,18 +56,34 @@ Decoded DecodeAt(std::string_view text, std::size_t at)
 
 }  // namespace
 
+void AppendUtf8(std::string& text, std::uint32_t c)
+{
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        c = 0xFFFD;
+    }
+    if (c < 0x80) {
+        text += static_cast<char>(c);
+    } else if (c < 0x800) {
+        text += static_cast<char>(0xC0 | (c >> 6));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        text += static_cast<char>(0xE0 | (c >> 12));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (c >> 18));
+        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
 std::string Latin1ToUtf8(std::string_view bytes)
 {
     std::string text;
     text.reserve(bytes.size() * 2);
     for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            text += static_cast<char>(b);
-        } else {
-            text += static_cast<char>(0xC0 | (b >> 6));
-            text += static_cast<char>(0x80 | (b & 0x3F));
-        }
+        AppendUtf8(text, static_cast<unsigned char>(c));
     }
     return text;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,10 @@ namespace tovrik {
 // The chip makes each stored string byte one UTF-16 code unit of its USB
 // string descriptor, so stored strings are Latin-1 while the tool's texts are
 // UTF-8. These convert between the two and count characters, not bytes.
+
+// Appends one character as UTF-8; a surrogate or a value past U+10FFFF
+// becomes U+FFFD.
+void AppendUtf8(std::string& text, std::uint32_t character);
 
 // Latin-1 bytes as UTF-8 text; every byte becomes one character.
 std::string Latin1ToUtf8(std::string_view bytes);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "device/hidapi/report_descriptor.h"
+#include "platform/latin1_text.h"
 
 namespace tovrik {
 
@@ -316,26 +317,9 @@ std::string WideToUtf8(const wchar_t* text)
     if (text == nullptr) {
         return out;
     }
+    // wchar_t holds whole characters here (UTF-32).
     for (; *text != L'\0'; ++text) {
-        auto c = static_cast<std::uint32_t>(*text);
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        AppendUtf8(out, static_cast<std::uint32_t>(*text));
     }
     return out;
 }

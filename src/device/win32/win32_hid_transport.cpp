@@ -12,6 +12,8 @@ extern "C" {
 #include <algorithm>
 #include <cstring>
 
+#include "platform/latin1_text.h"
+
 namespace tovrik {
 
 namespace {
@@ -285,27 +287,10 @@ std::string Utf16ToUtf8(const wchar_t* text)
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
                 ++p;
-            } else {
-                c = 0xFFFD;
             }
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
-            c = 0xFFFD;
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        // A lone surrogate becomes U+FFFD.
+        AppendUtf8(out, c);
     }
     return out;
 }
