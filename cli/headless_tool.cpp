@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "headless_tool.h"
 
+#include <algorithm>
+
 #include "app/demo_dlg.h"
 #include "device/device_library.h"
 #include "device_access.h"
@@ -76,6 +78,42 @@ bool HeadlessTool::Save()
     ui_.DispatchPending();
     const std::vector<std::string> messages = prompter_.Messages();
     return messages.size() == before + 1 && messages.back() == kSaveDone;
+}
+
+namespace {
+
+SimulatedChipOptions ChipHolding(const std::vector<std::uint8_t>& image)
+{
+    SimulatedChipOptions options;
+    options.eepromSize = EepromConfig::kImageSize;
+    options.initialEeprom.assign(
+        image.begin(),
+        image.begin() + std::min<std::size_t>(image.size(), EepromConfig::kImageSize));
+    return options;
+}
+
+}  // namespace
+
+ToolOnImage::ToolOnImage(const std::vector<std::uint8_t>& image)
+    : chip_(ChipHolding(image)),
+      transport_(chip_),
+      library_(transport_, queue_),
+      tool_(library_, transport_, queue_)
+{
+    const std::optional<HidDeviceInfo> ids = chip_.Enumeration();
+    if (!ids || !tool_.Connect(ids->vendorId, ids->productId)) {
+        throw UsageError{"the simulated chip did not take the image"};
+    }
+}
+
+ToolOnImage::~ToolOnImage() = default;
+
+std::vector<std::uint8_t> ToolOnImage::CloseAndTakeImage()
+{
+    library_.rmDeviceClose();
+    std::vector<std::uint8_t> image = chip_.Eeprom();
+    image.resize(EepromConfig::kImageSize);
+    return image;
 }
 
 std::vector<std::uint8_t> ImageFileBytes(const std::string& path)

@@ -7,6 +7,10 @@
 
 #include "app/demo_app.h"
 #include "config/eeprom_config.h"
+#include "device/hid_device_library.h"
+#include "device/sim/sim_transport.h"
+#include "device/sim/simulated_chip.h"
+#include "platform/message_queue.h"
 #include "platform/dialog.h"
 #include "platform/recording_prompter.h"
 
@@ -48,6 +52,27 @@ private:
     EepromConfig config_;
     UiContext ui_;
     CDemoApp app_;
+};
+
+// The tool connected to a simulated chip whose EEPROM holds `image` (its
+// first 256 bytes); throws UsageError when the chip does not take it.
+class ToolOnImage {
+public:
+    explicit ToolOnImage(const std::vector<std::uint8_t>& image);
+    ~ToolOnImage();
+    ToolOnImage(const ToolOnImage&) = delete;
+    ToolOnImage& operator=(const ToolOnImage&) = delete;
+
+    HeadlessTool& Tool() { return tool_; }
+    // Ends the connection and returns the first 256 bytes of the EEPROM.
+    std::vector<std::uint8_t> CloseAndTakeImage();
+
+private:
+    SimulatedChip chip_;
+    SimTransport transport_;
+    MessageQueue queue_;
+    HidDeviceLibrary library_;
+    HeadlessTool tool_;
 };
 
 // The image a loaded chip holds, as 256 bytes: what `image show` loads.

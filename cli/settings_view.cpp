@@ -8,8 +8,6 @@
 #include <nlohmann/json.hpp>
 
 #include "app/demo_dlg.h"
-#include "device/sim/sim_transport.h"
-#include "device/sim/simulated_chip.h"
 #include "device_access.h"
 #include "headless_tool.h"
 #include "platform/control.h"
@@ -379,20 +377,9 @@ void PrintChanges(std::ostream& out, const std::vector<SettingChange>& changes, 
 
 std::vector<Setting> ImageSettings(const std::vector<std::uint8_t>& image)
 {
-    SimulatedChipOptions options;
-    options.eepromSize = EepromConfig::kImageSize;
-    options.initialEeprom = image;
-    SimulatedChip chip(options);
-    SimTransport transport(chip);
-    MessageQueue queue;
-    HidDeviceLibrary library(transport, queue);
-    HeadlessTool tool(library, transport, queue);
-    const std::optional<HidDeviceInfo> ids = chip.Enumeration();
-    if (!ids || !tool.Connect(ids->vendorId, ids->productId)) {
-        throw UsageError{"the simulated chip did not take the image"};
-    }
-    tool.ShowConfigPages();
-    return ConfigPageSettings(tool.Window());
+    ToolOnImage loaded(image);
+    loaded.Tool().ShowConfigPages();
+    return ConfigPageSettings(loaded.Tool().Window());
 }
 
 std::vector<Setting> ImageSettings(const std::string& path)

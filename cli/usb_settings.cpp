@@ -5,7 +5,6 @@
 #include <array>
 
 #include "app/demo_dlg.h"
-#include "device/sim/sim_transport.h"
 #include "device_access.h"
 #include "headless_tool.h"
 #include "platform/latin1_text.h"
@@ -113,20 +112,8 @@ void ApplyUsbAssignments(HeadlessTool& tool, const UsbAssignments& assignments)
 std::vector<std::uint8_t> ImageWithUsbSettings(const std::vector<std::uint8_t>& image,
                                                const UsbAssignments& assignments)
 {
-    SimulatedChipOptions options;
-    options.eepromSize = EepromConfig::kImageSize;
-    options.initialEeprom.assign(
-        image.begin(),
-        image.begin() + std::min<std::size_t>(image.size(), EepromConfig::kImageSize));
-    SimulatedChip chip(options);
-    SimTransport transport(chip);
-    MessageQueue queue;
-    HidDeviceLibrary library(transport, queue);
-    HeadlessTool tool(library, transport, queue);
-    const std::optional<HidDeviceInfo> ids = chip.Enumeration();
-    if (!ids || !tool.Connect(ids->vendorId, ids->productId)) {
-        throw UsageError{"the simulated chip did not take the image"};
-    }
+    ToolOnImage loaded(image);
+    HeadlessTool& tool = loaded.Tool();
     ApplyUsbAssignments(tool, assignments);
     if (!tool.Save()) {
         std::string messages;
@@ -135,10 +122,7 @@ std::vector<std::uint8_t> ImageWithUsbSettings(const std::vector<std::uint8_t>& 
         }
         throw UsageError{"the image cannot hold these settings" + messages};
     }
-    library.rmDeviceClose();
-    std::vector<std::uint8_t> saved = chip.Eeprom();
-    saved.resize(EepromConfig::kImageSize);
-    return saved;
+    return loaded.CloseAndTakeImage();
 }
 
 }  // namespace tovrik::cli
