@@ -81,7 +81,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
     }
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES |
-                                                       ICC_STANDARD_CLASSES};
+                                                       ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
     std::unique_ptr<VendorDeviceLibrary> vendor;
@@ -114,6 +114,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
         Tell("tovrik-config: the device library's messages cannot reach the main window\n", true);
         return 1;
     }
+    frame.WatchProgress(session.Directory());
     prompter.SetOwner(frame.Handle());
     frame.Show(show);
 

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "tool_frame.h"
 
-
 #include <algorithm>
 
 #include "app/demo_dlg.h"
+#include "device/device_directory.h"
+#include "resources/resource_ids.h"
 #include "platform/window_message.h"
 #include "wide_text.h"
 
@@ -42,6 +43,16 @@ ToolFrame::ToolFrame(CDemoDlg& dialog, std::function<std::string()> title)
     // The height of the tab row depends on the tabs, so they come before the layout.
     SyncTabs();
     LayOut();
+    // The progress bar lies over the status line's operation text, hidden until needed.
+    RECT line{};
+    if (HWND operation = GetDlgItem(hwnd, IDC_STATUS_OPERATION)) {
+        GetWindowRect(operation, &line);
+        MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&line), 2);
+    }
+    progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | PBS_SMOOTH, line.left,
+                                line.top, line.right - line.left, line.bottom - line.top, hwnd,
+                                nullptr, instance, nullptr);
+    dialog_.SetOperationObserver([this](const std::string&, bool running) { OnOperation(running); });
     // A post from any thread wakes this thread's message loop.
     dialog_.Context().Queue().SetWakeFunction(
         [hwnd] { PostMessageW(hwnd, kDeliverQueuedMessages, 0, 0); });
@@ -51,6 +62,10 @@ ToolFrame::ToolFrame(CDemoDlg& dialog, std::function<std::string()> title)
 
 ToolFrame::~ToolFrame()
 {
+    dialog_.SetOperationObserver({});
+    if (directory_ != nullptr) {
+        directory_->SetProgressHandler({});
+    }
     dialog_.Context().Queue().SetWakeFunction({});
     views_.clear();
     retired_.clear();
@@ -103,6 +118,66 @@ void ToolFrame::Show(int how)
     }
 }
 
+void ToolFrame::WatchProgress(DeviceDirectory& directory)
+{
+    directory_ = &directory;
+    directory.SetProgressHandler(
+        [this](std::uint32_t done, std::uint32_t total) { OnProgress(done, total); });
+}
+
+void ToolFrame::OnOperation(bool running)
+{
+    if (running) {
+        busy_ = true;
+        busyShown_ = false;
+        operationStart_ = GetTickCount();
+        return;
+    }
+    busy_ = false;
+    if (!busyShown_) {
+        return;
+    }
+    busyShown_ = false;
+    ShowWindow(progress_, SW_HIDE);
+    if (HWND line = GetDlgItem(main_->Hwnd(), IDC_STATUS_OPERATION)) {
+        ShowWindow(line, SW_SHOWNA);
+    }
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+}
+
+void ToolFrame::OnProgress(std::uint32_t done, std::uint32_t total)
+{
+    if (!busy_ || progress_ == nullptr || GetTickCount() - operationStart_ < kBusyAfterMs) {
+        return;
+    }
+    if (!busyShown_) {
+        busyShown_ = true;
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        if (HWND line = GetDlgItem(main_->Hwnd(), IDC_STATUS_OPERATION)) {
+            ShowWindow(line, SW_HIDE);
+        }
+        ShowWindow(progress_, SW_SHOWNA);
+    }
+    // An amount that cannot be seen (a write) runs the bar as a marquee.
+    const LONG_PTR style = GetWindowLongPtrW(progress_, GWL_STYLE);
+    const bool marquee = total == 0;
+    if (((style & PBS_MARQUEE) != 0) != marquee) {
+        SetWindowLongPtrW(progress_, GWL_STYLE, marquee ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+        SendMessageW(progress_, PBM_SETMARQUEE, marquee ? TRUE : FALSE, 0);
+    }
+    if (!marquee) {
+        SendMessageW(progress_, PBM_SETRANGE32, 0, static_cast<::LPARAM>(total));
+        SendMessageW(progress_, PBM_SETPOS, static_cast<::WPARAM>(std::min(done, total)), 0);
+    }
+    // Painting only, no messages: the command runs on this thread and must
+    // not be re-entered.
+    constexpr DWORD kRepaintEveryMs = 30;
+    if (GetTickCount() - lastPaint_ >= kRepaintEveryMs) {
+        lastPaint_ = GetTickCount();
+        RedrawWindow(main_->Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+}
+
 bool ToolFrame::OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
 {
     switch (message) {
@@ -126,6 +201,10 @@ bool ToolFrame::OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
             return false;
         }
         case WM_CLOSE:
+            // A close request that arrives while a command runs waits for the user to ask again.
+            if (busy_) {
+                return true;
+            }
             // The dialog asks "Exit ... ?" and destroys its window only on OK.
             if (dialog_.IsWindow() && !dialog_.OnClose()) {
                 SyncFromModel();
@@ -177,6 +256,10 @@ void ToolFrame::SyncFromModel()
         return;
     }
     syncing_ = true;
+    // The pages' own writes keep backups too.
+    if (dialog_.IsWindow()) {
+        dialog_.ShowLastBackup();
+    }
     main_->SyncFromModel();
     SyncTabs();
     PropertySheet& sheet = dialog_.Sheet();

@@ -3,6 +3,7 @@
 
 #include "windows_api.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -14,6 +15,7 @@
 namespace tovrik {
 
 class CDemoDlg;
+class DeviceDirectory;
 class PropertyPage;
 
 namespace win32 {
@@ -25,6 +27,9 @@ constexpr UINT kDeliverQueuedMessages = WM_APP + 1;
 // window, its property sheet as a tab control with a child dialog per page,
 // and the delivery of the dialogs' posted messages on this thread. It keeps
 // every view in step with the model after each input and each delivery.
+// A command on the device that runs longer than kBusyAfterMs shows a wait
+// cursor and a progress bar over the status line until it ends; the window
+// is repainted meanwhile but takes no input.
 class ToolFrame {
 public:
     ToolFrame(CDemoDlg& dialog, std::function<std::string()> title);
@@ -36,7 +41,11 @@ public:
     // window messages posts them here; they reach the main dialog's model.
     HWND Handle() const { return main_ ? main_->Hwnd() : nullptr; }
 
+    static constexpr DWORD kBusyAfterMs = 200;
+
     void Show(int how);
+    // Shows the progress of transfers that wait for the chip.
+    void WatchProgress(DeviceDirectory& directory);
     void SyncFromModel();
     // Frees the views of page windows that are gone; called between messages,
     // never from inside a view's own handler.
@@ -47,6 +56,8 @@ private:
     void LayOut();
     void SyncTabs();
     void OnTabChange();
+    void OnOperation(bool running);
+    void OnProgress(std::uint32_t done, std::uint32_t total);
 
     CDemoDlg& dialog_;
     std::function<std::string()> title_;
@@ -57,6 +68,12 @@ private:
     std::vector<PropertyPage*> shownPages_;
     std::vector<std::unique_ptr<DialogWindow>> retired_;
     bool syncing_ = false;
+    DeviceDirectory* directory_ = nullptr;
+    HWND progress_ = nullptr;
+    bool busy_ = false;
+    bool busyShown_ = false;
+    DWORD operationStart_ = 0;
+    DWORD lastPaint_ = 0;
 };
 
 }  // namespace win32
