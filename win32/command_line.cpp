@@ -5,7 +5,8 @@ namespace tovrik::win32 {
 
 namespace {
 
-const CommandLineDialect kDialect{.slashHelp = true, .vendorLibrary = true};
+const CommandLineDialect kDialect{
+    .slashHelp = true, .vendorLibrary = true, .toolkitOptionsWithValue = {}, .toolkitFlags = {}};
 
 }  // namespace
 
