@@ -83,6 +83,41 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
     return options;
 }
 
+template <typename Prompt>
+auto PromptClock::Timed(Prompt prompt)
+{
+    const auto start = std::chrono::steady_clock::now();
+    auto result = prompt();
+    spent_ += std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+    return result;
+}
+
+void PromptClock::MessageBox(const std::string& text)
+{
+    Timed([&] {
+        inner_.MessageBox(text);
+        return 0;
+    });
+}
+
+bool PromptClock::Question(const std::string& text)
+{
+    return Timed([&] { return inner_.Question(text); });
+}
+
+std::optional<std::string> PromptClock::OpenFile(const std::string& filter,
+                                                 const std::string& defaultExtension)
+{
+    return Timed([&] { return inner_.OpenFile(filter, defaultExtension); });
+}
+
+std::optional<std::string> PromptClock::SaveFile(const std::string& filter,
+                                                 const std::string& defaultExtension)
+{
+    return Timed([&] { return inner_.SaveFile(filter, defaultExtension); });
+}
+
 ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions& chipOptions,
                          Prompter& prompter, std::unique_ptr<HidTransport> hardware,
                          std::unique_ptr<DeviceLibrary> external)
@@ -91,12 +126,19 @@ ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions&
       transport_(MakeTransport(chip_.get(), std::move(hardware))),
       library_(*transport_, queue_),
       external_(std::move(external)),
-      config_(Library(), prompter),
-      ui_(prompter, queue_),
+      prompts_(prompter),
+      config_(Library(), prompts_),
+      ui_(prompts_, queue_),
       app_(ui_, Library(), config_)
 {
     config_.SetHidTransport(transport_.get());
     app_.SetDeviceDirectory(&library_);
+    // A command's duration is the time it took without the prompts it showed.
+    app_.SetClock([this] {
+        return std::chrono::duration_cast<std::chrono::microseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch()) -
+               prompts_.Spent();
+    });
     if (chip_) {
         chip_->SetRealTiming(choice.realTiming);
     }
@@ -105,9 +147,9 @@ ToolSession::ToolSession(const DeviceChoice& choice, const SimulatedChipOptions&
     app_.Context().SetTellBackupAfterFailure(true);
     // Says why a device with the ids could not be opened (no permission, say)
     // before the tool's own "cannot find" message.
-    library_.SetOpenFailureHandler([this, &prompter](const HidDeviceInfo& info) {
+    library_.SetOpenFailureHandler([this](const HidDeviceInfo& info) {
         if (const std::string text = transport_->OpenFailureMessage(info.path); !text.empty()) {
-            prompter.MessageBox(text);
+            prompts_.MessageBox(text);
         }
     });
 }

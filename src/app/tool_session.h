@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,30 @@ struct DeviceChoice {
 // be read and written, or a missing one whose folder does not exist.
 std::optional<SimulatedChipOptions> SimulatedChipFor(const DeviceChoice& choice,
                                                      std::string& error);
+
+// Passes every prompt on and counts the time spent in them, so that how long
+// a command took leaves out the time its questions and messages waited for
+// the user.
+class PromptClock : public Prompter {
+public:
+    explicit PromptClock(Prompter& inner) : inner_(inner) {}
+
+    std::chrono::microseconds Spent() const { return spent_; }
+
+    void MessageBox(const std::string& text) override;
+    bool Question(const std::string& text) override;
+    std::optional<std::string> OpenFile(const std::string& filter,
+                                        const std::string& defaultExtension) override;
+    std::optional<std::string> SaveFile(const std::string& filter,
+                                        const std::string& defaultExtension) override;
+
+private:
+    template <typename Prompt>
+    auto Timed(Prompt prompt);
+
+    Prompter& inner_;
+    std::chrono::microseconds spent_{0};
+};
 
 // The whole tool without its windows: device access (the simulated chip or
 // the system's HID interfaces), the device library, backups before writes,
@@ -76,6 +101,7 @@ private:
     std::unique_ptr<HidTransport> transport_;
     HidDeviceLibrary library_;
     std::unique_ptr<DeviceLibrary> external_;
+    PromptClock prompts_;
     BackupKeeper backups_;
     EepromConfig config_;
     UiContext ui_;
