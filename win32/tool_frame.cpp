@@ -134,6 +134,10 @@ void ToolFrame::OnOperation(bool running)
         return;
     }
     busy_ = false;
+    if (deliveryWaiting_) {
+        deliveryWaiting_ = false;
+        PostMessageW(main_->Hwnd(), kDeliverQueuedMessages, 0, 0);
+    }
     if (!busyShown_) {
         return;
     }
@@ -182,6 +186,12 @@ bool ToolFrame::OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
 {
     switch (message) {
         case kDeliverQueuedMessages:
+            // Window messages wait until a running command is done (its prompts
+            // run a message loop), as on the one UI thread they would.
+            if (busy_) {
+                deliveryWaiting_ = true;
+                return true;
+            }
             if (dialog_.Context().DispatchPending() > 0) {
                 SyncFromModel();
             }

@@ -72,6 +72,7 @@ private:
     HWND progress_ = nullptr;
     bool busy_ = false;
     bool busyShown_ = false;
+    bool deliveryWaiting_ = false;
     DWORD operationStart_ = 0;
     DWORD lastPaint_ = 0;
 };
