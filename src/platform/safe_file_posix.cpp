@@ -133,6 +133,21 @@ bool OpenForReading(const std::string& path, Descriptor& fd, struct stat& info, 
     return true;
 }
 
+// A descriptor opened for writing (without blocking) that must be a regular file.
+bool CheckWritable(const std::string& path, const Descriptor& fd, std::string& error)
+{
+    struct stat info {};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0) {
+        error = Reason(path, "cannot write", errno);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = path + " " + KindOf(info.st_mode);
+        return false;
+    }
+    return true;
+}
+
 bool ReadUpTo(const std::string& path, int fd, std::size_t maxBytes,
               std::vector<std::uint8_t>& bytes, std::string& error)
 {
@@ -225,13 +240,7 @@ bool UpdateFileInPlace(const std::string& path, std::size_t offset,
                        std::span<const std::uint8_t> bytes, std::string& error)
 {
     Descriptor fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat info {};
-    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0) {
-        error = Reason(path, "cannot write", errno);
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = path + " " + KindOf(info.st_mode);
+    if (!CheckWritable(path, fd, error)) {
         return false;
     }
     if (!WriteAll(fd.Get(), bytes.data(), bytes.size(), static_cast<off_t>(offset)) ||
@@ -250,13 +259,7 @@ bool AppendFileDurably(const std::string& path, std::string_view text, std::stri
 {
     Descriptor fd(
         ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666));
-    struct stat info {};
-    if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0) {
-        error = Reason(path, "cannot write", errno);
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error = path + " " + KindOf(info.st_mode);
+    if (!CheckWritable(path, fd, error)) {
         return false;
     }
     // One write call: O_APPEND places it whole at the end.
