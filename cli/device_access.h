@@ -2,18 +2,15 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <iosfwd>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "device/hid_device_library.h"
 #include "device/hid_transport.h"
-#include "device/sim/simulated_chip.h"
-#include "platform/message_queue.h"
+#include "session/chip_access.h"
+#include "session/chip_choice.h"
 
 namespace CLI {
 class App;
@@ -31,15 +28,10 @@ struct DeviceOptions {
     std::optional<int> simCode;
     std::optional<int> simEepromSize;
     std::string simTiming = "virtual";
-    // Windows: the chip maker's device library (a DLL) to reach the chip
-    // through instead of our own; empty uses our own.
+    // The chip maker's device library (a DLL) to reach the chip through
+    // instead of our own; empty uses our own. Offered where the build can
+    // load it.
     std::string vendorLibrary;
-    // Makes the device library of one connection, over the chosen interface
-    // and posting into `queue`; empty makes our own. Listing the interfaces,
-    // the device type and the fitted EEPROM size still come from the
-    // system's HID interfaces, as in the desktop tool.
-    std::function<std::unique_ptr<DeviceLibrary>(HidTransport& view, MessageQueue& queue)>
-        makeLibrary;
 };
 
 void AddDeviceOptions(CLI::App& command, DeviceOptions& options);
@@ -58,93 +50,23 @@ struct UsageError {
     std::string reason;
 };
 
-// One view of a transport that lists and opens only the interface at `path`,
-// so that the device library and the device detection, which both take the
-// first interface with the ids, reach exactly that one. Calls into the inner
-// transport are serialised through `lock` when given, for transports shared
-// by several threads.
-class SinglePathTransport : public HidTransport {
-public:
-    SinglePathTransport(HidTransport& inner, std::string path, std::mutex* lock = nullptr);
+// The chip the options choose. Throws UsageError for options that do not go
+// together (the chip maker's library with a simulated chip or a path).
+ChipChoice ChoiceFor(const DeviceOptions& options);
 
-    std::vector<HidDeviceInfo> Enumerate() override;
-    std::unique_ptr<HidDevice> Open(const std::string& path) override;
-    std::string OpenFailureMessage(const std::string& path) const override;
+// The chips the options reach; throws UsageError when the choice cannot be
+// used (a backing file of no EEPROM size, say).
+std::unique_ptr<ChipAccess> OpenAccess(const DeviceOptions& options);
 
-private:
-    HidTransport& inner_;
-    std::string path_;
-    std::mutex* lock_;
-};
+// The device library of each connection the options ask for: ours, or the
+// chip maker's, loaded and checked once; throws UsageError when it cannot be used.
+std::unique_ptr<DeviceLibrarySource> LibrarySource(const DeviceOptions& options);
 
-// The fitted EEPROM size from the chip's information report; 0 when it cannot
-// be read.
-int ReadFittedEepromSize(HidTransport& transport, const std::string& path);
-
-// The interfaces a device command can reach: a simulated chip or the system's.
-class DeviceAccess {
-public:
-    // Builds the access the options name; throws UsageError for bad options.
-    explicit DeviceAccess(const DeviceOptions& options);
-    ~DeviceAccess();
-    DeviceAccess(const DeviceAccess&) = delete;
-    DeviceAccess& operator=(const DeviceAccess&) = delete;
-
-    HidTransport& Transport() { return *transport_; }
-    // nullptr unless simulated.
-    SimulatedChip* Chip() { return chip_.get(); }
-
-    // The interface the options choose: by path, else the first with the ids.
-    // Otherwise std::nullopt, with a line on `err` that names what was looked
-    // for and what was found instead.
-    std::optional<HidDeviceInfo> Choose(const DeviceOptions& options, std::ostream& err);
-
-private:
-    std::unique_ptr<SimulatedChip> chip_;
-    std::unique_ptr<HidTransport> transport_;
-};
-
-// The simulated chip the options describe: the factory image, or the file's
-// content with an EEPROM as large as the file needs.
-SimulatedChipOptions SimulatedChipFromOptions(const DeviceOptions& options);
-
-// The device library the options ask for, over `view`, posting into `queue`.
-std::unique_ptr<DeviceLibrary> MakeDeviceLibrary(const DeviceOptions& options, HidTransport& view,
-                                                 MessageQueue& queue);
-
-// An open connection to one interface through the device library.
-class Connection {
-public:
-    // Opens `info` (found through `transport`) with our own device library, or
-    // with the one `options` makes; IsOpen() tells whether it worked.
-    Connection(HidTransport& transport, const HidDeviceInfo& info, std::mutex* lock = nullptr,
-               const DeviceOptions* options = nullptr);
-    ~Connection();
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-
-    bool IsOpen() const { return open_; }
-    // Why it could not be opened, in words.
-    const std::string& OpenError() const { return openError_; }
-    DeviceLibrary& Library() { return *library_; }
-    HidTransport& Transport() { return view_; }
-    MessageQueue& Queue() { return queue_; }
-    const HidDeviceInfo& Info() const { return info_; }
-    int FittedEepromSize() const { return eepromSize_; }
-
-    // Reads or writes `bytes.size()` bytes at address 0 in one library call.
-    bool Read(std::vector<std::uint8_t>& bytes);
-    bool Write(const std::vector<std::uint8_t>& bytes);
-
-private:
-    HidDeviceInfo info_;
-    SinglePathTransport view_;
-    MessageQueue queue_;
-    std::unique_ptr<DeviceLibrary> library_;
-    bool open_ = false;
-    std::string openError_;
-    int eepromSize_ = 0;
-};
+// The interface the options choose among those `transport` lists: by path,
+// else the first with the ids. Otherwise std::nullopt, with a line on `err`
+// that names what was looked for and what was found instead.
+std::optional<HidDeviceInfo> ChooseInterface(HidTransport& transport, const DeviceOptions& options,
+                                             std::ostream& err);
 
 std::string Hex4(std::uint16_t value);
 

@@ -8,14 +8,13 @@
 #include <nlohmann/json.hpp>
 
 #include "app/demo_dlg.h"
-#include "backup_site.h"
 #include "config/eeprom_config.h"
-#include "device/sim/sim_transport.h"
 #include "exit_codes.h"
 #include "formats/device_profile.h"
 #include "headless_tool.h"
 #include "output_file.h"
 #include "platform/recording_prompter.h"
+#include "session/backup_site.h"
 #include "settings_view.h"
 #include "usb_settings.h"
 
@@ -65,15 +64,28 @@ std::string Hex4Address(std::size_t address)
     return text;
 }
 
+// The chips the options reach, and the device library each connection uses.
+struct DeviceAccess {
+    explicit DeviceAccess(const DeviceOptions& options)
+        : chips(OpenAccess(options)), libraries(LibrarySource(options))
+    {
+    }
+    HidTransport& Transport() { return chips->Transport(); }
+
+    std::unique_ptr<ChipAccess> chips;
+    std::unique_ptr<DeviceLibrarySource> libraries;
+};
+
 // The chosen interface, opened through the device library.
 std::unique_ptr<Connection> OpenChosen(DeviceAccess& access, const DeviceOptions& options,
                                        std::ostream& err)
 {
-    const std::optional<HidDeviceInfo> info = access.Choose(options, err);
+    const std::optional<HidDeviceInfo> info = ChooseInterface(access.Transport(), options, err);
     if (!info) {
         throw ExitStatus{kExitNoDevice};
     }
-    auto connection = std::make_unique<Connection>(access.Transport(), *info, nullptr, &options);
+    auto connection =
+        std::make_unique<Connection>(access.Transport(), *info, nullptr, access.libraries.get());
     if (!connection->IsOpen()) {
         Stop(err, kExitNoDevice, connection->OpenError());
     }
@@ -107,30 +119,34 @@ void WriteVerified(Connection& connection, const std::vector<std::uint8_t>& byte
     }
 }
 
-// The tool's main window and pages on the chosen interface.
+// The tool's main window and pages on the chosen interface. The commands keep
+// their own backups, so that a backup that cannot be kept stops them before
+// they write.
 struct DeviceTool {
-    DeviceTool(HidTransport& transport, const HidDeviceInfo& info, const DeviceOptions& options)
-        : info(info),
-          view(transport, info.path),
-          library(MakeDeviceLibrary(options, view, queue)),
-          tool(*library, view, queue)
+    explicit DeviceTool(const DeviceOptions& options) : tool(Description(options)) {}
+
+    static SessionDescription Description(const DeviceOptions& options)
     {
+        SessionDescription description;
+        description.chip = ChoiceFor(options);
+        description.backupsBeforeWrites = false;
+        return description;
     }
+
     HidDeviceInfo info;
-    SinglePathTransport view;
-    MessageQueue queue;
-    std::unique_ptr<DeviceLibrary> library;
     HeadlessTool tool;
 };
 
-std::unique_ptr<DeviceTool> ConnectTool(DeviceAccess& access, const DeviceOptions& options,
-                                        std::ostream& err)
+std::unique_ptr<DeviceTool> ConnectTool(const DeviceOptions& options, std::ostream& err)
 {
-    const std::optional<HidDeviceInfo> info = access.Choose(options, err);
+    auto device = std::make_unique<DeviceTool>(options);
+    ToolSession& session = device->tool.Session();
+    const std::optional<HidDeviceInfo> info = ChooseInterface(session.Transport(), options, err);
     if (!info) {
         throw ExitStatus{kExitNoDevice};
     }
-    auto device = std::make_unique<DeviceTool>(access.Transport(), *info, options);
+    device->info = *info;
+    session.RestrictTo(info->path);
     if (!device->tool.Connect(info->vendorId, info->productId)) {
         for (const std::string& message : device->tool.Messages()) {
             err << "tovrik-cli: " << message << '\n';
@@ -177,7 +193,7 @@ int ListDevices(const DeviceOptions& options, bool json, std::ostream& out, std:
                                      : info.path != options.path) {
                 continue;
             }
-            Connection connection(access.Transport(), info, nullptr, &options);
+            Connection connection(access.Transport(), info, nullptr, access.libraries.get());
             int code = -1;
             if (connection.IsOpen()) {
                 RecordingPrompter prompter;
@@ -336,8 +352,7 @@ int EraseDevice(const DeviceOptions& options, bool all, std::ostream& out, std::
 int ShowDevice(const DeviceOptions& options, bool json, std::ostream& out, std::ostream& err)
 {
     return Guarded(err, [&] {
-        DeviceAccess access(options);
-        auto device = ConnectTool(access, options, err);
+        auto device = ConnectTool(options, err);
         PrintSettings(out, DeviceSettings(*device), json);
         return kExitOk;
     });
@@ -348,8 +363,7 @@ int DiffDevice(const DeviceOptions& options, const std::string& file, bool json,
 {
     return Guarded(err, [&] {
         const std::vector<Setting> wanted = ImageSettings(file);
-        DeviceAccess access(options);
-        auto device = ConnectTool(access, options, err);
+        auto device = ConnectTool(options, err);
         return PrintDiff(DeviceSettings(*device), wanted, json, out);
     });
 }
@@ -359,18 +373,17 @@ int SetDevice(const DeviceOptions& options, const std::vector<std::string>& argu
 {
     return Guarded(err, [&] {
         const UsbAssignments assignments = ParseUsbAssignments(arguments);
-        DeviceAccess access(options);
-        auto device = ConnectTool(access, options, err);
-        const int fitted = ReadFittedEepromSize(device->view, device->info.path);
-        device->library->rmSetEEPROMSize(1, fitted);
+        auto device = ConnectTool(options, err);
+        ToolSession& session = device->tool.Session();
+        const int fitted = ReadFittedEepromSize(session.Transport(), device->info.path);
+        session.DeviceLibraryInUse().rmSetEEPROMSize(1, fitted);
         ApplyUsbAssignments(device->tool, assignments);
-        std::string where;
-        std::string error;
-        if (!KeepBackup(*device->library, device->info.vendorId, device->info.productId,
-                        EepromConfig::kImageSize, where, error)) {
-            Stop(err, kExitTransfer, error + "; nothing was written");
+        BackupKeeper& backups = session.Backups();
+        if (backups.KeepBefore(session.DeviceLibraryInUse(), device->info.vendorId,
+                               device->info.productId, 0, EepromConfig::kImageSize) == 0) {
+            Stop(err, kExitTransfer, backups.LastError() + "; nothing was written");
         }
-        out << "backup: " << where << '\n';
+        out << "backup: " << backups.LastPath() << '\n';
         if (!device->tool.Save()) {
             for (const std::string& message : device->tool.Messages()) {
                 err << "tovrik-cli: " << message << '\n';

@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "app/demo_dlg.h"
-#include "device/device_library.h"
 #include "device_access.h"
 #include "output_file.h"
 #include "platform/user_input.h"
@@ -22,18 +21,21 @@ constexpr std::size_t kLargestImageFile = 2048;
 
 }  // namespace
 
-HeadlessTool::HeadlessTool(DeviceLibrary& library, HidTransport& transport, MessageQueue& queue)
-    : config_(library, prompter_), ui_(prompter_, queue), app_(ui_, library, config_)
+HeadlessTool::HeadlessTool(const SessionDescription& description)
 {
-    config_.SetHidTransport(&transport);
-    app_.InitInstance(false);
+    std::string error;
+    session_ = ToolSession::Build(description, prompter_, error);
+    if (!session_) {
+        throw UsageError{error};
+    }
+    session_->Start(false);
 }
 
 HeadlessTool::~HeadlessTool() = default;
 
 CDemoDlg& HeadlessTool::Window()
 {
-    return *app_.MainWindow();
+    return *session_->MainWindow();
 }
 
 void HeadlessTool::TypeInto(Dialog& page, int id, const std::string& text)
@@ -41,7 +43,7 @@ void HeadlessTool::TypeInto(Dialog& page, int id, const std::string& text)
     if (Control* control = page.GetDlgItem(id)) {
         user_input::Type(page, *control, text);
         user_input::Leave(page, *control);
-        ui_.DispatchPending();
+        session_->Ui().DispatchPending();
     }
 }
 
@@ -53,7 +55,7 @@ bool HeadlessTool::Connect(std::uint16_t vendorId, std::uint16_t productId)
     if (Control* connect = window.GetDlgItem(IDC_CONNECT)) {
         user_input::Click(window, *connect);
     }
-    ui_.DispatchPending();
+    session_->Ui().DispatchPending();
     return window.IsConnected() != 0;
 }
 
@@ -65,7 +67,7 @@ void HeadlessTool::ShowConfigPages()
         window.Sheet().SetActivePage(page);
     }
     window.Sheet().SetActivePage(first);
-    ui_.DispatchPending();
+    session_->Ui().DispatchPending();
 }
 
 bool HeadlessTool::Save()
@@ -75,32 +77,32 @@ bool HeadlessTool::Save()
     if (Control* save = window.GetDlgItem(IDC_SAVE_EEPROM)) {
         user_input::Click(window, *save);
     }
-    ui_.DispatchPending();
+    session_->Ui().DispatchPending();
     const std::vector<std::string> messages = prompter_.Messages();
     return messages.size() == before + 1 && messages.back() == kSaveDone;
 }
 
 namespace {
 
-SimulatedChipOptions ChipHolding(const std::vector<std::uint8_t>& image)
+// An in-memory chip holding the image: nothing of it outlives the command,
+// so nothing is backed up.
+SessionDescription ChipHolding(const std::vector<std::uint8_t>& image)
 {
-    SimulatedChipOptions options;
-    options.eepromSize = EepromConfig::kImageSize;
-    options.initialEeprom.assign(
+    SessionDescription description;
+    description.chip.simulate = true;
+    description.chip.eepromSize = EepromConfig::kImageSize;
+    description.chip.image = std::vector<std::uint8_t>(
         image.begin(),
         image.begin() + std::min<std::size_t>(image.size(), EepromConfig::kImageSize));
-    return options;
+    description.backupsBeforeWrites = false;
+    return description;
 }
 
 }  // namespace
 
-ToolOnImage::ToolOnImage(const std::vector<std::uint8_t>& image)
-    : chip_(ChipHolding(image)),
-      transport_(chip_),
-      library_(transport_, queue_),
-      tool_(library_, transport_, queue_)
+ToolOnImage::ToolOnImage(const std::vector<std::uint8_t>& image) : tool_(ChipHolding(image))
 {
-    const std::optional<HidDeviceInfo> ids = chip_.Enumeration();
+    const std::optional<HidDeviceInfo> ids = tool_.Session().Chip()->Enumeration();
     if (!ids || !tool_.Connect(ids->vendorId, ids->productId)) {
         throw UsageError{"the simulated chip did not take the image"};
     }
@@ -110,8 +112,8 @@ ToolOnImage::~ToolOnImage() = default;
 
 std::vector<std::uint8_t> ToolOnImage::CloseAndTakeImage()
 {
-    library_.rmDeviceClose();
-    std::vector<std::uint8_t> image = chip_.Eeprom();
+    tool_.Session().Library().rmDeviceClose();
+    std::vector<std::uint8_t> image = tool_.Session().Chip()->Eeprom();
     image.resize(EepromConfig::kImageSize);
     return image;
 }

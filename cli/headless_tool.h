@@ -5,30 +5,24 @@
 #include <string>
 #include <vector>
 
-#include "app/demo_app.h"
-#include "config/eeprom_config.h"
-#include "device/hid_device_library.h"
-#include "device/sim/sim_transport.h"
-#include "device/sim/simulated_chip.h"
-#include "platform/message_queue.h"
 #include "platform/dialog.h"
 #include "platform/recording_prompter.h"
+#include "session/tool_session.h"
 
 namespace tovrik {
 class CDemoDlg;
-class DeviceLibrary;
-class HidTransport;
-class MessageQueue;
 }  // namespace tovrik
 
 namespace tovrik::cli {
 
 // The tool's application object, main window and pages without a window
-// system, on a device library, so that the commands see and save exactly what
-// the desktop tool would: the ids are typed and "Connect" is pressed.
+// system, on the session a description builds, so that the commands see and
+// save exactly what the desktop tool would: the ids are typed and "Connect"
+// is pressed. Messages and questions are recorded (every question answered OK).
 class HeadlessTool {
 public:
-    HeadlessTool(DeviceLibrary& library, HidTransport& transport, MessageQueue& queue);
+    // Throws UsageError when the session cannot be built.
+    explicit HeadlessTool(const SessionDescription& description);
     ~HeadlessTool();
     HeadlessTool(const HeadlessTool&) = delete;
     HeadlessTool& operator=(const HeadlessTool&) = delete;
@@ -42,6 +36,7 @@ public:
     bool Save();
 
     CDemoDlg& Window();
+    ToolSession& Session() { return *session_; }
     // Types `text` into control `id` of `page` and leaves the field.
     void TypeInto(Dialog& page, int id, const std::string& text);
     // The texts of every message box shown so far.
@@ -49,9 +44,7 @@ public:
 
 private:
     RecordingPrompter prompter_;
-    EepromConfig config_;
-    UiContext ui_;
-    CDemoApp app_;
+    std::unique_ptr<ToolSession> session_;
 };
 
 // The tool connected to a simulated chip whose EEPROM holds `image` (its
@@ -68,10 +61,6 @@ public:
     std::vector<std::uint8_t> CloseAndTakeImage();
 
 private:
-    SimulatedChip chip_;
-    SimTransport transport_;
-    MessageQueue queue_;
-    HidDeviceLibrary library_;
     HeadlessTool tool_;
 };
 

@@ -10,15 +10,10 @@
 #include "doctor.h"
 #include "exit_codes.h"
 #include "image_commands.h"
+#include "platform_registration.h"
 #include "run_command.h"
+#include "session/platform_devices.h"
 #include "station.h"
-
-#ifdef TOVRIK_CLI_HIDAPI
-#include "device/hidapi/hidapi_transport.h"
-#endif
-#ifdef TOVRIK_CLI_VENDOR_LIBRARY
-#include "vendor_library_option.h"
-#endif
 
 namespace {
 
@@ -29,6 +24,7 @@ constexpr const char* kVersion = "2.0.1.2";
 int main(int argc, char** argv)
 {
     using namespace tovrik::cli;
+    RegisterPlatformDevices();
     CLI::App app{"Tovrik configuration tool, command line"};
     // Paths like /work/a.bin stay paths on Windows too, not /w-style options.
     app.allow_windows_style_options(false);
@@ -151,13 +147,13 @@ int main(int argc, char** argv)
                     "sim: the simulated chip (default); hidapi: a real chip through hidapi "
                     "(see docs/hardware.md)")
         ->check(CLI::IsMember({"sim", "hidapi"}));
-#ifdef TOVRIK_CLI_VENDOR_LIBRARY
     std::string vendorLibrary;
-    run->add_option("--vendor-library", vendorLibrary,
-                    "reach the chip through the chip maker's device library, the DLL at this "
-                    "path (see docs/hardware.md); the run then has no simulated chip")
-        ->excludes("--device");
-#endif
+    if (tovrik::SystemDevices().Adapter() != nullptr) {
+        run->add_option("--vendor-library", vendorLibrary,
+                        "reach the chip through the chip maker's device library, the DLL at this "
+                        "path (see docs/hardware.md); the run then has no simulated chip")
+            ->excludes("--device");
+    }
 
     try {
         app.parse(argc, argv);
@@ -174,15 +170,6 @@ int main(int argc, char** argv)
 
     std::ostream& out = std::cout;
     std::ostream& err = std::cerr;
-#ifdef TOVRIK_CLI_VENDOR_LIBRARY
-    if (!deviceOptions.vendorLibrary.empty()) {
-        std::string error;
-        if (!UseVendorLibrary(deviceOptions.vendorLibrary, deviceOptions, error)) {
-            err << "tovrik-cli: " << error << '\n';
-            return kExitUsage;
-        }
-    }
-#endif
     if (decode->parsed()) {
         return DecodeImage(decodeFile, out, err);
     }
@@ -233,31 +220,16 @@ int main(int argc, char** argv)
     }
     if (run->parsed()) {
         tovrik::ScriptDriverOptions options;
-#ifdef TOVRIK_CLI_VENDOR_LIBRARY
-        std::unique_ptr<tovrik::HidTransport> system;
         if (!vendorLibrary.empty()) {
-            std::string error;
-            if (!UseVendorLibrary(vendorLibrary, options, system, error)) {
-                err << "error: " << error << '\n';
+            options.vendorLibrary = vendorLibrary;
+        } else if (runDevice == "hidapi") {
+            if (!tovrik::SystemDevices().HasTransport("hidapi")) {
+                err << "error: this build has no hidapi transport (TOVRIK_HIDAPI=OFF)\n";
                 return kExitUsage;
             }
-            return RunScript(scriptFile, workdir, out, err, std::move(options));
+            options.deviceTransport = "hidapi";
         }
-#endif
-        if (runDevice == "hidapi") {
-#ifdef TOVRIK_CLI_HIDAPI
-            auto transport = tovrik::MakeHidapiTransport();
-            options.deviceTransport = transport.get();
-            options.openFailureMessage = [&transport](const std::string& path) {
-                return transport->OpenFailureMessage(path);
-            };
-            return RunScript(scriptFile, workdir, out, err, std::move(options));
-#else
-            err << "error: this build has no hidapi transport (TOVRIK_HIDAPI=OFF)\n";
-            return kExitUsage;
-#endif
-        }
-        return RunScript(scriptFile, workdir, out, err);
+        return RunScript(scriptFile, workdir, out, err, std::move(options));
     }
     return kExitUsage;
 }

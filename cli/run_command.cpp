@@ -35,6 +35,10 @@ int RunScript(const std::string& scriptPath, const std::string& workdir, std::os
     }
 
     ScriptDriver driver(out, std::move(options));
+    if (!driver.BuildError().empty()) {
+        err << "error: " << driver.BuildError() << '\n';
+        return kExitUsage;
+    }
     const int status = driver.Run(script);
     out.flush();
     if (status != ScriptDriver::kExitOk) {

@@ -19,13 +19,12 @@
 #include <thread>
 #include <vector>
 
-#include "backup_site.h"
-#include "device/sim/sim_transport.h"
-#include "device/sim/simulated_chip.h"
+#include "session/backup_site.h"
 #include "device_access.h"
 #include "exit_codes.h"
 #include "output_file.h"
 #include "platform/safe_file.h"
+#include "session/production_line.h"
 #include "usb_settings.h"
 
 namespace tovrik::cli {
@@ -42,143 +41,6 @@ extern "C" void OnInterrupt(int)
 {
     interrupted = true;
 }
-
-// Where the chips come from: the system's interfaces, or a simulated line.
-// The station tells it when it is done with a unit and just before it writes.
-class Line {
-public:
-    virtual ~Line() = default;
-    virtual HidTransport& Transport() = 0;
-    virtual void Done(const std::string& /*path*/) {}
-    virtual void BeforeWrite(const std::string& /*path*/) {}
-    // True when no further unit will come.
-    virtual bool Exhausted() const { return false; }
-};
-
-class SystemLine : public Line {
-public:
-    explicit SystemLine(const DeviceOptions& options) : access_(options) {}
-    HidTransport& Transport() override { return access_.Transport(); }
-
-private:
-    DeviceAccess access_;
-};
-
-// N simulated chips that an imagined operator attaches K at a time: each
-// finished unit is taken off and the next one attached in its place. Unit i
-// appears at the path "sim:unit-i" and keeps its EEPROM in DIR/unit-i.bin.
-class SimulatedLine : public Line, public HidTransport {
-public:
-    SimulatedLine(const StationOptions& options, std::mutex& lock) : options_(options), lock_(lock)
-    {
-        if (!options.simDir.empty()) {
-            std::error_code ec;
-            std::filesystem::create_directories(options.simDir, ec);
-        }
-        std::lock_guard guard(lock_);
-        for (int i = 0; i < options_.simulateParallel; ++i) {
-            AttachNextLocked();
-        }
-    }
-
-    HidTransport& Transport() override { return *this; }
-
-    std::vector<HidDeviceInfo> Enumerate() override
-    {
-        std::vector<HidDeviceInfo> result;
-        for (const auto& [number, unit] : attached_) {
-            for (HidDeviceInfo info : unit->transport.Enumerate()) {
-                info.path = PathOf(number);
-                result.push_back(std::move(info));
-            }
-        }
-        return result;
-    }
-
-    std::unique_ptr<HidDevice> Open(const std::string& path) override
-    {
-        Unit* unit = Find(path);
-        return unit != nullptr ? unit->transport.Open(SimTransport::kDevicePath) : nullptr;
-    }
-
-    void Done(const std::string& path) override
-    {
-        std::lock_guard guard(lock_);
-        for (auto it = attached_.begin(); it != attached_.end(); ++it) {
-            if (PathOf(it->first) == path) {
-                it->second->chip.Unplug();
-                attached_.erase(it);
-                break;
-            }
-        }
-        AttachNextLocked();
-    }
-
-    void BeforeWrite(const std::string& path) override
-    {
-        std::lock_guard guard(lock_);
-        Unit* unit = Find(path);
-        if (unit != nullptr && unit->number == options_.simFailUnit) {
-            unit->chip.FailEepromTransfer(1);
-        }
-    }
-
-    bool Exhausted() const override
-    {
-        std::lock_guard guard(lock_);
-        return attached_.empty() && next_ > options_.simulateUnits;
-    }
-
-    static SimulatedChipOptions UnitChip(const StationOptions& options, int number)
-    {
-        SimulatedChipOptions chip;
-        chip.eepromSize = 256;
-        chip.initialEeprom.assign(256, 0xFF);
-        if (!options.simDir.empty()) {
-            chip.backingFile = (std::filesystem::path(options.simDir) /
-                                ("unit-" + std::to_string(number) + ".bin"))
-                                   .string();
-        }
-        chip.realTiming = options.simTiming == "real";
-        return chip;
-    }
-
-private:
-    struct Unit {
-        Unit(int n, const SimulatedChipOptions& options) : number(n), chip(options), transport(chip)
-        {
-        }
-        int number;
-        SimulatedChip chip;
-        SimTransport transport;
-    };
-
-    static std::string PathOf(int number) { return "sim:unit-" + std::to_string(number); }
-
-    Unit* Find(const std::string& path)
-    {
-        for (auto& [number, unit] : attached_) {
-            if (PathOf(number) == path) {
-                return unit.get();
-            }
-        }
-        return nullptr;
-    }
-
-    void AttachNextLocked()
-    {
-        if (next_ > options_.simulateUnits) {
-            return;
-        }
-        const int number = next_++;
-        attached_[number] = std::make_unique<Unit>(number, UnitChip(options_, number));
-    }
-
-    const StationOptions& options_;
-    std::mutex& lock_;
-    int next_ = 1;
-    std::map<int, std::unique_ptr<Unit>> attached_;
-};
 
 struct UnitResult {
     std::string path;
@@ -215,7 +77,7 @@ private:
     std::deque<UnitResult> results_;
 };
 
-std::string ProgramUnit(Line& line, std::mutex& lock, const HidDeviceInfo& info,
+std::string ProgramUnit(ProductionLine& line, std::mutex& lock, const HidDeviceInfo& info,
                         const std::vector<std::uint8_t>& image)
 {
     Connection connection(line.Transport(), info, &lock);
@@ -412,12 +274,22 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
             ImageWithUsbSettings(golden, {{"serial", serials->Format(options.serialStart)}});
         }
         std::mutex lock;
-        std::unique_ptr<Line> line;
+        std::unique_ptr<ProductionLine> line;
         if (options.simulateUnits > 0) {
-            line = std::make_unique<SimulatedLine>(options, lock);
+            SimulatedLineOptions simulated;
+            simulated.units = options.simulateUnits;
+            simulated.parallel = options.simulateParallel;
+            simulated.folder = options.simDir;
+            simulated.failUnit = options.simFailUnit;
+            simulated.realTiming = options.simTiming == "real";
+            line = std::make_unique<SimulatedProductionLine>(simulated, lock);
         } else {
-            DeviceOptions system;
-            line = std::make_unique<SystemLine>(system);
+            std::string error;
+            std::unique_ptr<ChipAccess> access = ChipAccess::Open(ChipChoice{}, error);
+            if (!access) {
+                throw UsageError{error};
+            }
+            line = std::make_unique<SystemProductionLine>(std::move(access));
         }
         StationLog log(options.log);
 

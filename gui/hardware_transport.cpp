@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "hardware_transport.h"
 
-#include "device/no_device_transport.h"
+#include "session/platform_devices.h"
 
 #ifdef TOVRIK_GUI_HIDAPI
 #include "device/hidapi/hidapi_transport.h"
@@ -9,12 +9,10 @@
 
 namespace tovrik::gui {
 
-std::unique_ptr<HidTransport> MakeHardwareTransport()
+void RegisterHardwareTransports([[maybe_unused]] PlatformDevices& devices)
 {
 #ifdef TOVRIK_GUI_HIDAPI
-    return MakeHidapiTransport();
-#else
-    return std::make_unique<NoDeviceTransport>();
+    devices.AddTransport("hidapi", [] { return MakeHidapiTransport(); });
 #endif
 }
 

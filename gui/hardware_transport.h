@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <memory>
-
-#include "device/hid_transport.h"
+namespace tovrik {
+class PlatformDevices;
+}
 
 namespace tovrik::gui {
 
-// The transport to real chips: hidapi when the build has it, else one that
-// finds no device.
-std::unique_ptr<HidTransport> MakeHardwareTransport();
+// Registers the transport to real chips: hidapi when the build has it;
+// without it the tool finds no device.
+void RegisterHardwareTransports(PlatformDevices& devices);
 
 }  // namespace tovrik::gui

@@ -15,8 +15,9 @@
 #include "platform/single_instance_lock.h"
 #include "qt_prompter.h"
 #include "remembered_ids.h"
-#include "app/tool_session.h"
 #include "hardware_transport.h"
+#include "session/platform_devices.h"
+#include "session/tool_session.h"
 #include "tool_window.h"
 
 namespace {
@@ -111,10 +112,14 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    DeviceChoice choice{line.simulate, line.simulateFile, line.simCode, line.simRealTiming};
+    ChipChoice choice;
+    choice.simulate = line.simulate;
+    choice.backingFile = line.simulateFile;
+    choice.deviceCode = line.simCode;
+    choice.realTiming = line.simRealTiming;
     std::string error;
-    const std::optional<SimulatedChipOptions> chipOptions = SimulatedChipFor(choice, error);
-    if (!chipOptions) {
+    // Checked before the display: a mistake in the options is told without a window.
+    if (choice.simulate && !SimulatedChipFor(choice, error)) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
         return 2;
     }
@@ -134,8 +139,15 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QString::fromUtf8(kProgram));
 
     QtPrompter prompter;
-    ToolSession session(choice, *chipOptions, prompter,
-                        choice.simulate ? nullptr : MakeHardwareTransport());
+    RegisterHardwareTransports(SystemDevices());
+    SessionDescription description;
+    description.chip = choice;
+    const std::unique_ptr<ToolSession> built = ToolSession::Build(description, prompter, error);
+    if (!built) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+        return 2;
+    }
+    ToolSession& session = *built;
     if (session.Start(true) == 0) {
         if (AskRunningToolToRaise()) {
             std::fprintf(stderr, "%s: already running; its window was brought to the front\n",

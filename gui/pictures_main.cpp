@@ -16,7 +16,7 @@
 #include "platform/user_input.h"
 #include "resources/demo_ids.h"
 #include "resources/resource_ids.h"
-#include "app/tool_session.h"
+#include "session/tool_session.h"
 #include "tool_window.h"
 
 namespace {
@@ -77,8 +77,15 @@ int main(int argc, char** argv)
 
     // Prompts are recorded, not shown: nothing here waits for a user.
     RecordingPrompter prompter;
-    DeviceChoice choice{true, {}, {}};
-    ToolSession session(choice, FactoryChipOptions(), prompter);
+    SessionDescription description;
+    description.chip.simulate = true;
+    std::string error;
+    const std::unique_ptr<ToolSession> built = ToolSession::Build(description, prompter, error);
+    if (!built) {
+        std::fprintf(stderr, "tovrik-pictures: %s\n", error.c_str());
+        return 1;
+    }
+    ToolSession& session = *built;
     session.Start(false);
     CDemoDlg& dialog = *session.MainWindow();
     ToolWindow window(dialog, [&session] { return session.WindowTitle(); });

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "app/demo_dlg.h"
-#include "app/tool_session.h"
 #include "command_line.h"
-#include "device/win32/vendor_device_library.h"
-#include "device/win32/win32_hid_transport.h"
+#include "session/platform_devices.h"
+#include "session/tool_session.h"
+#include "session/win32/windows_devices.h"
 #include "tool_frame.h"
 #include "wide_text.h"
 #include "win32_prompter.h"
@@ -73,30 +73,28 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
         return 0;
     }
     std::string error;
-    const DeviceChoice choice{line.simulate, line.simulateFile, line.simCode, line.simRealTiming};
-    const std::optional<SimulatedChipOptions> chipOptions = SimulatedChipFor(choice, error);
-    if (!chipOptions) {
-        Tell("tovrik-config: " + error + "\n", true);
-        return 1;
-    }
+    ChipChoice choice;
+    choice.simulate = line.simulate;
+    choice.backingFile = line.simulateFile;
+    choice.deviceCode = line.simCode;
+    choice.realTiming = line.simRealTiming;
+    choice.vendorLibrary = line.vendorLibrary;
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES |
                                                        ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
-    std::unique_ptr<VendorDeviceLibrary> vendor;
-    if (!line.vendorLibrary.empty()) {
-        vendor = VendorDeviceLibrary::Load(line.vendorLibrary, error);
-        if (!vendor) {
-            Tell("tovrik-config: " + error + "\n", true);
-            return 1;
-        }
-    }
-
+    RegisterWindowsDevices(SystemDevices());
     Win32Prompter prompter;
-    VendorDeviceLibrary* vendorLibrary = vendor.get();
-    ToolSession session(choice, *chipOptions, prompter,
-                        line.simulate ? nullptr : MakeWin32HidTransport(), std::move(vendor));
+    SessionDescription description;
+    description.chip = choice;
+    description.libraryWaitsForWindow = true;
+    const std::unique_ptr<ToolSession> built = ToolSession::Build(description, prompter, error);
+    if (!built) {
+        Tell("tovrik-config: " + error + "\n", true);
+        return 1;
+    }
+    ToolSession& session = *built;
     // A second instance ends here, silently.
     if (session.Start(true) == 0) {
         return 0;
@@ -110,7 +108,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
         return 1;
     }
     // The chip maker's library posts its messages to this window.
-    if (vendorLibrary != nullptr && vendorLibrary->Connect(session.Queue(), frame.Handle()) == 0) {
+    if (!session.ConnectExternalLibrary(frame.Handle())) {
         Tell("tovrik-config: the device library's messages cannot reach the main window\n", true);
         return 1;
     }

@@ -26,13 +26,22 @@ namespace {
 constexpr int kMaxSettleRounds = 1000;
 constexpr int kBytesPerEepromLine = 16;
 
-SimulatedChipOptions StartingChip()
+SessionDescription RunSession(const ScriptDriverOptions& options)
 {
-    SimulatedChipOptions options;
-    options.eepromSize = 256;
-    options.initialEeprom = FactoryEepromImage();
-    options.deviceCode = 23;
-    return options;
+    SessionDescription description;
+    // The factory chip, or a device outside the run with a simulated chip kept for `sim`.
+    description.chip.simulate = options.deviceTransport.empty() && options.vendorLibrary.empty();
+    description.chip.transport = options.deviceTransport;
+    description.chip.vendorLibrary = options.vendorLibrary;
+    description.callLog = true;
+    description.keepSimulatedChip = true;
+    // The pages keep backups before their writes, but a failed write is told
+    // only by its own message, so transcripts do not depend on the folder.
+    description.backupsBeforeWrites = true;
+    description.backupFolder = options.backupFolder;
+    description.backupClock = options.backupClock;
+    description.external = options.external;
+    return description;
 }
 
 std::string_view Trim(std::string_view text)
@@ -114,45 +123,25 @@ std::string Hex2(unsigned value, bool upper)
 
 }  // namespace
 
-void ScriptDriver::ToolCallLog::FailTransfer(int n)
-{
-    failCountdown_ = n;
-    chip_.FailEepromTransfer(0);
-}
-
-int ScriptDriver::ToolCallLog::rmBurnEEPROM(int direction, std::uint32_t address,
-                                            std::uint8_t* buffer, std::uint32_t count)
-{
-    if (failCountdown_ > 0 && --failCountdown_ == 0) {
-        chip_.FailEepromTransfer(1);
-    }
-    return CallLogLibrary::rmBurnEEPROM(direction, address, buffer, count);
-}
-
 ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
-    : out_(out),
-      options_(std::move(options)),
-      chip_(StartingChip()),
-      transport_(chip_),
-      library_(options_.deviceTransport != nullptr ? *options_.deviceTransport
-                                                   : static_cast<HidTransport&>(transport_),
-               queue_),
-      external_(options_.external.make ? options_.external.make(queue_) : nullptr),
-      callLog_(external_ ? *external_ : static_cast<DeviceLibrary&>(library_), chip_),
-      backups_(options_.backupFolder.empty() ? BackupKeeper::DefaultFolder()
-                                             : options_.backupFolder),
-      prompter_(out),
-      ui_(prompter_, queue_),
-      app_(ui_, callLog_, config_)
+    : out_(out), options_(std::move(options)), prompter_(out)
 {
-    if (options_.backupClock) {
-        backups_.SetClock(options_.backupClock);
+    session_ = ToolSession::Build(RunSession(options_), prompter_, buildError_);
+    if (!session_) {
+        // A run that cannot reach its device still has a tool, on the simulated chip,
+        // so that the driver's parts exist; Run refuses to start.
+        std::string ignored;
+        SessionDescription fallback;
+        fallback.chip.simulate = true;
+        fallback.callLog = true;
+        fallback.backupFolder = options_.backupFolder;
+        session_ = ToolSession::Build(fallback, prompter_, ignored);
     }
-    // Backups read through the library the tool uses, outside the call log.
-    app_.Context().SetBackups(&backups_, external_ ? external_.get()
-                                                   : static_cast<DeviceLibrary*>(&library_));
-    app_.Context().SetBackupObserver([this](bool done) {
-        const SimTraffic now = chip_.Traffic();
+    ToolSession& session = *session_;
+    // Durations in the status line are the chip's modelled time, the same on every run.
+    session.App().Context().SetTellBackupAfterFailure(false);
+    session.App().Context().SetBackupObserver([this](bool done) {
+        const SimTraffic now = session_->Chip()->Traffic();
         if (!done) {
             backupStart_ = now;
             return;
@@ -165,33 +154,16 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
         backupTraffic_.writeCycles += d.writeCycles;
         backupTraffic_.timeUs += d.timeUs;
     });
-    config_.Bind(&callLog_, &prompter_);
-    config_.SetHidTransport(options_.deviceTransport != nullptr ? options_.deviceTransport
-                                                                : &transport_);
-    if (options_.deviceTransport != nullptr && options_.openFailureMessage) {
-        library_.SetOpenFailureHandler([this](const HidDeviceInfo& info) {
-            if (const std::string text = options_.openFailureMessage(info.path); !text.empty()) {
-                prompter_.MessageBox(text);
-            }
-        });
-    }
-    callLog_.SetWindowNamer([this](WindowHandle window) { return WindowName(window); });
-    if (external_ && options_.external.attachChip) {
-        options_.external.attachChip(transport_);
-    }
-    app_.SetDeviceDirectory(&library_);
-    // Durations in the status line are the chip's modelled time, the same on every run.
-    app_.SetClock([this] { return std::chrono::microseconds(chip_.Traffic().timeUs); });
+    session.CallLog()->SetWindowNamer([this](WindowHandle window) { return WindowName(window); });
+    session.App().SetClock(
+        [this] { return std::chrono::microseconds(session_->Chip()->Traffic().timeUs); });
 }
 
-ScriptDriver::~ScriptDriver()
-{
-    transport_.SetDeviceChangeTarget(nullptr, kNoWindow);
-}
+ScriptDriver::~ScriptDriver() = default;
 
 std::string ScriptDriver::WindowName(WindowHandle window)
 {
-    if (CDemoDlg* main = app_.MainWindow(); main != nullptr && window != kNoWindow) {
+    if (CDemoDlg* main = session_->App().MainWindow(); main != nullptr && window != kNoWindow) {
         if (window == main->Handle()) {
             return "main";
         }
@@ -209,6 +181,9 @@ std::string ScriptDriver::WindowName(WindowHandle window)
 int ScriptDriver::Run(std::string_view script)
 {
     lineNumber_ = 0;
+    if (!buildError_.empty()) {
+        return Fail(buildError_) ? kExitOk : kExitScriptError;
+    }
     while (!script.empty()) {
         const std::size_t end = script.find('\n');
         const std::string_view line = script.substr(0, end);
@@ -327,13 +302,13 @@ bool ScriptDriver::Settle()
         if (!WaitForQuietDevice()) {
             return Fail("the simulated device did not go quiet");
         }
-        if (options_.external.deliverMessages) {
-            options_.external.deliverMessages();
+        if (session_->HasExternalLibrary()) {
+            session_->DeliverExternalMessages();
         }
-        if (queue_.Size() == 0) {
+        if (session_->Queue().Size() == 0) {
             return true;
         }
-        ui_.DispatchPending();
+        session_->Ui().DispatchPending();
     }
     return Fail("window messages keep coming");
 }
@@ -350,9 +325,9 @@ bool ScriptDriver::WaitForQuietDevice()
     }
     const auto deadline = std::chrono::steady_clock::now() + options_.settleTimeout;
     while (LibraryOpen()) {
-        if (chip_.PendingInputReports() == 0 &&
+        if (session_->Chip()->PendingInputReports() == 0 &&
             InputReportsHandled() ==
-                static_cast<std::uint64_t>(chip_.GetCounters().inputReportsRead)) {
+                static_cast<std::uint64_t>(session_->Chip()->GetCounters().inputReportsRead)) {
             return true;
         }
         if (std::chrono::steady_clock::now() > deadline) {
@@ -367,36 +342,35 @@ bool ScriptDriver::WaitForQuietDevice()
 
 bool ScriptDriver::OutsideDevice() const
 {
-    return options_.deviceTransport != nullptr ||
-           (options_.external.make && !options_.external.attachChip);
+    return session_->OutsideDevice();
 }
 
 bool ScriptDriver::LibraryOpen()
 {
-    if (external_) {
+    if (session_->HasExternalLibrary()) {
         return options_.external.isOpen && options_.external.isOpen();
     }
-    return library_.IsOpen();
+    return session_->OwnLibrary().IsOpen();
 }
 
 std::uint64_t ScriptDriver::InputReportsHandled()
 {
-    if (external_) {
+    if (session_->HasExternalLibrary()) {
         return options_.external.inputReportsHandled ? options_.external.inputReportsHandled() : 0;
     }
-    return library_.InputReportsHandled();
+    return session_->OwnLibrary().InputReportsHandled();
 }
 
 void ScriptDriver::ForgetEepromContent()
 {
-    if (external_) {
-        external_->ForgetEepromContent();
+    if (session_->HasExternalLibrary()) {
+        session_->DeviceLibraryInUse().ForgetEepromContent();
         if (options_.external.forgetEepromContent) {
             options_.external.forgetEepromContent();
         }
         return;
     }
-    library_.ForgetEepromContent();
+    session_->OwnLibrary().ForgetEepromContent();
 }
 
 bool ScriptDriver::RequireSimulatedChip()
@@ -412,7 +386,7 @@ bool ScriptDriver::RequireWindow()
     if (!started_) {
         return Fail("the tool is not started yet (start comes first)");
     }
-    if (!app_.MainWindow()->IsWindow()) {
+    if (!session_->App().MainWindow()->IsWindow()) {
         return Fail("the main window is closed");
     }
     return true;
@@ -423,7 +397,7 @@ Control* ScriptDriver::FindTarget(const ScriptToken& target, Dialog*& owner)
     if (!RequireWindow()) {
         return nullptr;
     }
-    CDemoDlg& main = *app_.MainWindow();
+    CDemoDlg& main = *session_->App().MainWindow();
     std::string_view idText = target.text;
     constexpr std::string_view kMainPrefix = "main:";
     if (idText.substr(0, kMainPrefix.size()) == kMainPrefix) {
@@ -483,11 +457,10 @@ bool ScriptDriver::Start(const std::vector<ScriptToken>& t)
         return Fail("the tool is already started");
     }
     // A scripted run is not the desktop's single instance and never blocks it.
-    if (app_.InitInstance(false) == 0 || app_.MainWindow() == nullptr) {
+    if (session_->Start(false) == 0 || session_->App().MainWindow() == nullptr) {
         return Fail("the main window did not open");
     }
     started_ = true;
-    transport_.SetDeviceChangeTarget(&queue_, app_.MainWindow()->Handle());
     return true;
 }
 
@@ -651,7 +624,7 @@ bool ScriptDriver::Page(const std::vector<ScriptToken>& t)
     if (!Usage(t, 1, 1, "page TITLE") || !RequireWindow()) {
         return false;
     }
-    PropertySheet& sheet = app_.MainWindow()->Sheet();
+    PropertySheet& sheet = session_->App().MainWindow()->Sheet();
     PropertyPage* page = sheet.FindPage(t[1].text);
     if (page == nullptr) {
         return Fail("no page " + QuoteScriptText(t[1].text));
@@ -670,7 +643,7 @@ bool ScriptDriver::Mode(const std::vector<ScriptToken>& t)
     if (mode != "config" && mode != "demo") {
         return Fail("usage: mode config|demo");
     }
-    app_.MainWindow()->OnCommand(mode == "config" ? IDC_MODE_CONFIG : IDC_MODE_DEMO,
+    session_->App().MainWindow()->OnCommand(mode == "config" ? IDC_MODE_CONFIG : IDC_MODE_DEMO,
                                  Notify::Clicked);
     return true;
 }
@@ -680,7 +653,7 @@ bool ScriptDriver::Close(const std::vector<ScriptToken>& t)
     if (!Usage(t, 0, 0, "close") || !RequireWindow()) {
         return false;
     }
-    app_.MainWindow()->OnClose();
+    session_->App().MainWindow()->OnClose();
     return true;
 }
 
@@ -725,7 +698,7 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
     }
     const std::string& what = t[1].text;
     if (what == "backups" && t.size() == 2) {
-        const std::vector<BackupEntry> backups = backups_.List();
+        const std::vector<BackupEntry> backups = session_->Backups().List();
         out_ << "backups: " << backups.size() << '\n';
         for (const BackupEntry& b : backups) {
             out_ << "  " << b.name << ' ' << b.size << '\n';
@@ -737,7 +710,7 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
             return false;
         }
         // The reads for backups are counted apart, so the figures stay the operations' own.
-        const SimTraffic now = chip_.Traffic() - backupTraffic_;
+        const SimTraffic now = session_->Chip()->Traffic() - backupTraffic_;
         const SimTraffic d = now - lastTraffic_;
         lastTraffic_ = now;
         out_ << "traffic: out=" << d.reportsOut << " in=" << d.reportsIn
@@ -746,7 +719,7 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
         return true;
     }
     if (what == "calls" && t.size() == 2) {
-        for (const std::string& call : callLog_.TakeCalls()) {
+        for (const std::string& call : session_->CallLog()->TakeCalls()) {
             out_ << call << '\n';
         }
         return true;
@@ -755,8 +728,8 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
         out_ << "registers:";
         for (int reg = 0; reg < EepromConfig::kRegisterCount; ++reg) {
             const auto r = static_cast<std::uint8_t>(reg);
-            if (config_.IsRegisterPresent(r) != 0) {
-                out_ << ' ' << Hex2(r, true) << '=' << Hex2(config_.GetRegisterValue(r), true);
+            if (session_->Config().IsRegisterPresent(r) != 0) {
+                out_ << ' ' << Hex2(r, true) << '=' << Hex2(session_->Config().GetRegisterValue(r), true);
             }
         }
         out_ << '\n';
@@ -765,7 +738,7 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
     if (what == "strings" && t.size() == 2) {
         for (int i = 0; i < 4; ++i) {
             std::string text;
-            config_.GetString(i, text);
+            session_->Config().GetString(i, text);
             // The image holds Latin-1 bytes; a transcript is UTF-8 like the scripts.
             out_ << "string " << i << ": " << QuoteScriptText(Latin1ToUtf8(text)) << '\n';
         }
@@ -780,7 +753,7 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
         if (!address || !count) {
             return Fail("bad number " + QuoteScriptText(address ? t[3].text : t[2].text));
         }
-        const std::vector<std::uint8_t> eeprom = chip_.Eeprom();
+        const std::vector<std::uint8_t> eeprom = session_->Chip()->Eeprom();
         if (*address + *count > eeprom.size()) {
             return Fail("the EEPROM has " + std::to_string(eeprom.size()) + " bytes");
         }
@@ -842,7 +815,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
         if (!Usage(t, 1, 1, what == "plug" ? "sim plug" : "sim unplug")) {
             return false;
         }
-        what == "plug" ? chip_.Plug() : chip_.Unplug();
+        what == "plug" ? session_->Chip()->Plug() : session_->Chip()->Unplug();
         return true;
     }
     if (what == "ids") {
@@ -854,7 +827,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
         if (!vid || !pid) {
             return Fail("bad id " + QuoteScriptText(vid ? t[3].text : t[2].text));
         }
-        chip_.SetIds(static_cast<std::uint16_t>(*vid), static_cast<std::uint16_t>(*pid));
+        session_->Chip()->SetIds(static_cast<std::uint16_t>(*vid), static_cast<std::uint16_t>(*pid));
         return true;
     }
     if (what == "code") {
@@ -865,7 +838,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
         if (!code) {
             return Fail("bad device code " + QuoteScriptText(t[2].text));
         }
-        chip_.SetDeviceCode(static_cast<std::uint8_t>(*code));
+        session_->Chip()->SetDeviceCode(static_cast<std::uint8_t>(*code));
         return true;
     }
     if (what == "eeprom-size") {
@@ -876,7 +849,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
         if (!size || !protocol::IsEepromSize(static_cast<int>(*size))) {
             return Fail("bad EEPROM size " + QuoteScriptText(t[2].text));
         }
-        chip_.SetEepromSize(static_cast<int>(*size));
+        session_->Chip()->SetEepromSize(static_cast<int>(*size));
         ForgetEepromContent();
         return true;
     }
@@ -887,7 +860,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
         if (t[2].text != "virtual" && t[2].text != "real") {
             return Fail("usage: sim timing virtual|real");
         }
-        chip_.SetRealTiming(t[2].text == "real");
+        session_->Chip()->SetRealTiming(t[2].text == "real");
         return true;
     }
     if (what == "twr") {
@@ -898,7 +871,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
         if (!us) {
             return Fail("bad number " + QuoteScriptText(t[2].text));
         }
-        chip_.SetWriteCycleUs(static_cast<int>(*us));
+        session_->Chip()->SetWriteCycleUs(static_cast<int>(*us));
         return true;
     }
     if (what == "i2c-khz") {
@@ -906,7 +879,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
             return false;
         }
         const auto khz = ParseScriptNumber(t[2].text, 1000);
-        if (!khz || !chip_.SetI2cKhz(static_cast<int>(*khz))) {
+        if (!khz || !session_->Chip()->SetI2cKhz(static_cast<int>(*khz))) {
             return Fail("usage: sim i2c-khz 100|400");
         }
         return true;
@@ -919,7 +892,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
         if (!n) {
             return Fail("bad number " + QuoteScriptText(t[2].text));
         }
-        callLog_.FailTransfer(static_cast<int>(*n));
+        session_->FailTransfer(static_cast<int>(*n));
         return true;
     }
     if (what == "fill" || what == "poke" || what == "load") {
@@ -934,7 +907,7 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
 bool ScriptDriver::SimEeprom(const std::vector<ScriptToken>& t)
 {
     const std::string& what = t[1].text;
-    std::vector<std::uint8_t> eeprom = chip_.Eeprom();
+    std::vector<std::uint8_t> eeprom = session_->Chip()->Eeprom();
     if (what == "fill") {
         if (!Usage(t, 2, 2, "sim fill BYTE")) {
             return false;
@@ -979,7 +952,7 @@ bool ScriptDriver::SimEeprom(const std::vector<ScriptToken>& t)
     }
     // Changed behind the tool's back: what the connection knows of it is stale.
     ForgetEepromContent();
-    if (!chip_.SetEeprom(eeprom)) {
+    if (!session_->Chip()->SetEeprom(eeprom)) {
         return Fail("the simulated EEPROM could not be written");
     }
     return true;
@@ -1016,7 +989,7 @@ bool ScriptDriver::SimEvent(const std::vector<ScriptToken>& t)
         bytes[i + 4] = static_cast<std::uint8_t>(*l >> (8 * i));
     }
     // An unplugged chip raises nothing, as a real one would.
-    chip_.RaiseEvent(kind->second, bytes);
+    session_->Chip()->RaiseEvent(kind->second, bytes);
     return true;
 }
 

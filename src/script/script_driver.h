@@ -10,38 +10,16 @@
 #include <vector>
 
 #include "app/demo_app.h"
-#include "script/script_prompter.h"
-#include "script/script_syntax.h"
-#include "config/eeprom_config.h"
-#include "formats/backup_keeper.h"
 #include "device/call_log_library.h"
-#include "device/hid_device_library.h"
-#include "device/sim/sim_transport.h"
 #include "device/sim/simulated_chip.h"
 #include "platform/dialog.h"
-#include "platform/message_queue.h"
+#include "script/script_prompter.h"
+#include "script/script_syntax.h"
+#include "session/tool_session.h"
 
 namespace tovrik {
 
 class Control;
-
-// A device library from outside the tool (a DLL) that a run uses instead of
-// its own. Its notifications travel through the system's window messages, so
-// the driver has them delivered before it looks at its queue.
-struct ExternalLibrary {
-    // Makes the library, posting into the run's queue; empty means none.
-    std::function<std::unique_ptr<DeviceLibrary>(MessageQueue& queue)> make;
-    // Delivers the window messages the library sent into the queue.
-    std::function<void()> deliverMessages;
-    // Set when the library reaches the run's simulated chip (over `transport`);
-    // without it the run has no simulated chip.
-    std::function<void(HidTransport& transport)> attachChip;
-    // With attachChip: like HidDeviceLibrary's IsOpen, InputReportsHandled
-    // and ForgetEepromContent, so the driver knows when the device is quiet.
-    std::function<bool()> isOpen;
-    std::function<std::uint64_t()> inputReportsHandled;
-    std::function<void()> forgetEepromContent;
-};
 
 struct ScriptDriverOptions {
     // Relative file names of the script are taken from here; empty means the
@@ -49,13 +27,12 @@ struct ScriptDriverOptions {
     std::string fileFolder;
     // How long the driver waits for the simulated device to go quiet after a command.
     std::chrono::milliseconds settleTimeout{5000};
-    // A transport to a device outside the run (real hardware) used instead of
-    // the simulated chip; `sim` commands, `print eeprom` and `print traffic`
-    // then fail. It must outlive the driver.
-    HidTransport* deviceTransport = nullptr;
-    // With deviceTransport: the text shown when opening an interface with the
-    // ids failed (empty shows nothing), ahead of the tool's own message.
-    std::function<std::string(const std::string& path)> openFailureMessage;
+    // A device outside the run (real hardware) instead of the simulated chip:
+    // the transport registered under this name, or with `vendorLibrary` the
+    // chip maker's device library at that path. `sim` commands, `print
+    // eeprom` and `print traffic` then fail.
+    std::string deviceTransport;
+    std::string vendorLibrary;
     // The clock that names backups; empty uses the system's.
     std::function<std::time_t()> backupClock;
     // Where backups go; empty follows $XDG_STATE_HOME like the desktop tool.
@@ -87,29 +64,17 @@ public:
     int Run(std::string_view script);
     const ScriptError& Error() const { return error_; }
 
-    SimulatedChip& Chip() { return chip_; }
+    // Why the run's tool could not be built (a device library that cannot be
+    // loaded, say); empty when it was. Run fails at once then.
+    const std::string& BuildError() const { return buildError_; }
+
+    SimulatedChip& Chip() { return *session_->Chip(); }
     // The simulated chip's traffic for the backups' reads since the start of the run.
     const SimTraffic& BackupTraffic() const { return backupTraffic_; }
-    CDemoApp& App() { return app_; }
-    CallLogLibrary& CallLog() { return callLog_; }
+    CDemoApp& App() { return session_->App(); }
+    CallLogLibrary& CallLog() { return *session_->CallLog(); }
 
 private:
-    // The log of the tool's own calls into the device library. It also counts
-    // them for `sim fail-transfer`, so the reads for backups, which go below
-    // it, never change which of the tool's transfers fails.
-    class ToolCallLog : public CallLogLibrary {
-    public:
-        ToolCallLog(DeviceLibrary& inner, SimulatedChip& chip) : CallLogLibrary(inner), chip_(chip) {}
-        // The n-th rmBurnEEPROM call from now fails; 0 cancels.
-        void FailTransfer(int n);
-        int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
-                         std::uint32_t count) override;
-
-    private:
-        SimulatedChip& chip_;
-        int failCountdown_ = 0;
-    };
-
     bool RunLine(std::string_view line);
     bool Execute(const std::vector<ScriptToken>& tokens);
     bool Fail(std::string reason);
@@ -160,20 +125,11 @@ private:
     bool started_ = false;
     SimTraffic lastTraffic_;
 
-    // Declared in wiring order, so the application goes first and the chip last.
-    MessageQueue queue_;
-    SimulatedChip chip_;
-    SimTransport transport_;
-    HidDeviceLibrary library_;
-    std::unique_ptr<DeviceLibrary> external_;
-    ToolCallLog callLog_;
-    BackupKeeper backups_;
     SimTraffic backupStart_;
     SimTraffic backupTraffic_;
     ScriptPrompter prompter_;
-    EepromConfig config_;
-    UiContext ui_;
-    CDemoApp app_;
+    std::string buildError_;
+    std::unique_ptr<ToolSession> session_;
 };
 
 }  // namespace tovrik

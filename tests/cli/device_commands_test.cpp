@@ -94,13 +94,8 @@ TEST(DeviceCommandsTest, ReadsWhatTheOptionsAskAndSaysWhatItFoundInstead)
 // Saves the factory image after one edit on each configuration page, as a user would.
 std::vector<std::uint8_t> EditedOnEveryPage()
 {
-    SimulatedChipOptions options = FactoryChipOptions();
-    SimulatedChip chip(options);
-    SimTransport transport(chip);
-    MessageQueue queue;
-    HidDeviceLibrary library(transport, queue);
-    HeadlessTool tool(library, transport, queue);
-    EXPECT_TRUE(tool.Connect(0x1209, 0x0001));
+    ToolOnImage loaded(FactoryEepromImage());
+    HeadlessTool& tool = loaded.Tool();
     tool.ShowConfigPages();
     const std::vector<CConfigPage*> pages = tool.Window().ConfigPages();
     tool.TypeInto(*pages[0], IDC_USB_PRODUCT, "Other");
@@ -111,9 +106,7 @@ std::vector<std::uint8_t> EditedOnEveryPage()
         user_input::Click(*pages[page], *pages[page]->GetDlgItem(id));
     }
     EXPECT_TRUE(tool.Save());
-    std::vector<std::uint8_t> eeprom = chip.Eeprom();
-    eeprom.resize(256);
-    return eeprom;
+    return loaded.CloseAndTakeImage();
 }
 
 TEST(DeviceCommandsTest, DiffNamesOneChangedSettingOnEachPage)

@@ -24,7 +24,8 @@
 #include "platform/user_input.h"
 #include "remembered_ids.h"
 #include "resources/resource_ids.h"
-#include "app/tool_session.h"
+#include "session/tool_session.h"
+#include "session/simulated_session.h"
 
 namespace tovrik::gui {
 namespace {
@@ -119,11 +120,20 @@ protected:
     std::filesystem::path folder;
 };
 
+ChipChoice BackedBy(const std::string& file, std::optional<int> deviceCode = std::nullopt)
+{
+    ChipChoice choice;
+    choice.simulate = true;
+    choice.backingFile = file;
+    choice.deviceCode = deviceCode;
+    return choice;
+}
+
 TEST_F(BackingFileTest, AMissingFileIsMadeFromTheFactoryImage)
 {
     std::string error;
     const std::string path = (folder / "new.bin").string();
-    const auto options = SimulatedChipFor(DeviceChoice{true, path, 12}, error);
+    const auto options = SimulatedChipFor(BackedBy(path, 12), error);
     ASSERT_TRUE(options) << error;
     EXPECT_EQ(options->deviceCode, 12);
     {
@@ -140,7 +150,8 @@ TEST_F(BackingFileTest, TheEepromHasTheFileSizeAndOtherSizesAreRefused)
     std::string error;
     for (const std::size_t size : {256u, 512u, 1024u, 2048u}) {
         const auto options = SimulatedChipFor(
-            DeviceChoice{true, Write(std::to_string(size) + ".bin", size), {}}, error);
+            BackedBy(Write(std::to_string(size) + ".bin", size)),
+            error);
         ASSERT_TRUE(options) << error;
         EXPECT_EQ(options->eepromSize, static_cast<int>(size));
     }
@@ -148,11 +159,11 @@ TEST_F(BackingFileTest, TheEepromHasTheFileSizeAndOtherSizesAreRefused)
     for (const std::size_t size : {0u, 10u, 600u, 2049u}) {
         error.clear();
         const std::string name = "cut" + std::to_string(size) + ".bin";
-        EXPECT_FALSE(SimulatedChipFor(DeviceChoice{true, Write(name, size), {}}, error));
+        EXPECT_FALSE(SimulatedChipFor(BackedBy(Write(name, size)), error));
         EXPECT_NE(error.find(name), std::string::npos) << error;
     }
     error.clear();
-    EXPECT_FALSE(SimulatedChipFor(DeviceChoice{true, folder.string(), {}}, error));
+    EXPECT_FALSE(SimulatedChipFor(BackedBy(folder.string()), error));
     EXPECT_NE(error, "");
 }
 
@@ -160,7 +171,7 @@ TEST_F(BackingFileTest, AMissingFileInAMissingFolderIsRefused)
 {
     std::string error;
     const std::string path = (folder / "no-such-folder" / "chip.bin").string();
-    EXPECT_FALSE(SimulatedChipFor(DeviceChoice{true, path, {}}, error));
+    EXPECT_FALSE(SimulatedChipFor(BackedBy(path), error));
     EXPECT_NE(error.find("does not exist"), std::string::npos) << error;
     EXPECT_FALSE(std::filesystem::exists(folder / "no-such-folder"));
 }
@@ -169,7 +180,7 @@ TEST_F(BackingFileTest, AnImageLargerThanTheFactoryEepromKeepsItsTail)
 {
     std::string error;
     const std::string path = Write("big.bin", 1024);
-    const auto options = SimulatedChipFor(DeviceChoice{true, path, {}}, error);
+    const auto options = SimulatedChipFor(BackedBy(path), error);
     ASSERT_TRUE(options) << error;
     SimulatedChip chip(*options);
     auto eeprom = chip.Eeprom();
@@ -226,12 +237,11 @@ TEST(MessagePumpTest, MessagesPostedOnOtherThreadsAreDeliveredInOrderOnTheGuiThr
 TEST(NoDeviceTest, WithoutAChipConnectSaysTheDeviceCannotBeFound)
 {
     RecordingPrompter prompter;
-    ToolSession session(DeviceChoice{}, FactoryChipOptions(), prompter,
-                        std::make_unique<NoDeviceTransport>());
-    ASSERT_EQ(session.Start(false), 1);
-    EXPECT_EQ(session.Chip(), nullptr);
-    EXPECT_EQ(session.WindowTitle(), "Tovrik Configuration");
-    CDemoDlg& dialog = *session.MainWindow();
+    auto session = ToolSessionOver(std::make_unique<NoDeviceTransport>(), prompter);
+    ASSERT_EQ(session->Start(false), 1);
+    EXPECT_EQ(session->Chip(), nullptr);
+    EXPECT_EQ(session->WindowTitle(), "Tovrik Configuration");
+    CDemoDlg& dialog = *session->MainWindow();
     user_input::Type(dialog, *dialog.GetDlgItem(IDC_VID), "1209");
     user_input::Type(dialog, *dialog.GetDlgItem(IDC_PID), "0001");
     user_input::Click(dialog, *dialog.GetDlgItem(IDC_CONNECT));
@@ -260,10 +270,9 @@ public:
 TEST(NoDeviceTest, AnInterfaceThatCannotBeOpenedSaysWhyFirst)
 {
     RecordingPrompter prompter;
-    ToolSession session(DeviceChoice{}, FactoryChipOptions(), prompter,
-                        std::make_unique<RefusingTransport>());
-    ASSERT_EQ(session.Start(false), 1);
-    CDemoDlg& dialog = *session.MainWindow();
+    auto session = ToolSessionOver(std::make_unique<RefusingTransport>(), prompter);
+    ASSERT_EQ(session->Start(false), 1);
+    CDemoDlg& dialog = *session->MainWindow();
     user_input::Type(dialog, *dialog.GetDlgItem(IDC_VID), "1209");
     user_input::Type(dialog, *dialog.GetDlgItem(IDC_PID), "0001");
     user_input::Click(dialog, *dialog.GetDlgItem(IDC_CONNECT));
@@ -277,37 +286,35 @@ TEST_F(BackingFileTest, TheIdsOfTheLastConnectionFillTheFieldsOfTheNextRun)
     QSettings settings((folder / "settings.ini").string().c_str(), QSettings::IniFormat);
     RecordingPrompter prompter;
     {
-        ToolSession first(DeviceChoice{true, {}, {}}, FactoryChipOptions(), prompter);
-        ASSERT_EQ(first.Start(false), 1);
-        CDemoDlg& dialog = *first.MainWindow();
+        auto first = SimulatedToolSession(prompter);
+        ASSERT_EQ(first->Start(false), 1);
+        CDemoDlg& dialog = *first->MainWindow();
         RestoreIds(dialog, settings);
         EXPECT_EQ(dialog.GetDlgItemText(IDC_VID), "");
         user_input::Type(dialog, *dialog.GetDlgItem(IDC_VID), "1209");
         user_input::Type(dialog, *dialog.GetDlgItem(IDC_PID), "1");
         RememberIds(dialog, settings);
     }
-    ToolSession second(DeviceChoice{true, {}, {}}, FactoryChipOptions(), prompter);
-    ASSERT_EQ(second.Start(false), 1);
-    RestoreIds(*second.MainWindow(), settings);
-    EXPECT_EQ(second.MainWindow()->GetDlgItemText(IDC_VID), "1209");
-    EXPECT_EQ(second.MainWindow()->GetDlgItemText(IDC_PID), "1");
+    auto second = SimulatedToolSession(prompter);
+    ASSERT_EQ(second->Start(false), 1);
+    RestoreIds(*second->MainWindow(), settings);
+    EXPECT_EQ(second->MainWindow()->GetDlgItemText(IDC_VID), "1209");
+    EXPECT_EQ(second->MainWindow()->GetDlgItemText(IDC_PID), "1");
 
     // A file edited by hand is not taken further than the fields would take it.
     settings.setValue("connection/vendorId", "12345");
-    ToolSession third(DeviceChoice{true, {}, {}}, FactoryChipOptions(), prompter);
-    ASSERT_EQ(third.Start(false), 1);
-    RestoreIds(*third.MainWindow(), settings);
-    EXPECT_EQ(third.MainWindow()->GetDlgItemText(IDC_VID), "");
+    auto third = SimulatedToolSession(prompter);
+    ASSERT_EQ(third->Start(false), 1);
+    RestoreIds(*third->MainWindow(), settings);
+    EXPECT_EQ(third->MainWindow()->GetDlgItemText(IDC_VID), "");
 }
 
 TEST(SimulatedTitleTest, TheTitleNamesTheChipItsIdsAndItsFile)
 {
     RecordingPrompter prompter;
-    SimulatedChipOptions options = FactoryChipOptions();
-    options.backingFile.clear();
-    ToolSession plain(DeviceChoice{true, {}, {}}, options, prompter);
-    plain.Start(false);
-    EXPECT_EQ(plain.WindowTitle(), "Tovrik Configuration \u2014 simulated chip 1209:0001");
+    auto plain = SimulatedToolSession(prompter);
+    plain->Start(false);
+    EXPECT_EQ(plain->WindowTitle(), "Tovrik Configuration \u2014 simulated chip 1209:0001");
 }
 
 }  // namespace

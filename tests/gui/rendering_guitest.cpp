@@ -25,7 +25,8 @@
 #include "resources/resource_ids.h"
 #include "resources/usb_volume_ids.h"
 #include "sheet_view.h"
-#include "app/tool_session.h"
+#include "session/tool_session.h"
+#include "session/simulated_session.h"
 #include "tool_window.h"
 
 namespace tovrik::gui {
@@ -35,7 +36,7 @@ class RenderingTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(session.Start(false), 1);
+        ASSERT_EQ(session->Start(false), 1);
         window = std::make_unique<ToolWindow>(Dialog(), [] { return std::string("test"); });
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -44,7 +45,7 @@ protected:
         window->SyncFromModel();
     }
 
-    CDemoDlg& Dialog() { return *session.MainWindow(); }
+    CDemoDlg& Dialog() { return *session->MainWindow(); }
 
     // Every page of both modes, made active and drawn in turn.
     template <typename Check>
@@ -63,7 +64,7 @@ protected:
     }
 
     RecordingPrompter prompter;
-    ToolSession session{DeviceChoice{true, {}, {}}, FactoryChipOptions(), prompter};
+    std::unique_ptr<ToolSession> session = SimulatedToolSession(prompter);
     std::unique_ptr<ToolWindow> window;
 };
 
@@ -163,14 +164,14 @@ TEST_F(RenderingTest, AMultiLineFieldWrapsAndScrollsWhileASingleLineOneStaysALin
 TEST(BusyTest, ALongCommandShowsItsProgressAndKeepsTheWindowPainted)
 {
     RecordingPrompter prompter;
-    ToolSession session(DeviceChoice{true, {}, {}, true}, FactoryChipOptions(), prompter);
+    auto session = SimulatedToolSession(prompter, true);
     // Slow write cycles (the parts allow up to 10 ms) make "Erase" (32 pages) take a third of a
     // second.
-    session.Chip()->SetWriteCycleUs(10000);
-    ASSERT_EQ(session.Start(false), 1);
-    CDemoDlg& dialog = *session.MainWindow();
+    session->Chip()->SetWriteCycleUs(10000);
+    ASSERT_EQ(session->Start(false), 1);
+    CDemoDlg& dialog = *session->MainWindow();
     ToolWindow window(dialog, [] { return std::string("test"); });
-    window.WatchProgress(session.Directory());
+    window.WatchProgress(session->Directory());
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     user_input::Select(dialog, *dialog.GetDlgItem(IDC_DEVICE_LIST), 0);

@@ -20,7 +20,8 @@
 #include "qt_prompter.h"
 #include "resources/resource_ids.h"
 #include "sheet_view.h"
-#include "app/tool_session.h"
+#include "session/tool_session.h"
+#include "session/simulated_session.h"
 #include "tool_window.h"
 
 namespace tovrik::gui {
@@ -41,21 +42,20 @@ bool WaitFor(Condition done)
 class ToolWindowTest : public ::testing::Test {
 protected:
     explicit ToolWindowTest(Prompter* prompter = nullptr)
-        : session(DeviceChoice{true, {}, {}}, FactoryChipOptions(),
-                  prompter != nullptr ? *prompter : recording)
+        : session(SimulatedToolSession(prompter != nullptr ? *prompter : recording))
     {
     }
 
     void SetUp() override
     {
-        ASSERT_EQ(session.Start(false), 1);
-        window = std::make_unique<ToolWindow>(*session.MainWindow(),
-                                              [this] { return session.WindowTitle(); });
+        ASSERT_EQ(session->Start(false), 1);
+        window = std::make_unique<ToolWindow>(*session->MainWindow(),
+                                              [this] { return session->WindowTitle(); });
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
-    CDemoDlg& Dialog() { return *session.MainWindow(); }
+    CDemoDlg& Dialog() { return *session->MainWindow(); }
     QWidget* Widget(int id) { return window->MainView().WidgetFor(id); }
     QLineEdit* Edit(int id) { return qobject_cast<QLineEdit*>(Widget(id)); }
     QAbstractButton* Button(int id) { return qobject_cast<QAbstractButton*>(Widget(id)); }
@@ -68,7 +68,7 @@ protected:
     }
 
     RecordingPrompter recording;
-    ToolSession session;
+    std::unique_ptr<ToolSession> session;
     std::unique_ptr<ToolWindow> window;
 };
 
@@ -157,7 +157,7 @@ TEST_F(ToolWindowTest, UnpluggingFromAnotherThreadReachesTheWindow)
     ASSERT_EQ(Button(IDC_CONNECT)->text(), "Stop");
     EXPECT_NE(window->windowTitle().indexOf("simulated chip 1209:0001"), -1);
 
-    std::thread([this] { session.Chip()->Unplug(); }).join();
+    std::thread([this] { session->Chip()->Unplug(); }).join();
     EXPECT_TRUE(WaitFor([&] { return Button(IDC_CONNECT)->text() == "Connect"; }));
     EXPECT_EQ(Dialog().IsConnected(), 0);
     EXPECT_FALSE(Button(IDC_ERASE)->isEnabled());

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "app/tool_session.h"
+#include "session/tool_session.h"
+#include "session/simulated_session.h"
 
 #include <gtest/gtest.h>
 
@@ -28,9 +29,9 @@ public:
 TEST(ToolSessionTest, ACommandsDurationLeavesOutTheTimeItsMessagesWaited)
 {
     SlowReader prompter;
-    ToolSession session(DeviceChoice{true, {}, {}}, FactoryChipOptions(), prompter);
-    ASSERT_EQ(session.Start(false), 1);
-    CDemoDlg& window = *session.MainWindow();
+    auto session = SimulatedToolSession(prompter);
+    ASSERT_EQ(session->Start(false), 1);
+    CDemoDlg& window = *session->MainWindow();
     user_input::Type(window, *window.GetDlgItem(IDC_VID), "1209");
     user_input::Type(window, *window.GetDlgItem(IDC_PID), "0001");
     user_input::Click(window, *window.GetDlgItem(IDC_CONNECT));

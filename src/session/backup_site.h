@@ -5,10 +5,8 @@
 #include <string>
 
 namespace tovrik {
-class DeviceLibrary;
-}
 
-namespace tovrik::cli {
+class DeviceLibrary;
 
 // Keeps what a command is about to overwrite, `count` bytes from address 0
 // (at least the 256 bytes of the image), as a file before it writes. Every
@@ -18,4 +16,4 @@ namespace tovrik::cli {
 bool KeepBackup(DeviceLibrary& library, std::uint16_t vendorId, std::uint16_t productId,
                 std::uint32_t count, std::string& where, std::string& error);
 
-}  // namespace tovrik::cli
+}  // namespace tovrik

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "backup_site.h"
+#include "session/backup_site.h"
 
 #include <algorithm>
 
 #include "formats/backup_keeper.h"
 
-namespace tovrik::cli {
+namespace tovrik {
 
 namespace {
 
@@ -25,4 +25,4 @@ bool KeepBackup(DeviceLibrary& library, std::uint16_t vendorId, std::uint16_t pr
     return true;
 }
 
-}  // namespace tovrik::cli
+}  // namespace tovrik

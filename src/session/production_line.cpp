@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+#include "session/production_line.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "device/sim/sim_transport.h"
+
+namespace tovrik {
+
+SimulatedProductionLine::SimulatedProductionLine(const SimulatedLineOptions& options,
+                                                 std::mutex& lock)
+    : options_(options), lock_(lock)
+{
+    if (!options_.folder.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(options_.folder, ec);
+    }
+    std::lock_guard guard(lock_);
+    for (int i = 0; i < options_.parallel; ++i) {
+        AttachNextLocked();
+    }
+}
+
+SimulatedProductionLine::~SimulatedProductionLine() = default;
+
+std::string SimulatedProductionLine::PathOf(int number)
+{
+    return "sim:unit-" + std::to_string(number);
+}
+
+std::vector<HidDeviceInfo> SimulatedProductionLine::Enumerate()
+{
+    std::vector<HidDeviceInfo> result;
+    for (auto& [number, unit] : attached_) {
+        for (HidDeviceInfo info : unit.access->Transport().Enumerate()) {
+            info.path = PathOf(number);
+            result.push_back(std::move(info));
+        }
+    }
+    return result;
+}
+
+std::unique_ptr<HidDevice> SimulatedProductionLine::Open(const std::string& path)
+{
+    Unit* unit = Find(path);
+    return unit != nullptr ? unit->access->Transport().Open(SimTransport::kDevicePath) : nullptr;
+}
+
+void SimulatedProductionLine::Done(const std::string& path)
+{
+    std::lock_guard guard(lock_);
+    for (auto it = attached_.begin(); it != attached_.end(); ++it) {
+        if (PathOf(it->first) == path) {
+            it->second.access->Chip()->Unplug();
+            attached_.erase(it);
+            break;
+        }
+    }
+    AttachNextLocked();
+}
+
+void SimulatedProductionLine::BeforeWrite(const std::string& path)
+{
+    std::lock_guard guard(lock_);
+    Unit* unit = Find(path);
+    if (unit != nullptr && unit->number == options_.failUnit) {
+        unit->access->Chip()->FailEepromTransfer(1);
+    }
+}
+
+bool SimulatedProductionLine::Exhausted() const
+{
+    std::lock_guard guard(lock_);
+    return attached_.empty() && next_ > options_.units;
+}
+
+SimulatedChipOptions SimulatedProductionLine::UnitChip(int number) const
+{
+    SimulatedChipOptions chip;
+    chip.eepromSize = 256;
+    chip.initialEeprom.assign(256, 0xFF);
+    if (!options_.folder.empty()) {
+        chip.backingFile =
+            (std::filesystem::path(options_.folder) / ("unit-" + std::to_string(number) + ".bin"))
+                .string();
+    }
+    chip.realTiming = options_.realTiming;
+    return chip;
+}
+
+SimulatedProductionLine::Unit* SimulatedProductionLine::Find(const std::string& path)
+{
+    for (auto& [number, unit] : attached_) {
+        if (PathOf(number) == path) {
+            return &unit;
+        }
+    }
+    return nullptr;
+}
+
+void SimulatedProductionLine::AttachNextLocked()
+{
+    if (next_ > options_.units) {
+        return;
+    }
+    const int number = next_++;
+    attached_[number] = Unit{number, std::make_unique<ChipAccess>(UnitChip(number))};
+}
+
+}  // namespace tovrik

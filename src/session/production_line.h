@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "device/hid_transport.h"
+#include "session/chip_access.h"
+
+namespace tovrik {
+
+// Where a production station's chips come from: the system's interfaces, or
+// a simulated line. The station tells it when it is done with a unit and
+// just before it writes.
+class ProductionLine {
+public:
+    virtual ~ProductionLine() = default;
+    virtual HidTransport& Transport() = 0;
+    virtual void Done(const std::string& /*path*/) {}
+    virtual void BeforeWrite(const std::string& /*path*/) {}
+    // True when no further unit will come.
+    virtual bool Exhausted() const { return false; }
+};
+
+// The chips the system lists, through the access a choice gives.
+class SystemProductionLine : public ProductionLine {
+public:
+    explicit SystemProductionLine(std::unique_ptr<ChipAccess> access) : access_(std::move(access)) {}
+    HidTransport& Transport() override { return access_->Transport(); }
+
+private:
+    std::unique_ptr<ChipAccess> access_;
+};
+
+struct SimulatedLineOptions {
+    // This many chips, attached `parallel` at a time.
+    int units = 0;
+    int parallel = 1;
+    // Unit i keeps its EEPROM in FOLDER/unit-i.bin; empty keeps them in memory.
+    std::string folder;
+    // The write of this unit fails (0: none).
+    int failUnit = 0;
+    bool realTiming = false;
+};
+
+// N simulated chips with erased EEPROMs that an imagined operator attaches K
+// at a time: each finished unit is taken off and the next one attached in its
+// place. Unit i appears at the path "sim:unit-i".
+class SimulatedProductionLine : public ProductionLine, public HidTransport {
+public:
+    // `lock` guards the attached units; the station holds it around every
+    // call into the transport as well.
+    SimulatedProductionLine(const SimulatedLineOptions& options, std::mutex& lock);
+    ~SimulatedProductionLine() override;
+
+    HidTransport& Transport() override { return *this; }
+    void Done(const std::string& path) override;
+    void BeforeWrite(const std::string& path) override;
+    bool Exhausted() const override;
+
+    std::vector<HidDeviceInfo> Enumerate() override;
+    std::unique_ptr<HidDevice> Open(const std::string& path) override;
+    bool IsSimulated() const override { return true; }
+
+    // The chip unit `number` is made from.
+    SimulatedChipOptions UnitChip(int number) const;
+
+private:
+    struct Unit {
+        int number = 0;
+        std::unique_ptr<ChipAccess> access;
+    };
+
+    static std::string PathOf(int number);
+    Unit* Find(const std::string& path);
+    void AttachNextLocked();
+
+    SimulatedLineOptions options_;
+    std::mutex& lock_;
+    int next_ = 1;
+    std::map<int, Unit> attached_;
+};
+
+}  // namespace tovrik

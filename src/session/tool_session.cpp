@@ -1,0 +1,278 @@
+// SPDX-License-Identifier: MIT
+#include "session/tool_session.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/demo_dlg.h"
+#include "config/factory_image.h"
+#include "device/sim/sim_transport.h"
+#include "session/platform_devices.h"
+
+namespace tovrik {
+
+template <typename Prompt>
+auto PromptClock::Timed(Prompt prompt)
+{
+    const auto start = std::chrono::steady_clock::now();
+    auto result = prompt();
+    spent_ += std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - start);
+    return result;
+}
+
+void PromptClock::MessageBox(const std::string& text)
+{
+    Timed([&] {
+        inner_.MessageBox(text);
+        return 0;
+    });
+}
+
+bool PromptClock::Question(const std::string& text)
+{
+    return Timed([&] { return inner_.Question(text); });
+}
+
+std::optional<std::string> PromptClock::OpenFile(const std::string& filter,
+                                                 const std::string& defaultExtension)
+{
+    return Timed([&] { return inner_.OpenFile(filter, defaultExtension); });
+}
+
+std::optional<std::string> PromptClock::SaveFile(const std::string& filter,
+                                                 const std::string& defaultExtension)
+{
+    return Timed([&] { return inner_.SaveFile(filter, defaultExtension); });
+}
+
+// The log of the tool's own calls into the device library. It also counts
+// them for FailTransfer, so the reads for backups, which go below it, never
+// change which of the tool's transfers fails.
+class ToolSession::CountedCallLog : public CallLogLibrary {
+public:
+    CountedCallLog(DeviceLibrary& inner, SimulatedChip* chip) : CallLogLibrary(inner), chip_(chip)
+    {
+    }
+
+    void FailTransfer(int n)
+    {
+        failCountdown_ = n;
+        if (chip_ != nullptr) {
+            chip_->FailEepromTransfer(0);
+        }
+    }
+
+    int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
+                     std::uint32_t count) override
+    {
+        if (failCountdown_ > 0 && --failCountdown_ == 0 && chip_ != nullptr) {
+            chip_->FailEepromTransfer(1);
+        }
+        return CallLogLibrary::rmBurnEEPROM(direction, address, buffer, count);
+    }
+
+private:
+    SimulatedChip* chip_;
+    int failCountdown_ = 0;
+};
+
+std::unique_ptr<ToolSession> ToolSession::Build(const SessionDescription& description,
+                                                Prompter& prompter, std::string& error)
+{
+    return Build(description, prompter, error, SystemDevices());
+}
+
+std::unique_ptr<ToolSession> ToolSession::Build(const SessionDescription& description,
+                                                Prompter& prompter, std::string& error,
+                                                const PlatformDevices& platform)
+{
+    std::unique_ptr<ToolSession> session(new ToolSession(description, prompter));
+    if (!session->Wire(error, platform)) {
+        return nullptr;
+    }
+    return session;
+}
+
+ToolSession::ToolSession(const SessionDescription& description, Prompter& prompter)
+    : description_(description),
+      backups_(description.backupFolder.empty() ? BackupKeeper::DefaultFolder()
+                                                : description.backupFolder),
+      prompts_(prompter)
+{
+    if (description.backupClock) {
+        backups_.SetClock(description.backupClock);
+    }
+}
+
+bool ToolSession::Wire(std::string& error, const PlatformDevices& platform)
+{
+    const ChipChoice& choice = description_.chip;
+    access_ = ChipAccess::Open(choice, error, platform);
+    if (!access_) {
+        return false;
+    }
+    if (!choice.simulate && description_.keepSimulatedChip) {
+        ChipChoice spare = choice;
+        spare.simulate = true;
+        spare.backingFile.clear();
+        spare_ = ChipAccess::Open(spare, error, platform);
+        if (!spare_) {
+            return false;
+        }
+    }
+    view_ = std::make_unique<InterfaceView>(access_->Transport(), choice.path);
+    own_ = std::make_unique<HidDeviceLibrary>(*view_, queue_);
+    if (!choice.vendorLibrary.empty()) {
+        adapter_ = platform.Adapter();
+        if (adapter_ == nullptr) {
+            error = "this build cannot load the chip maker's device library";
+            return false;
+        }
+        external_ = adapter_->load(choice.vendorLibrary, error);
+        if (!external_) {
+            return false;
+        }
+        // Without its window the library opens no device, and the tool says it cannot find one.
+        if (!description_.libraryWaitsForWindow && !ConnectExternalLibrary(nullptr)) {
+            error = "the device library's messages cannot reach the tool";
+            return false;
+        }
+    } else if (description_.external.make) {
+        external_ = description_.external.make(queue_);
+        if (description_.external.attachChip) {
+            description_.external.attachChip(access_->Transport());
+        }
+    }
+    if (description_.callLog) {
+        callLog_ = std::make_unique<CountedCallLog>(DeviceLibraryInUse(), Chip());
+    }
+    config_ = std::make_unique<EepromConfig>(Library(), prompts_);
+    ui_ = std::make_unique<UiContext>(prompts_, queue_);
+    app_ = std::make_unique<CDemoApp>(*ui_, Library(), *config_);
+
+    config_->SetHidTransport(view_.get());
+    app_->SetDeviceDirectory(own_.get());
+    // A command's duration is the time it took without the prompts it showed.
+    app_->SetClock([this] {
+        return std::chrono::duration_cast<std::chrono::microseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch()) -
+               prompts_.Spent();
+    });
+    if (description_.backupsBeforeWrites) {
+        // Backups read through the library itself, below any call log.
+        app_->Context().SetBackups(&backups_, &DeviceLibraryInUse());
+        app_->Context().SetTellBackupAfterFailure(true);
+    }
+    // Says why a device with the ids could not be opened (no permission, say)
+    // before the tool's own "cannot find" message.
+    own_->SetOpenFailureHandler([this](const HidDeviceInfo& info) {
+        if (const std::string text = view_->OpenFailureMessage(info.path); !text.empty()) {
+            prompts_.MessageBox(text);
+        }
+    });
+    return true;
+}
+
+ToolSession::~ToolSession()
+{
+    if (auto* sim = dynamic_cast<SimTransport*>(access_ ? &access_->Transport() : nullptr)) {
+        sim->SetDeviceChangeTarget(nullptr, kNoWindow);
+    }
+    // The application and its window go before the libraries they call.
+    app_.reset();
+    ui_.reset();
+    config_.reset();
+    callLog_.reset();
+    external_.reset();
+    own_.reset();
+}
+
+SimulatedChip* ToolSession::Chip()
+{
+    if (SimulatedChip* chip = access_->Chip()) {
+        return chip;
+    }
+    return spare_ ? spare_->Chip() : nullptr;
+}
+
+DeviceLibrary& ToolSession::Library()
+{
+    if (callLog_) {
+        return *callLog_;
+    }
+    return DeviceLibraryInUse();
+}
+
+CallLogLibrary* ToolSession::CallLog()
+{
+    return callLog_.get();
+}
+
+void ToolSession::FailTransfer(int n)
+{
+    if (callLog_) {
+        callLog_->FailTransfer(n);
+    }
+}
+
+bool ToolSession::OutsideDevice() const
+{
+    if (access_->Chip() == nullptr) {
+        return true;
+    }
+    return external_ != nullptr && !description_.external.attachChip;
+}
+
+bool ToolSession::ConnectExternalLibrary(void* window)
+{
+    if (!external_ || adapter_ == nullptr || !adapter_->connect) {
+        return true;
+    }
+    return adapter_->connect(*external_, queue_, window);
+}
+
+void ToolSession::DeliverExternalMessages()
+{
+    if (adapter_ != nullptr && adapter_->deliverMessages) {
+        adapter_->deliverMessages();
+    } else if (description_.external.deliverMessages) {
+        description_.external.deliverMessages();
+    }
+}
+
+int ToolSession::Start(bool takeInstanceLock)
+{
+    if (app_->InitInstance(takeInstanceLock) == 0) {
+        return 0;
+    }
+    // Plugging and unplugging the simulated chip is announced as the system announces devices.
+    if (auto* sim = dynamic_cast<SimTransport*>(&access_->Transport())) {
+        sim->SetDeviceChangeTarget(&queue_, app_->MainWindow()->Handle());
+    }
+    return 1;
+}
+
+std::string ToolSession::WindowTitle()
+{
+    std::string title = app_->MainWindow() != nullptr ? app_->MainWindow()->Title() : std::string();
+    SimulatedChip* chip = access_->Chip();
+    if (chip == nullptr) {
+        return title;
+    }
+    title += " \u2014 simulated chip";
+    if (const auto info = chip->Enumeration()) {
+        char ids[16];
+        std::snprintf(ids, sizeof ids, " %04X:%04X", info->vendorId, info->productId);
+        title += ids;
+    } else {
+        title += " (unplugged)";
+    }
+    if (!description_.chip.backingFile.empty()) {
+        title += ", EEPROM in " +
+                 std::filesystem::path(description_.chip.backingFile).filename().string();
+    }
+    return title;
+}
+
+}  // namespace tovrik

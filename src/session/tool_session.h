@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <chrono>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/demo_app.h"
+#include "config/eeprom_config.h"
+#include "device/call_log_library.h"
+#include "device/device_library.h"
+#include "device/hid_device_library.h"
+#include "device/sim/simulated_chip.h"
+#include "formats/backup_keeper.h"
+#include "platform/dialog.h"
+#include "platform/message_queue.h"
+#include "platform/prompter.h"
+#include "session/chip_access.h"
+#include "session/chip_choice.h"
+
+namespace tovrik {
+
+class CDemoDlg;
+class PlatformDevices;
+struct LibraryAdapter;
+
+// A device library from outside the tool that a session uses instead of its
+// own, given as functions (a stand-in of the chip maker's library in tests).
+// Its notifications travel through the system's window messages, so they are
+// delivered before the session's queue is looked at.
+struct ExternalLibrary {
+    // Makes the library, posting into the session's queue; empty means none.
+    std::function<std::unique_ptr<DeviceLibrary>(MessageQueue& queue)> make;
+    // Delivers the window messages the library sent into the queue.
+    std::function<void()> deliverMessages;
+    // Set when the library reaches the session's simulated chip (over
+    // `transport`); without it the session has no simulated chip of its own.
+    std::function<void(HidTransport& transport)> attachChip;
+    // With attachChip: like HidDeviceLibrary's IsOpen, InputReportsHandled
+    // and ForgetEepromContent, so the driver knows when the device is quiet.
+    std::function<bool()> isOpen;
+    std::function<std::uint64_t()> inputReportsHandled;
+    std::function<void()> forgetEepromContent;
+};
+
+// Everything a session is built from.
+struct SessionDescription {
+    ChipChoice chip;
+    // The tool's own calls into the device library are logged, and the n-th
+    // EEPROM transfer from a moment on can be made to fail (FailTransfer).
+    bool callLog = false;
+    // A simulated chip stays at hand even when the tool reaches a device
+    // outside the session (a script's `sim` commands then have nothing to do).
+    bool keepSimulatedChip = false;
+    // Backups are kept by the pages' own writes, and a failed write names the
+    // backup. Without it the keeper is still there for the caller to use.
+    bool backupsBeforeWrites = true;
+    // Where backups go (empty: the user's state folder) and what names them.
+    std::string backupFolder;
+    std::function<std::time_t()> backupClock;
+    // The chip maker's library is connected to a window of the front end's
+    // later (ConnectExternalLibrary); otherwise it gets a hidden one at once.
+    bool libraryWaitsForWindow = false;
+    // A library of functions instead of the chip maker's real one.
+    ExternalLibrary external;
+};
+
+// Passes every prompt on and counts the time spent in them, so that how long
+// a command took leaves out the time its questions and messages waited for
+// the user.
+class PromptClock : public Prompter {
+public:
+    explicit PromptClock(Prompter& inner) : inner_(inner) {}
+
+    std::chrono::microseconds Spent() const { return spent_; }
+
+    void MessageBox(const std::string& text) override;
+    bool Question(const std::string& text) override;
+    std::optional<std::string> OpenFile(const std::string& filter,
+                                        const std::string& defaultExtension) override;
+    std::optional<std::string> SaveFile(const std::string& filter,
+                                        const std::string& defaultExtension) override;
+
+private:
+    template <typename Prompt>
+    auto Timed(Prompt prompt);
+
+    Prompter& inner_;
+    std::chrono::microseconds spent_{0};
+};
+
+// The whole tool without its windows, built from one description: the chip
+// (simulated, or the system's interfaces through a registered transport),
+// the device library (ours, the chip maker's, or one of functions), its call
+// log, the backups, the configuration image, the dialogs' context and the
+// application object. Every front end builds its tool through this.
+class ToolSession {
+public:
+    // nullptr, with `error` saying why, when the description cannot be used
+    // (a backing file of no EEPROM size, a device library that cannot be
+    // loaded, a transport this build lacks).
+    static std::unique_ptr<ToolSession> Build(const SessionDescription& description,
+                                              Prompter& prompter, std::string& error);
+    static std::unique_ptr<ToolSession> Build(const SessionDescription& description,
+                                              Prompter& prompter, std::string& error,
+                                              const PlatformDevices& platform);
+    ~ToolSession();
+    ToolSession(const ToolSession&) = delete;
+    ToolSession& operator=(const ToolSession&) = delete;
+
+    // Start-up of the application object; 0 when another instance runs.
+    int Start(bool takeInstanceLock);
+
+    // The window title: the main window's, plus what the tool runs on when
+    // that is the simulated chip (with the ids it answers to now).
+    std::string WindowTitle();
+
+    CDemoApp& App() { return *app_; }
+    CDemoDlg* MainWindow() { return app_->MainWindow(); }
+    UiContext& Ui() { return *ui_; }
+    MessageQueue& Queue() { return queue_; }
+    EepromConfig& Config() { return *config_; }
+    // nullptr unless simulated (or kept at hand).
+    SimulatedChip* Chip();
+    // What the tool lists and opens; RestrictTo narrows it to one interface.
+    InterfaceView& Transport() { return *view_; }
+    void RestrictTo(const std::string& path) { view_->SetPath(path); }
+    DeviceDirectory& Directory() { return *own_; }
+    HidDeviceLibrary& OwnLibrary() { return *own_; }
+    // The library below the call log: what backups read through.
+    DeviceLibrary& DeviceLibraryInUse() { return external_ ? *external_ : *own_; }
+    // The library the tool's operations go through.
+    DeviceLibrary& Library();
+    // nullptr unless the description asked for a call log.
+    CallLogLibrary* CallLog();
+    // The n-th EEPROM transfer of the tool from now fails; 0 cancels. Needs
+    // the call log and a simulated chip.
+    void FailTransfer(int n);
+    bool HasExternalLibrary() const { return external_ != nullptr; }
+    // Lets the chip maker's library post into the session's queue through
+    // `window` (a system window; nullptr: a hidden one of its own). True
+    // without such a library.
+    bool ConnectExternalLibrary(void* window);
+    // Delivers what an outside library posted through the system's window messages.
+    void DeliverExternalMessages();
+    const ExternalLibrary& ExternalHooks() const { return description_.external; }
+    // Whether the tool reaches a device outside the session rather than its
+    // simulated chip.
+    bool OutsideDevice() const;
+    BackupKeeper& Backups() { return backups_; }
+    // The prompter every prompt of the tool goes through.
+    Prompter& Prompts() { return prompts_; }
+
+private:
+    class CountedCallLog;
+
+    ToolSession(const SessionDescription& description, Prompter& prompter);
+    bool Wire(std::string& error, const PlatformDevices& platform);
+
+    SessionDescription description_;
+    MessageQueue queue_;
+    std::unique_ptr<ChipAccess> access_;
+    // The simulated chip kept at hand beside a device outside the session.
+    std::unique_ptr<ChipAccess> spare_;
+    const LibraryAdapter* adapter_ = nullptr;
+    std::unique_ptr<InterfaceView> view_;
+    std::unique_ptr<HidDeviceLibrary> own_;
+    std::unique_ptr<DeviceLibrary> external_;
+    std::unique_ptr<CountedCallLog> callLog_;
+    BackupKeeper backups_;
+    PromptClock prompts_;
+    std::unique_ptr<EepromConfig> config_;
+    std::unique_ptr<UiContext> ui_;
+    std::unique_ptr<CDemoApp> app_;
+};
+
+}  // namespace tovrik
