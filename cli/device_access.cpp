@@ -149,6 +149,9 @@ std::unique_ptr<ChipAccess> OpenAccess(const DeviceOptions& options)
 
 std::unique_ptr<DeviceLibrarySource> LibrarySource(const DeviceOptions& options)
 {
+    if (options.external.make) {
+        return std::make_unique<DeviceLibrarySource>(options.external.make);
+    }
     std::string error;
     std::unique_ptr<DeviceLibrarySource> source = DeviceLibrarySource::For(ChoiceFor(options), error);
     if (!source) {

@@ -11,6 +11,7 @@
 #include "device/hid_transport.h"
 #include "session/chip_access.h"
 #include "session/chip_choice.h"
+#include "session/tool_session.h"
 
 namespace CLI {
 class App;
@@ -32,6 +33,8 @@ struct DeviceOptions {
     // instead of our own; empty uses our own. Offered where the build can
     // load it.
     std::string vendorLibrary;
+    // A library of functions instead (a stand-in of the chip maker's, in tests).
+    ExternalLibrary external;
 };
 
 void AddDeviceOptions(CLI::App& command, DeviceOptions& options);

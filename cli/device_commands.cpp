@@ -130,6 +130,7 @@ struct DeviceTool {
         SessionDescription description;
         description.chip = ChoiceFor(options);
         description.backupsBeforeWrites = false;
+        description.external = options.external;
         return description;
     }
 

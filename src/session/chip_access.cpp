@@ -150,6 +150,13 @@ std::unique_ptr<DeviceLibrarySource> DeviceLibrarySource::For(const ChipChoice& 
 std::unique_ptr<DeviceLibrary> DeviceLibrarySource::Make(HidTransport& view, MessageQueue& queue,
                                                          std::string& error)
 {
+    if (maker_) {
+        std::unique_ptr<DeviceLibrary> library = maker_(view, queue);
+        if (!library) {
+            error = "the device library cannot be made";
+        }
+        return library;
+    }
     if (vendorPath_.empty()) {
         return std::make_unique<HidDeviceLibrary>(view, queue);
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -82,8 +83,12 @@ private:
 // connection's view of the interfaces, or the chip maker's library.
 class DeviceLibrarySource {
 public:
+    using Maker = std::function<std::unique_ptr<DeviceLibrary>(HidTransport& view,
+                                                               MessageQueue& queue)>;
     // Our own library.
     DeviceLibrarySource() = default;
+    // A library of functions (a stand-in of the chip maker's in tests).
+    explicit DeviceLibrarySource(Maker maker) : maker_(std::move(maker)) {}
     // The chip maker's library at `path`, loaded and checked once here;
     // nullptr with `error` when it cannot be used.
     static std::unique_ptr<DeviceLibrarySource> ForVendorLibrary(const std::string& path,
@@ -98,6 +103,7 @@ public:
                                         std::string& error);
 
 private:
+    Maker maker_;
     std::string vendorPath_;
     const PlatformDevices* platform_ = nullptr;
     std::unique_ptr<DeviceLibrary> checked_;

@@ -139,7 +139,7 @@ bool ToolSession::Wire(std::string& error, const PlatformDevices& platform)
             return false;
         }
     } else if (description_.external.make) {
-        external_ = description_.external.make(queue_);
+        external_ = description_.external.make(*view_, queue_);
         if (description_.external.attachChip) {
             description_.external.attachChip(access_->Transport());
         }

@@ -32,8 +32,9 @@ struct LibraryAdapter;
 // Its notifications travel through the system's window messages, so they are
 // delivered before the session's queue is looked at.
 struct ExternalLibrary {
-    // Makes the library, posting into the session's queue; empty means none.
-    std::function<std::unique_ptr<DeviceLibrary>(MessageQueue& queue)> make;
+    // Makes the library over the session's view of the interfaces, posting
+    // into its queue; empty means none.
+    std::function<std::unique_ptr<DeviceLibrary>(HidTransport& view, MessageQueue& queue)> make;
     // Delivers the window messages the library sent into the queue.
     std::function<void()> deliverMessages;
     // Set when the library reaches the session's simulated chip (over

@@ -25,8 +25,8 @@ TEST(VendorDeviceCommands, EveryConnectionOfADeviceCommandGoesThroughTheLibrary)
     chip.simulate = true;
     chip.simulateFile = folder / "chip.bin";
     int made = 0;
-    chip.makeLibrary = [&made](HidTransport& view,
-                               MessageQueue& queue) -> std::unique_ptr<DeviceLibrary> {
+    chip.external.make = [&made](HidTransport& view,
+                                 MessageQueue& queue) -> std::unique_ptr<DeviceLibrary> {
         auto library = tovrik::test::LoadStandIn("tovrik_stand_in", view);
         if (!library) {
             throw UsageError{"the stand-in DLL cannot be loaded"};

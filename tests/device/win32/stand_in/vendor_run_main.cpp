@@ -52,7 +52,7 @@ int main(int argc, char** argv)
     }
 
     ScriptDriverOptions options;
-    options.external.make = [&loaded](MessageQueue& queue) -> std::unique_ptr<DeviceLibrary> {
+    options.external.make = [&loaded](HidTransport&, MessageQueue& queue) -> std::unique_ptr<DeviceLibrary> {
         loaded->Connect(queue, nullptr);
         return std::move(loaded);
     };
