@@ -202,13 +202,34 @@ void Dialog::EnableGroupControls(const Control* group, bool enable)
 // --- DataExchange ---
 
 DataExchange::DataExchange(Dialog& dialog, bool saveAndValidate)
-    : dialog_(dialog), saving_(saveAndValidate)
+    : dialog_(&dialog), prompter_(dialog.GetPrompter()), saving_(saveAndValidate)
 {
+}
+
+DataExchange::DataExchange(std::vector<Control>& controls, Prompter& prompter, bool saveAndValidate)
+    : controls_(&controls), prompter_(prompter), saving_(saveAndValidate)
+{
+}
+
+Control* DataExchange::Find(int id)
+{
+    if (dialog_ != nullptr) {
+        return dialog_->GetDlgItem(id);
+    }
+    if (id == kNoControlId) {
+        return nullptr;
+    }
+    for (Control& control : *controls_) {
+        if (control.Id() == id) {
+            return &control;
+        }
+    }
+    return nullptr;
 }
 
 Control* DataExchange::Item(int id)
 {
-    return failed_ ? nullptr : dialog_.GetDlgItem(id);
+    return failed_ ? nullptr : Find(id);
 }
 
 void DataExchange::Fail()
@@ -239,7 +260,7 @@ void DataExchange::Text(int id, std::string& field, int maxChars)
         return;
     }
     if (Utf8Length(c->Text()) > static_cast<std::size_t>(maxChars)) {
-        dialog_.GetPrompter().MessageBox(TooLongMessage(maxChars));
+        prompter_.MessageBox(TooLongMessage(maxChars));
         Fail();
         return;
     }
@@ -265,7 +286,7 @@ void DataExchange::Radio(const std::vector<int>& ids, int& field)
     if (saving_) {
         field = -1;
         for (std::size_t i = 0; i < ids.size(); ++i) {
-            const Control* c = dialog_.GetDlgItem(ids[i]);
+            const Control* c = Find(ids[i]);
             if (c != nullptr && c->IsChecked()) {
                 field = static_cast<int>(i);
                 break;
@@ -274,7 +295,7 @@ void DataExchange::Radio(const std::vector<int>& ids, int& field)
         return;
     }
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        if (Control* c = dialog_.GetDlgItem(ids[i])) {
+        if (Control* c = Find(ids[i])) {
             c->SetCheck(static_cast<int>(i) == field);
         }
     }
