@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/dialog.h"
 
+#include "platform/control_set.h"
 #include "platform/latin1_text.h"
 
 #include <algorithm>
@@ -76,22 +77,7 @@ int Dialog::Create()
         return 0;
     }
     for (const ControlTemplate& t : template_.controls) {
-        auto control = std::make_unique<Control>(t.id, t.kind);
-        control->SetText(t.text);
-        control->SetArea(t.rect);
-        control->Show(t.visible);
-        control->Enable(t.enabled);
-        control->SetReadOnly(t.readOnly);
-        control->SetLimit(t.limit);
-        control->SetCheck(t.checked);
-        control->SetTakesEnterAndTab(t.takesEnterAndTab);
-        for (const std::string& item : t.items) {
-            control->AddString(item);
-        }
-        if (t.kind == ControlKind::Slider) {
-            control->SetRange(t.rangeMin, t.rangeMax);
-        }
-        controls_.push_back(std::move(control));
+        controls_.push_back(std::make_unique<Control>(ControlFromTemplate(t)));
     }
     handle_ = context_.Register(this);
     OnInitDialog();

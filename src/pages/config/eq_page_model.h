@@ -10,6 +10,7 @@
 #include "config/eeprom_config.h"
 #include "pages/config/config_page_model.h"
 #include "platform/control.h"
+#include "platform/control_set.h"
 #include "platform/dialog_template.h"
 
 namespace tovrik {
@@ -95,8 +96,8 @@ public:
     bool IsCreated() const override { return created_; }
 
     // The controls in template order (empty while not created).
-    std::vector<Control>& Controls() override { return controls_; }
-    const std::vector<Control>& Controls() const { return controls_; }
+    std::vector<Control>& Controls() override { return controls_.All(); }
+    const std::vector<Control>& Controls() const { return controls_.All(); }
     Control& Item(int id) override;
     const Control& Item(int id) const;
 
@@ -131,7 +132,6 @@ private:
     void OnDisableEq();
 
     void GateByProfile(bool hasEq);
-    void EnableGroup(int groupId, bool enable);
     void SetSlider(int band, int position);
     void SetFieldText(int id, const std::string& text);
     // The field as a leading decimal integer; a text that does not start with
@@ -144,9 +144,8 @@ private:
     Prompter& prompter_;
     EqPageState state_;
     bool created_ = false;
-    std::vector<Control> controls_;
+    ControlSet controls_;
     std::map<int, int> lastNumbers_;
-    mutable Control none_{kNoControlId, ControlKind::Static};
 };
 
 // "%.1f" of a gain in dB from a gain code and from a slider position.
