@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <string>
-
+#include "pages/config/usb_cfg_page_model.h"
 #include "pages/config_page.h"
 
 namespace tovrik {
 
 // The "USB Config" page: vendor and product id, the four USB strings and the
-// HID interrupt interval, kept as texts and moved between the page and the
-// configuration image by LoadFromImage and StoreToImage.
+// HID interrupt interval, moved between the page and the configuration image
+// by LoadFromImage and StoreToImage. The behaviour lives in UsbCfgPageModel;
+// the page mirrors the model's controls into its window before and after
+// every operation.
 class CUsbCfgPage : public CConfigPage {
 public:
     explicit CUsbCfgPage(PageContext& app);
@@ -21,26 +22,19 @@ public:
 
     void OnCommand(int id, Notify code) override;
 
+    const UsbCfgPageModel& Model() const { return model_; }
+
 protected:
     int OnInitDialog() override;
+    void OnDestroy() override;
     void DoDataExchange(DataExchange& dx) override;
 
 private:
-    // Focus left the interval: takes the controls, then empties a bad interval.
-    void CheckInterval();
-    // Takes out of a string field what a USB string cannot hold, and says so.
-    void RefuseNonLatin1(int id);
-    // Empties an interval that is not a number from 0 to 255 and shows it.
-    void EmptyBadInterval();
-    void ClearFields();
+    // The window's controls into the model, and back.
+    void PullControls();
+    void PushControls();
 
-    std::string vidText;
-    std::string pidText;
-    std::string manufacturerText;
-    std::string productText;
-    std::string serialText;
-    std::string ucqText;
-    std::string hidIntervalText;
+    UsbCfgPageModel model_;
 };
 
 }  // namespace tovrik
