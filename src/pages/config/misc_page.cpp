@@ -13,80 +13,24 @@ CMiscPage::CMiscPage(PageContext& app)
 {
 }
 
-void CMiscPage::PullControls()
-{
-    auto& mine = model_.Controls();
-    const auto& window = Controls();
-    for (std::size_t i = 0; i < mine.size() && i < window.size(); ++i) {
-        mine[i] = *window[i];
-    }
-}
-
-void CMiscPage::PushControls()
-{
-    const auto& mine = model_.Controls();
-    const auto& window = Controls();
-    for (std::size_t i = 0; i < mine.size() && i < window.size(); ++i) {
-        *window[i] = mine[i];
-    }
-}
-
-int CMiscPage::OnInitDialog()
-{
-    model_.Create(App().CurrentDeviceProfile());
-    PushControls();
-    return 1;
-}
-
-void CMiscPage::OnDestroy()
-{
-    model_.Destroy();
-}
-
 void CMiscPage::DoDataExchange(DataExchange& dx)
 {
-    if (dx.Saving()) {
-        PullControls();
-        if (!model_.ReadBoundFields()) {
+    Mirrored([this, &dx] {
+        if (!dx.Saving()) {
+            model_.ShowBoundFields();
+        } else if (!model_.ReadBoundFields()) {
             dx.Fail();
         }
-    } else {
-        model_.ShowBoundFields();
-        PushControls();
-    }
+    });
 }
 
-void CMiscPage::LoadFromImage()
-{
-    if (IsWindow()) {
-        PullControls();
-    }
-    model_.LoadFromImage(App().CurrentDeviceProfile());
-    if (IsWindow()) {
-        PushControls();
-    }
-}
-
-void CMiscPage::StoreToImage()
-{
-    if (!IsWindow()) {
-        return;
-    }
-    PullControls();
-    model_.StoreToImage();
-    PushControls();
-}
-
+// The reset offers the topologies of the device connected now.
 void CMiscPage::ResetPage()
 {
-    if (IsWindow()) {
-        PullControls();
-    }
-    model_.SetProfile(App().CurrentDeviceProfile());
-    model_.ResetPage();
-    if (IsWindow()) {
-        PushControls();
-    }
+    Mirrored([this] {
+        model_.SetProfile(App().CurrentDeviceProfile());
+        model_.ResetPage();
+    });
 }
 
 void CMiscPage::UpdateAgcControls()
@@ -94,20 +38,13 @@ void CMiscPage::UpdateAgcControls()
     if (!IsWindow()) {
         return;
     }
-    PullControls();
-    model_.UpdateAgcControls();
-    PushControls();
+    Mirrored([this] { model_.UpdateAgcControls(); });
 }
 
 void CMiscPage::OnCommand(int id, Notify code)
 {
-    if (!IsWindow()) {
-        return;
-    }
-    PullControls();
     model_.SetProfile(App().CurrentDeviceProfile());
-    model_.OnCommand(id, code);
-    PushControls();
+    CConfigPage::OnCommand(id, code);
 }
 
 }  // namespace tovrik
