@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/dialog.h"
 
+#include "platform/control_set.h"
 #include "platform/latin1_text.h"
 
 #include <algorithm>
@@ -76,22 +77,7 @@ int Dialog::Create()
         return 0;
     }
     for (const ControlTemplate& t : template_.controls) {
-        auto control = std::make_unique<Control>(t.id, t.kind);
-        control->SetText(t.text);
-        control->SetArea(t.rect);
-        control->Show(t.visible);
-        control->Enable(t.enabled);
-        control->SetReadOnly(t.readOnly);
-        control->SetLimit(t.limit);
-        control->SetCheck(t.checked);
-        control->SetTakesEnterAndTab(t.takesEnterAndTab);
-        for (const std::string& item : t.items) {
-            control->AddString(item);
-        }
-        if (t.kind == ControlKind::Slider) {
-            control->SetRange(t.rangeMin, t.rangeMax);
-        }
-        controls_.push_back(std::move(control));
+        controls_.push_back(std::make_unique<Control>(ControlFromTemplate(t)));
     }
     handle_ = context_.Register(this);
     OnInitDialog();
@@ -202,13 +188,34 @@ void Dialog::EnableGroupControls(const Control* group, bool enable)
 // --- DataExchange ---
 
 DataExchange::DataExchange(Dialog& dialog, bool saveAndValidate)
-    : dialog_(dialog), saving_(saveAndValidate)
+    : dialog_(&dialog), prompter_(dialog.GetPrompter()), saving_(saveAndValidate)
 {
+}
+
+DataExchange::DataExchange(std::vector<Control>& controls, Prompter& prompter, bool saveAndValidate)
+    : controls_(&controls), prompter_(prompter), saving_(saveAndValidate)
+{
+}
+
+Control* DataExchange::Find(int id)
+{
+    if (dialog_ != nullptr) {
+        return dialog_->GetDlgItem(id);
+    }
+    if (id == kNoControlId) {
+        return nullptr;
+    }
+    for (Control& control : *controls_) {
+        if (control.Id() == id) {
+            return &control;
+        }
+    }
+    return nullptr;
 }
 
 Control* DataExchange::Item(int id)
 {
-    return failed_ ? nullptr : dialog_.GetDlgItem(id);
+    return failed_ ? nullptr : Find(id);
 }
 
 void DataExchange::Fail()
@@ -239,7 +246,7 @@ void DataExchange::Text(int id, std::string& field, int maxChars)
         return;
     }
     if (Utf8Length(c->Text()) > static_cast<std::size_t>(maxChars)) {
-        dialog_.GetPrompter().MessageBox(TooLongMessage(maxChars));
+        prompter_.MessageBox(TooLongMessage(maxChars));
         Fail();
         return;
     }
@@ -265,7 +272,7 @@ void DataExchange::Radio(const std::vector<int>& ids, int& field)
     if (saving_) {
         field = -1;
         for (std::size_t i = 0; i < ids.size(); ++i) {
-            const Control* c = dialog_.GetDlgItem(ids[i]);
+            const Control* c = Find(ids[i]);
             if (c != nullptr && c->IsChecked()) {
                 field = static_cast<int>(i);
                 break;
@@ -274,7 +281,7 @@ void DataExchange::Radio(const std::vector<int>& ids, int& field)
         return;
     }
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        if (Control* c = dialog_.GetDlgItem(ids[i])) {
+        if (Control* c = Find(ids[i])) {
             c->SetCheck(static_cast<int>(i) == field);
         }
     }

@@ -121,9 +121,14 @@ private:
 class DataExchange {
 public:
     DataExchange(Dialog& dialog, bool saveAndValidate);
+    // The same transfer over controls without a window (a page's model);
+    // refusals are told through `prompter`.
+    DataExchange(std::vector<Control>& controls, Prompter& prompter, bool saveAndValidate);
 
     bool Saving() const { return saving_; }
     bool Failed() const { return failed_; }
+    // Ends the exchange as refused, for a refusal the caller has already told.
+    void Fail();
 
     void Text(int id, std::string& field);
     // A text field with a character limit: the limit also holds while typing,
@@ -137,10 +142,14 @@ public:
     void SliderPos(int id, int& field);
 
 private:
+    // The control with this id, whether or not the exchange failed.
+    Control* Find(int id);
+    // The control with this id, or nullptr once the exchange failed.
     Control* Item(int id);
-    void Fail();
 
-    Dialog& dialog_;
+    Dialog* dialog_ = nullptr;
+    std::vector<Control>* controls_ = nullptr;
+    Prompter& prompter_;
     bool saving_;
     bool failed_ = false;
 };

@@ -27,7 +27,7 @@ DialogTemplate Form(const std::string& title = "Form")
         Item(11, ControlKind::GroupBox, {0, 20, 100, 80}),
         Item(kNoControlId, ControlKind::Static, {5, 30, 40, 40}),
         Item(12, ControlKind::CheckBox, {5, 45, 40, 55}),
-        Item(13, ControlKind::Slider, {90, 70, 120, 90}),  // overlaps the group's corner
+        Item(13, ControlKind::Slider, {90, 70, 120, 90}),       // overlaps the group's corner
         Item(14, ControlKind::PushButton, {100, 20, 140, 30}),  // touches its edge only
         Item(15, ControlKind::ComboBox, {0, 90, 50, 100}),
     };
@@ -83,6 +83,41 @@ TEST_F(DialogTest, DataExchangeRefusesTextsOverTheirLimitAndKeepsTheField)
               std::vector<std::string>{"Please enter no more than 5 characters."});
     EXPECT_EQ(dialog.name, "12345");
     EXPECT_EQ(dialog.flag, 1);  // the exchange ended at the refusal
+}
+
+TEST_F(DialogTest, DataExchangeOverWindowlessControlsRefusesLikeTheDialog)
+{
+    std::vector<Control> controls;
+    for (const ControlTemplate& t : Form().controls) {
+        controls.emplace_back(t.id, t.kind);
+    }
+    std::string name = "abc";
+    int flag = 1;
+    DataExchange show(controls, prompter, false);
+    show.Text(10, name, 5);
+    show.Check(12, flag);
+    EXPECT_EQ(controls[0].Text(), "abc");
+    EXPECT_EQ(controls[0].Limit(), 5);
+    EXPECT_TRUE(controls[3].IsChecked());
+
+    controls[0].SetText("123456");
+    controls[3].SetCheck(false);
+    DataExchange take(controls, prompter, true);
+    take.Text(10, name, 5);
+    take.Check(12, flag);
+    EXPECT_TRUE(take.Failed());
+    EXPECT_EQ(prompter.Messages(),
+              std::vector<std::string>{"Please enter no more than 5 characters."});
+    EXPECT_EQ(name, "abc");
+    EXPECT_EQ(flag, 1);  // the exchange ended at the refusal
+
+    controls[0].SetText("12345");
+    DataExchange again(controls, prompter, true);
+    again.Text(10, name, 5);
+    again.Check(12, flag);
+    EXPECT_FALSE(again.Failed());
+    EXPECT_EQ(name, "12345");
+    EXPECT_EQ(flag, 0);
 }
 
 TEST_F(DialogTest, ListRulesFollowTheDesktopControls)
@@ -168,8 +203,7 @@ TEST_F(DialogTest, MessagesReachOnlyWindowsThatStillExist)
     EXPECT_EQ(second.GetDlgItem(10), nullptr);
     second.PostMessage(1131, 4);  // no window: not posted
     EXPECT_EQ(ui.DispatchPending(), 2);
-    EXPECT_EQ(first.received,
-              (std::vector<std::pair<UINT, WPARAM>>{{1131, 1}, {1125, 3}}));
+    EXPECT_EQ(first.received, (std::vector<std::pair<UINT, WPARAM>>{{1131, 1}, {1125, 3}}));
     EXPECT_TRUE(second.received.empty());
     EXPECT_EQ(ui.Find(first.Handle()), &first);
 }

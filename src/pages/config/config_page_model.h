@@ -33,7 +33,10 @@ public:
     virtual void LoadFromImage(const DeviceProfile* profile) = 0;
     // Takes the controls into the image. False when the page refused what its
     // controls hold (and said so) and left the image as it was; nothing is
-    // stored while the model is not created.
+    // stored while the model is not created. A page that checks its parts in
+    // turn stops at the refused one, and keeps what it stored before it (the
+    // concrete model says which). True also while not created: nothing was
+    // refused.
     virtual bool StoreToImage() = 0;
 
     // A notification of one of the page's controls, after the control changed

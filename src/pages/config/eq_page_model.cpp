@@ -114,26 +114,8 @@ EqPageModel::EqPageModel(EepromConfig& config, Prompter& prompter)
 
 void EqPageModel::Create(const DeviceProfile* profile)
 {
-    controls_.clear();
+    controls_.Build(GetDialogTemplate(IDD_EQ_CONFIG));
     lastNumbers_.clear();
-    for (const ControlTemplate& t : GetDialogTemplate(IDD_EQ_CONFIG).controls) {
-        Control control(t.id, t.kind);
-        control.SetText(t.text);
-        control.SetArea(t.rect);
-        control.Show(t.visible);
-        control.Enable(t.enabled);
-        control.SetReadOnly(t.readOnly);
-        control.SetLimit(t.limit);
-        control.SetCheck(t.checked);
-        control.SetTakesEnterAndTab(t.takesEnterAndTab);
-        for (const std::string& item : t.items) {
-            control.AddString(item);
-        }
-        if (t.kind == ControlKind::Slider) {
-            control.SetRange(t.rangeMin, t.rangeMax);
-        }
-        controls_.push_back(std::move(control));
-    }
     created_ = true;
 
     Item(IDC_EQ_PRESET_SELECT).SetCurSel(0);
@@ -154,26 +136,18 @@ void EqPageModel::Create(const DeviceProfile* profile)
 void EqPageModel::Destroy()
 {
     created_ = false;
-    controls_.clear();
+    controls_.Clear();
     lastNumbers_.clear();
 }
 
 Control& EqPageModel::Item(int id)
 {
-    return const_cast<Control&>(static_cast<const EqPageModel*>(this)->Item(id));
+    return controls_.Item(id);
 }
 
 const Control& EqPageModel::Item(int id) const
 {
-    for (const Control& control : controls_) {
-        if (control.Id() == id && id != kNoControlId) {
-            return control;
-        }
-    }
-    // Only the page's own ids are asked for while the controls exist; anything
-    // else lands on a spare control instead of nowhere.
-    none_ = Control(kNoControlId, ControlKind::Static);
-    return none_;
+    return controls_.Item(id);
 }
 
 int EqPageModel::SelectedPreset() const
@@ -231,24 +205,10 @@ void EqPageModel::SetSlider(int band, int position)
     Item(IDC_EQ_GAIN_TEXTS[band]).SetText(GainTextFromPosition(slider.GetPos()));
 }
 
-void EqPageModel::EnableGroup(int groupId, bool enable)
-{
-    const Control& group = Item(groupId);
-    if (group.Kind() != ControlKind::GroupBox) {
-        return;
-    }
-    const Rect area = group.Area();
-    for (Control& control : controls_) {
-        if (control.Kind() != ControlKind::Static && control.Area().Intersects(area)) {
-            control.Enable(enable);
-        }
-    }
-}
-
 void EqPageModel::GateByProfile(bool hasEq)
 {
     for (int group : {IDC_EQ_SETTING_GROUP, IDC_EQ_COEFFICIENT_GROUP, IDC_EQ_PRESET_GROUP}) {
-        EnableGroup(group, hasEq);
+        controls_.EnableGroupControls(group, hasEq);
     }
     for (int id : {IDC_EQ_RESET, IDC_EQ_PRESET_SELECT, IDC_EQ_APPLY}) {
         Item(id).Enable(hasEq);

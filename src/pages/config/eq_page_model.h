@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "config/eeprom_config.h"
+#include "pages/config/config_page_model.h"
 #include "platform/control.h"
+#include "platform/control_set.h"
 #include "platform/dialog_template.h"
 
 namespace tovrik {
@@ -81,29 +83,31 @@ struct EqPageState {
 // the state of the page's controls, and every operation and reaction of the
 // page on them. The page mirrors these controls into its window and back, so
 // the whole behaviour works, and is tested, without a window.
-class EqPageModel {
+class EqPageModel : public ConfigPageModel {
 public:
     // Live register reports go to `config`; messages and questions to `prompter`.
     EqPageModel(EepromConfig& config, Prompter& prompter);
 
     // The window's creation: fresh controls from the page's template, then the
     // page's initialisation, which loads from the image.
-    void Create(const DeviceProfile* profile);
+    void Create(const DeviceProfile* profile) override;
     // The window's end: controls are gone, the page state stays.
-    void Destroy();
-    bool IsCreated() const { return created_; }
+    void Destroy() override;
+    bool IsCreated() const override { return created_; }
 
     // The controls in template order (empty while not created).
-    std::vector<Control>& Controls() { return controls_; }
-    const std::vector<Control>& Controls() const { return controls_; }
-    Control& Item(int id);
+    std::vector<Control>& Controls() override { return controls_.All(); }
+    const std::vector<Control>& Controls() const { return controls_.All(); }
+    Control& Item(int id) override;
     const Control& Item(int id) const;
 
     const EqPageState& State() const { return state_; }
 
     // The page's operations. `profile` may be nullptr while no device is connected.
-    void LoadFromImage(const DeviceProfile* profile);
-    void StoreToImage();
+    void LoadFromImage(const DeviceProfile* profile) override;
+    // Always true: the page refuses nothing it stores (and stores nothing while
+    // not created or for an image of the device code without EQ).
+    bool StoreToImage() override;
     void ResetPage();
     void ApplySettings();
     void WriteLive();
@@ -116,7 +120,7 @@ public:
     void ShowBoundFields();
 
     // A notification of one of the page's controls.
-    void OnCommand(int id, Notify code);
+    void OnCommand(int id, Notify code) override;
 
     // The preset the selector chooses by its text.
     int SelectedPreset() const;
@@ -128,7 +132,6 @@ private:
     void OnDisableEq();
 
     void GateByProfile(bool hasEq);
-    void EnableGroup(int groupId, bool enable);
     void SetSlider(int band, int position);
     void SetFieldText(int id, const std::string& text);
     // The field as a leading decimal integer; a text that does not start with
@@ -141,9 +144,8 @@ private:
     Prompter& prompter_;
     EqPageState state_;
     bool created_ = false;
-    std::vector<Control> controls_;
+    ControlSet controls_;
     std::map<int, int> lastNumbers_;
-    mutable Control none_{kNoControlId, ControlKind::Static};
 };
 
 // "%.1f" of a gain in dB from a gain code and from a slider position.

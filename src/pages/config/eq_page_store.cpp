@@ -137,10 +137,10 @@ void EqPageModel::WriteLive()
     }
 }
 
-void EqPageModel::StoreToImage()
+bool EqPageModel::StoreToImage()
 {
     if (config_.GetDeviceCode() == kNoEqImageCode || !created_) {
-        return;
+        return true;
     }
     ReadBoundFields();
 
@@ -207,6 +207,7 @@ void EqPageModel::StoreToImage()
     } else {
         config_.ClearRegister(kTrebleBassRegister);
     }
+    return true;
 }
 
 }  // namespace tovrik
