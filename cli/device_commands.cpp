@@ -16,7 +16,6 @@
 #include "platform/recording_prompter.h"
 #include "session/backup_site.h"
 #include "settings_view.h"
-#include "usb_settings.h"
 
 namespace tovrik::cli {
 
@@ -157,14 +156,13 @@ std::unique_ptr<DeviceTool> ConnectTool(const DeviceOptions& options, std::ostre
     return device;
 }
 
-std::vector<Setting> DeviceSettings(DeviceTool& device)
+std::vector<SettingValue> DeviceSettings(DeviceTool& device)
 {
-    device.tool.ShowConfigPages();
-    return ConfigPageSettings(device.tool.Window());
+    return ToolSettings(device.tool);
 }
 
-int PrintDiff(const std::vector<Setting>& before, const std::vector<Setting>& after, bool json,
-              std::ostream& out)
+int PrintDiff(const std::vector<SettingValue>& before, const std::vector<SettingValue>& after,
+              bool json, std::ostream& out)
 {
     const std::vector<SettingChange> changes = DiffSettings(before, after);
     PrintChanges(out, changes, json);
@@ -363,7 +361,7 @@ int DiffDevice(const DeviceOptions& options, const std::string& file, bool json,
                std::ostream& err)
 {
     return Guarded(err, [&] {
-        const std::vector<Setting> wanted = ImageSettings(file);
+        const std::vector<SettingValue> wanted = ImageSettings(file);
         auto device = ConnectTool(options, err);
         return PrintDiff(DeviceSettings(*device), wanted, json, out);
     });
@@ -373,19 +371,19 @@ int SetDevice(const DeviceOptions& options, const std::vector<std::string>& argu
               std::ostream& out, std::ostream& err)
 {
     return Guarded(err, [&] {
-        const UsbAssignments assignments = ParseUsbAssignments(arguments);
+        const Assignments assignments = ParseAssignments(arguments);
         auto device = ConnectTool(options, err);
         ToolSession& session = device->tool.Session();
         const int fitted = ReadFittedEepromSize(session.Transport(), device->info.path);
         session.DeviceLibraryInUse().rmSetEEPROMSize(1, fitted);
-        ApplyUsbAssignments(device->tool, assignments);
+        ApplyAssignments(device->tool, assignments);
         BackupKeeper& backups = session.Backups();
         if (backups.KeepBefore(session.DeviceLibraryInUse(), device->info.vendorId,
                                device->info.productId, 0, EepromConfig::kImageSize) == 0) {
             Stop(err, kExitTransfer, backups.LastError() + "; nothing was written");
         }
         out << "backup: " << backups.LastPath() << '\n';
-        if (!device->tool.Save()) {
+        if (!device->tool.SaveSettings()) {
             for (const std::string& message : device->tool.Messages()) {
                 err << "tovrik-cli: " << message << '\n';
             }
@@ -416,8 +414,8 @@ int SetImage(const std::string& input, const std::string& output,
              const std::vector<std::string>& arguments, std::ostream& /*out*/, std::ostream& err)
 {
     return Guarded(err, [&] {
-        const UsbAssignments assignments = ParseUsbAssignments(arguments);
-        WriteOutputFile(output, ImageWithUsbSettings(ImageFileBytes(input), assignments));
+        const Assignments assignments = ParseAssignments(arguments);
+        WriteOutputFile(output, ImageWithSettings(ImageFileBytes(input), assignments));
         return kExitOk;
     });
 }

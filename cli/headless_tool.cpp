@@ -13,10 +13,6 @@ namespace tovrik::cli {
 
 namespace {
 
-// The main window's report of a save that went through.
-constexpr const char* kSaveDone =
-    "Save into EEPROM completely.\n\nPlease un-plug and re-plug the USB device for the changes "
-    "to take effect !!!";
 constexpr std::size_t kLargestImageFile = 2048;
 
 }  // namespace
@@ -38,20 +34,16 @@ CDemoDlg& HeadlessTool::Window()
     return *session_->MainWindow();
 }
 
-void HeadlessTool::TypeInto(Dialog& page, int id, const std::string& text)
-{
-    if (Control* control = page.GetDlgItem(id)) {
-        user_input::Type(page, *control, text);
-        user_input::Leave(page, *control);
-        session_->Ui().DispatchPending();
-    }
-}
-
 bool HeadlessTool::Connect(std::uint16_t vendorId, std::uint16_t productId)
 {
     CDemoDlg& window = Window();
-    TypeInto(window, IDC_VID, Hex4(vendorId));
-    TypeInto(window, IDC_PID, Hex4(productId));
+    for (const auto& [id, text] : {std::pair{IDC_VID, Hex4(vendorId)}, std::pair{IDC_PID, Hex4(productId)}}) {
+        if (Control* field = window.GetDlgItem(id)) {
+            user_input::Type(window, *field, text);
+            user_input::Leave(window, *field);
+            session_->Ui().DispatchPending();
+        }
+    }
     if (Control* connect = window.GetDlgItem(IDC_CONNECT)) {
         user_input::Click(window, *connect);
     }
@@ -59,27 +51,20 @@ bool HeadlessTool::Connect(std::uint16_t vendorId, std::uint16_t productId)
     return window.IsConnected() != 0;
 }
 
-void HeadlessTool::ShowConfigPages()
+ConfigModels& HeadlessTool::Models()
 {
-    CDemoDlg& window = Window();
-    PropertyPage* first = window.Sheet().GetActivePage();
-    for (CConfigPage* page : window.ConfigPages()) {
-        window.Sheet().SetActivePage(page);
+    if (!models_) {
+        models_ = std::make_unique<ConfigModels>(session_->Config(), session_->Prompts());
+        models_->Create(session_->App().CurrentDeviceProfile());
     }
-    window.Sheet().SetActivePage(first);
-    session_->Ui().DispatchPending();
+    return *models_;
 }
 
-bool HeadlessTool::Save()
+bool HeadlessTool::SaveSettings()
 {
-    CDemoDlg& window = Window();
-    const std::size_t before = prompter_.Messages().size();
-    if (Control* save = window.GetDlgItem(IDC_SAVE_EEPROM)) {
-        user_input::Click(window, *save);
-    }
-    session_->Ui().DispatchPending();
-    const std::vector<std::string> messages = prompter_.Messages();
-    return messages.size() == before + 1 && messages.back() == kSaveDone;
+    // A page that refused what it holds has said why; nothing is saved then.
+    const bool stored = Models().StoreToImage();
+    return stored && session_->Config().SaveToEeprom() != 0;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "platform/dialog.h"
 #include "platform/recording_prompter.h"
+#include "session/config_models.h"
 #include "session/tool_session.h"
 
 namespace tovrik {
@@ -29,22 +30,22 @@ public:
 
     // Types the ids into the main window and presses "Connect"; true when connected.
     bool Connect(std::uint16_t vendorId, std::uint16_t productId);
-    // Shows each of the four configuration pages once, as a user leafing
-    // through them would, so every page's window shows the loaded image.
-    void ShowConfigPages();
-    // Presses "Save EEPROM"; true when the tool reported the save as done.
-    bool Save();
+    // The four configuration pages' models on the loaded image, opened on
+    // first use (after Connect), and the settings table over them.
+    ConfigModels& Models();
+    // Every page stores into the image and the image is saved into the
+    // EEPROM, as "Save EEPROM" does; true when the save went through.
+    bool SaveSettings();
 
     CDemoDlg& Window();
     ToolSession& Session() { return *session_; }
-    // Types `text` into control `id` of `page` and leaves the field.
-    void TypeInto(Dialog& page, int id, const std::string& text);
     // The texts of every message box shown so far.
     std::vector<std::string> Messages() const { return prompter_.Messages(); }
 
 private:
     RecordingPrompter prompter_;
     std::unique_ptr<ToolSession> session_;
+    std::unique_ptr<ConfigModels> models_;
 };
 
 // The tool connected to a simulated chip whose EEPROM holds `image` (its

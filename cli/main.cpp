@@ -12,6 +12,7 @@
 #include "image_commands.h"
 #include "platform_registration.h"
 #include "run_command.h"
+#include "settings_view.h"
 #include "session/platform_devices.h"
 #include "station.h"
 
@@ -72,7 +73,7 @@ int main(int argc, char** argv)
     std::vector<std::string> assignments;
     std::string setOutput;
     auto* imageSet = image->add_subcommand(
-        "set", "Set USB page values (vid, pid, manufacturer, product, serial, ucq, interval)");
+        "set", "Set values of the configuration pages (tovrik-cli help settings lists the keys)");
     imageSet->add_option("IN", imageA, "EEPROM image (.bin)")->required();
     imageSet->add_option("-o,--output", setOutput, "EEPROM image file to write")->required();
     imageSet->add_option("KEY=VALUE", assignments, "values to set")->required();
@@ -118,7 +119,8 @@ int main(int argc, char** argv)
     deviceDiff->add_option("FILE", deviceFile, "EEPROM image (.bin)")->required();
     deviceDiff->add_flag("--json", json, "print JSON");
 
-    auto* deviceSet = deviceCommand("set", "Set USB page values and save them into the EEPROM");
+    auto* deviceSet = deviceCommand(
+        "set", "Set values of the configuration pages and save them into the EEPROM");
     deviceSet->add_option("KEY=VALUE", assignments, "values to set")->required();
 
     // --- station ---
@@ -133,6 +135,13 @@ int main(int argc, char** argv)
         "doctor", "Check that this user can reach the chip: bus, device node, udev rule");
     doctorCommand->add_option("--vid", doctor.vid, "vendor id, hexadecimal (default 1209)");
     doctorCommand->add_option("--pid", doctor.pid, "product id, hexadecimal (default 0001)");
+
+    // --- help ---
+    std::string helpTopic;
+    auto* help = app.add_subcommand("help", "More about a topic: settings (the keys of set)");
+    help->add_option("TOPIC", helpTopic, "settings")
+        ->required()
+        ->check(CLI::IsMember({"settings"}));
 
     // --- run ---
     std::string scriptFile;
@@ -211,6 +220,10 @@ int main(int argc, char** argv)
     }
     if (deviceSet->parsed()) {
         return SetDevice(deviceOptions, assignments, out, err);
+    }
+    if (help->parsed()) {
+        PrintSettingKeys(out);
+        return kExitOk;
     }
     if (stationCommand->parsed()) {
         return RunStation(station, out, err);

@@ -4,50 +4,45 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
-namespace tovrik {
-class CDemoDlg;
-class Dialog;
-}  // namespace tovrik
+#include "session/settings_table.h"
 
 namespace tovrik::cli {
 
-// One setting as a configuration page shows it.
-struct Setting {
-    std::string page;
-    std::string label;
-    std::string value;
-};
+class HeadlessTool;
 
-struct SettingChange {
-    std::string page;
-    std::string label;
-    std::string before;
-    std::string after;
-};
+// KEY=VALUE assignments, in the order given.
+using Assignments = std::vector<std::pair<std::string, std::string>>;
 
-// Every setting of one page window, in template order: edits and lists with
-// the label beside (or above) them, check boxes with their own text, a run of
-// radio buttons as its group box's caption with the chosen button's text. A
-// label the page repeats is prefixed with its group box's caption; sliders
-// are left out, as the page shows their value in a field of its own.
-std::vector<Setting> DialogSettings(const Dialog& page);
+// Reads KEY=VALUE arguments. Throws UsageError for an argument without "="
+// or a key the settings table does not know. An empty value empties the
+// field (a string or id is then removed from the image, as an empty field is).
+Assignments ParseAssignments(const std::vector<std::string>& arguments);
 
-// The settings of the four configuration pages of a connected main window.
-std::vector<Setting> ConfigPageSettings(CDemoDlg& window);
+// Assigns the values to the pages' models of a connected tool, through the
+// pages' rules. Throws UsageError, naming the rule, for a value the page
+// would cut, empty or ignore.
+void ApplyAssignments(HeadlessTool& tool, const Assignments& assignments);
 
-// The settings whose value differs, in page order (both lists come from the
-// same pages, so they hold the same settings in the same order).
-std::vector<SettingChange> DiffSettings(const std::vector<Setting>& before,
-                                        const std::vector<Setting>& after);
+// The 256-byte image that the window saves after loading `image` (its first
+// 256 bytes) from a chip and setting the values on its pages. Throws
+// UsageError, with the tool's messages, when the image cannot hold them.
+std::vector<std::uint8_t> ImageWithSettings(const std::vector<std::uint8_t>& image,
+                                            const Assignments& assignments);
 
-void PrintSettings(std::ostream& out, const std::vector<Setting>& settings, bool json);
-void PrintChanges(std::ostream& out, const std::vector<SettingChange>& changes, bool json);
+// The settings of a connected tool's pages.
+std::vector<SettingValue> ToolSettings(HeadlessTool& tool);
 
 // The settings of an image file (its first 256 bytes) as the pages show them
 // after loading it from a simulated chip. Throws UsageError.
-std::vector<Setting> ImageSettings(const std::string& path);
-std::vector<Setting> ImageSettings(const std::vector<std::uint8_t>& image);
+std::vector<SettingValue> ImageSettings(const std::string& path);
+std::vector<SettingValue> ImageSettings(const std::vector<std::uint8_t>& image);
+
+void PrintSettings(std::ostream& out, const std::vector<SettingValue>& settings, bool json);
+void PrintChanges(std::ostream& out, const std::vector<SettingChange>& changes, bool json);
+// Every key with its page, kind and label: `tovrik-cli help settings`.
+void PrintSettingKeys(std::ostream& out);
 
 }  // namespace tovrik::cli

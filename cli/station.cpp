@@ -25,7 +25,7 @@
 #include "output_file.h"
 #include "platform/safe_file.h"
 #include "session/production_line.h"
-#include "usb_settings.h"
+#include "settings_view.h"
 
 namespace tovrik::cli {
 
@@ -270,8 +270,7 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
         std::optional<SerialFormat> serials;
         if (!options.serialFormat.empty()) {
             serials.emplace(options.serialFormat);
-            ParseUsbAssignments({"serial=" + serials->Format(options.serialStart)});
-            ImageWithUsbSettings(golden, {{"serial", serials->Format(options.serialStart)}});
+            ImageWithSettings(golden, {{"usb.serial", serials->Format(options.serialStart)}});
         }
         std::mutex lock;
         std::unique_ptr<ProductionLine> line;
@@ -365,7 +364,7 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
                     serial = serials->Format(number);
                     try {
                         const std::vector<std::uint8_t> unit =
-                            ImageWithUsbSettings(golden, ParseUsbAssignments({"serial=" + serial}));
+                            ImageWithSettings(golden, {{"usb.serial", serial}});
                         std::copy(unit.begin(), unit.end(), image.begin());
                     } catch (const UsageError& e) {
                         problem = "failed: " + e.reason;

@@ -404,7 +404,10 @@ bool SettingsTable::Assign(const std::string& key, const std::string& value, std
     }
     Control& control = model.Item(spec->controlId);
     const bool readOnly = control.Kind() == ControlKind::Edit && control.IsReadOnly();
-    if (!control.IsEnabled() || (readOnly && spec->sliderId == 0)) {
+    // A field the page keeps hidden and disabled (the UCQ string, say) still
+    // goes into the image, so only a read-only one refuses typing.
+    const bool locked = control.Kind() == ControlKind::Edit ? readOnly : !control.IsEnabled();
+    if (locked && spec->sliderId == 0) {
         return refuse("the page shows it but does not let it be changed now");
     }
     std::string why;

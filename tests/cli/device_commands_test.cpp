@@ -14,6 +14,7 @@
 #include "platform/user_input.h"
 #include "resources/eq_ids.h"
 #include "resources/misc_ids.h"
+#include "resources/resource_ids.h"
 #include "resources/usb_volume_ids.h"
 #include "temp_folder.h"
 
@@ -91,21 +92,27 @@ TEST(DeviceCommandsTest, ReadsWhatTheOptionsAskAndSaysWhatItFoundInstead)
     EXPECT_FALSE(std::filesystem::exists(folder / "x.bin"));
 }
 
-// Saves the factory image after one edit on each configuration page, as a user would.
+// Saves the factory image after one edit on each configuration page of the
+// window, as a user would, so that what the commands read is checked against
+// what the window wrote.
 std::vector<std::uint8_t> EditedOnEveryPage()
 {
     ToolOnImage loaded(FactoryEepromImage());
-    HeadlessTool& tool = loaded.Tool();
-    tool.ShowConfigPages();
-    const std::vector<CConfigPage*> pages = tool.Window().ConfigPages();
-    tool.TypeInto(*pages[0], IDC_USB_PRODUCT, "Other");
+    CDemoDlg& window = loaded.Tool().Window();
+    const std::vector<CConfigPage*> pages = window.ConfigPages();
+    for (CConfigPage* page : pages) {
+        window.Sheet().SetActivePage(page);
+    }
+    user_input::Type(*pages[0], *pages[0]->GetDlgItem(IDC_USB_PRODUCT), "Other");
     const int clicks[3][2] = {
         {1, IDC_VOL_PLAYBACK_MUTE}, {2, IDC_EQ_DISABLE}, {3, IDC_MISC_CLIPPING_LED}};
     for (const auto& [page, id] : clicks) {
-        tool.Window().Sheet().SetActivePage(pages[page]);
+        window.Sheet().SetActivePage(pages[page]);
         user_input::Click(*pages[page], *pages[page]->GetDlgItem(id));
     }
-    EXPECT_TRUE(tool.Save());
+    user_input::Click(window, *window.GetDlgItem(IDC_SAVE_EEPROM));
+    loaded.Tool().Session().Ui().DispatchPending();
+    EXPECT_EQ(loaded.Tool().Messages().size(), 1u);
     return loaded.CloseAndTakeImage();
 }
 

@@ -11,7 +11,7 @@
 
 #include "cli/device_access.h"
 #include "cli/exit_codes.h"
-#include "cli/usb_settings.h"
+#include "cli/settings_view.h"
 #include "config/eeprom_config.h"
 #include "config/factory_image.h"
 #include "device/sim/simulated_device.h"
@@ -94,7 +94,7 @@ TEST(StationTest, TenUnitsOneFailingEachWithItsOwnSerial)
             continue;
         }
         EXPECT_EQ(SerialOf(eeprom), serial) << "unit " << unit;
-        EXPECT_EQ(eeprom, ImageWithUsbSettings(golden, {{"serial", serial}})) << "unit " << unit;
+        EXPECT_EQ(eeprom, ImageWithSettings(golden, {{"usb.serial", serial}})) << "unit " << unit;
     }
 }
 
