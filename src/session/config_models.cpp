@@ -4,12 +4,14 @@
 namespace tovrik {
 
 ConfigModels::ConfigModels(EepromConfig& config, Prompter& prompter)
-    : usb_(config, prompter),
-      volume_(config, prompter),
-      eq_(config, prompter),
-      misc_(config, prompter),
+    : tap_(prompter),
+      usb_(config, tap_),
+      volume_(config, tap_),
+      eq_(config, tap_),
+      misc_(config, tap_),
       table_({&usb_, &volume_, &eq_, &misc_})
 {
+    table_.SetMessageSource([this] { return tap_.Take(); });
 }
 
 void ConfigModels::Create(const DeviceProfile* profile)

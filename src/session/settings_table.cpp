@@ -382,13 +382,25 @@ std::vector<SettingValue> SettingsTable::Read() const
     return values;
 }
 
+bool SettingsTable::Refuse(const std::string& key, const std::string& value,
+                           const std::string& why, std::string& error)
+{
+    error = key + "=" + value + ": " + why;
+    if (takeMessages_) {
+        for (const std::string& message : takeMessages_()) {
+            error += "; the page says: " + message;
+        }
+    }
+    return false;
+}
+
 bool SettingsTable::Assign(const std::string& key, const std::string& value, std::string& error)
 {
     const SettingSpec* spec = Find(key);
-    const auto refuse = [&](const std::string& why) {
-        error = key + "=" + value + ": " + why;
-        return false;
-    };
+    if (takeMessages_) {
+        takeMessages_();
+    }
+    const auto refuse = [&](const std::string& why) { return Refuse(key, value, why, error); };
     if (spec == nullptr) {
         error = "unknown key " + key;
         return false;
@@ -404,8 +416,9 @@ bool SettingsTable::Assign(const std::string& key, const std::string& value, std
     }
     Control& control = model.Item(spec->controlId);
     const bool readOnly = control.Kind() == ControlKind::Edit && control.IsReadOnly();
-    // A field the page keeps hidden and disabled (the UCQ string, say) still
-    // goes into the image, so only a read-only one refuses typing.
+    // A field the page keeps hidden (the UCQ string, say) still goes into
+    // the image, so only a read-only one refuses typing; the hidden lists and
+    // boxes of options the page loads and stores as they are stay disabled.
     const bool locked = control.Kind() == ControlKind::Edit ? readOnly : !control.IsEnabled();
     if (locked && spec->sliderId == 0) {
         return refuse("the page shows it but does not let it be changed now");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,13 @@ public:
 
     explicit SettingsTable(const Models& models) : models_(models) {}
 
+    // Where the messages the pages show come from (each call returns those
+    // since the last), so that a refusal can repeat what the page said.
+    void SetMessageSource(std::function<std::vector<std::string>()> take)
+    {
+        takeMessages_ = std::move(take);
+    }
+
     // Every setting, in page order and, within a page, in the page's order.
     static const std::vector<SettingSpec>& Specs();
     // The setting a key or one of its older short names (vid, pid,
@@ -71,7 +79,11 @@ public:
     bool Assign(const std::string& key, const std::string& value, std::string& error);
 
 private:
+    bool Refuse(const std::string& key, const std::string& value, const std::string& why,
+                std::string& error);
+
     Models models_;
+    std::function<std::vector<std::string>()> takeMessages_;
 };
 
 // The settings whose value differs between two readings of the same table.
