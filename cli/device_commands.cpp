@@ -193,15 +193,7 @@ int ListDevices(const DeviceOptions& options, bool json, std::ostream& out, std:
                 continue;
             }
             Connection connection(access.Transport(), info, nullptr, access.libraries.get());
-            int code = -1;
-            if (connection.IsOpen()) {
-                RecordingPrompter prompter;
-                EepromConfig config(connection.Library(), prompter);
-                config.SetHidTransport(&connection.Transport());
-                if (config.DetectDevice(info.vendorId, info.productId) != 0) {
-                    code = config.GetDeviceCode();
-                }
-            }
+            const int code = connection.DetectDeviceCode().value_or(-1);
             const std::string kind = code < 0 ? "-" : DeviceClass(static_cast<std::uint8_t>(code));
             const int size = connection.FittedEepromSize();
             if (json) {

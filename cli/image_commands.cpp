@@ -11,7 +11,7 @@
 
 #include "config/eeprom_config.h"
 #include "config/factory_image.h"
-#include "device/sim/simulated_device.h"
+#include "session/tool_session.h"
 #include "platform/latin1_text.h"
 #include "json_text.h"
 #include "platform/recording_prompter.h"
@@ -317,12 +317,21 @@ json ParseDescription(const std::string& text, const std::string& source)
     }
 }
 
-SimulatedChipOptions ChipWithImage(std::vector<std::uint8_t> image)
+// An in-memory chip of 256 bytes holding `image`: nothing of it outlives the
+// command, so nothing is backed up.
+std::unique_ptr<ToolSession> SessionWithImage(std::vector<std::uint8_t> image, Prompter& prompter)
 {
-    SimulatedChipOptions options;
-    options.eepromSize = static_cast<int>(kImageSize);
-    options.initialEeprom = std::move(image);
-    return options;
+    SessionDescription description;
+    description.chip.simulate = true;
+    description.chip.eepromSize = static_cast<int>(kImageSize);
+    description.chip.image = std::move(image);
+    description.backupsBeforeWrites = false;
+    std::string error;
+    std::unique_ptr<ToolSession> session = ToolSession::Build(description, prompter, error);
+    if (!session) {
+        throw UsageError{error};
+    }
+    return session;
 }
 
 int Fail(std::ostream& err, const std::string& reason)
@@ -336,12 +345,12 @@ int Fail(std::ostream& err, const std::string& reason)
 int DecodeImage(const std::string& path, std::ostream& out, std::ostream& err)
 {
     try {
-        SimulatedDevice device(ChipWithImage(ReadImageFile(path)));
-        if (device.Start() == 0) {
+        RecordingPrompter prompter;
+        const std::unique_ptr<ToolSession> device = SessionWithImage(ReadImageFile(path), prompter);
+        if (device->StartDevice() == 0) {
             return Fail(err, "the simulated chip did not start");
         }
-        RecordingPrompter prompter;
-        EepromConfig config(device.Library(), prompter);
+        EepromConfig& config = device->Config();
         const int result = config.LoadFromEeprom();
 
         std::vector<std::string> strings;
@@ -375,18 +384,19 @@ int BuildImage(const std::string& jsonText, const std::string& source,
 {
     try {
         const json doc = ParseDescription(jsonText, source);
-        SimulatedDevice device(ChipWithImage(std::vector<std::uint8_t>(kImageSize, 0xFF)));
-        if (device.Start() == 0) {
+        RecordingPrompter prompter;
+        const std::unique_ptr<ToolSession> device =
+            SessionWithImage(std::vector<std::uint8_t>(kImageSize, 0xFF), prompter);
+        if (device->StartDevice() == 0) {
             error = "the simulated chip did not start";
             return kExitUsage;
         }
-        RecordingPrompter prompter;
-        EepromConfig config(device.Library(), prompter);
+        EepromConfig& config = device->Config();
         ApplyDescription(doc, config);
         const int result = config.SaveToEeprom();
-        device.Library().rmDeviceClose();
+        device->Library().rmDeviceClose();
 
-        image = device.Chip().Eeprom();
+        image = device->Chip()->Eeprom();
         image.resize(kImageSize);
         report = "{\n  \"result\": " + std::to_string(result) + ",\n  \"messages\": " +
                  MessagesJson(prompter) + ",\n  \"registers\": " + RegistersJson(config) +

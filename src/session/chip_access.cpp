@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <array>
 
+#include "config/eeprom_config.h"
 #include "device/command_protocol.h"
 #include "device/hid_device_library.h"
 #include "device/sim/sim_transport.h"
+#include "platform/prompter.h"
 #include "session/platform_devices.h"
 
 namespace tovrik {
@@ -213,6 +215,20 @@ Connection::~Connection()
     if (library_) {
         library_->rmDeviceClose();
     }
+}
+
+std::optional<int> Connection::DetectDeviceCode()
+{
+    if (!open_) {
+        return std::nullopt;
+    }
+    SilentPrompter prompter;
+    EepromConfig config(*library_, prompter);
+    config.SetHidTransport(&view_);
+    if (config.DetectDevice(info_.vendorId, info_.productId) == 0) {
+        return std::nullopt;
+    }
+    return config.GetDeviceCode();
 }
 
 bool Connection::Read(std::vector<std::uint8_t>& bytes)

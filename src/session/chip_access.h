@@ -130,6 +130,9 @@ public:
     const HidDeviceInfo& Info() const { return info_; }
     int FittedEepromSize() const { return eepromSize_; }
 
+    // The device code the chip reports; nothing when it cannot be read.
+    std::optional<int> DetectDeviceCode();
+
     // Reads or writes `bytes.size()` bytes at address 0 in one library call.
     bool Read(std::vector<std::uint8_t>& bytes);
     bool Write(const std::vector<std::uint8_t>& bytes);

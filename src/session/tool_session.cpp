@@ -241,6 +241,17 @@ void ToolSession::DeliverExternalMessages()
     }
 }
 
+int ToolSession::StartDevice()
+{
+    SimulatedChip* chip = Chip();
+    const std::optional<HidDeviceInfo> info = chip != nullptr ? chip->Enumeration() : std::nullopt;
+    if (!info) {
+        return 0;
+    }
+    return Library().rmDeviceStart(info->vendorId, info->productId, 1, 0, DeviceAddedMessage,
+                                   DeviceRemovedMessage);
+}
+
 int ToolSession::Start(bool takeInstanceLock)
 {
     if (app_->InitInstance(takeInstanceLock) == 0) {

@@ -112,6 +112,10 @@ public:
     ToolSession(const ToolSession&) = delete;
     ToolSession& operator=(const ToolSession&) = delete;
 
+    // Opens the simulated chip through the library without the main window,
+    // with the ids it answers to now; 0 when it cannot be opened.
+    int StartDevice();
+
     // Start-up of the application object; 0 when another instance runs.
     int Start(bool takeInstanceLock);
 
