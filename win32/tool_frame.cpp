@@ -6,8 +6,8 @@
 #include "app/demo_dlg.h"
 #include "device/device_directory.h"
 #include "resources/resource_ids.h"
+#include "platform/win32/wide_text.h"
 #include "platform/window_message.h"
-#include "wide_text.h"
 
 namespace tovrik::win32 {
 
