@@ -17,7 +17,7 @@
 #include "device/hidapi/hidapi_transport.h"
 #endif
 #ifdef TOVRIK_CLI_VENDOR_LIBRARY
-#include "vendor_library_option.h"
+#include "win32/vendor_library_option.h"
 #endif
 
 namespace {

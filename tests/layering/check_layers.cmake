@@ -6,7 +6,7 @@ set(TOVRIK_LAYERS platform resources device config formats pages app script)
 #
 # Platform libraries are confined too: Qt only in gui/, hidapi only in
 # src/device/hidapi/, Win32 headers only in src/device/win32/, win32/ and
-# src/platform/win32/ (the Windows variants of the platform services).
+# src/platform/win32/ (the Windows variants of the platform services) and cli/win32/.
 #
 # Usage: cmake -DSOURCE_DIR=<tree with src/> -P check_layers.cmake
 
@@ -43,7 +43,7 @@ foreach(file ${sources})
       string(APPEND violations "  ${file}: includes hidapi (${target}) outside src/device/hidapi/\n")
     endif()
     if(target MATCHES "^(windows|setupapi|hidsdi|hidpi|commctrl|commdlg|shellapi|io)\\.h$"
-       AND NOT file MATCHES "^(src/device/win32|src/platform/win32|win32)/")
+       AND NOT file MATCHES "^(src/device/win32|src/platform/win32|win32|cli/win32)/")
       string(APPEND violations "  ${file}: includes Win32 (${target}) outside the Windows folders\n")
     endif()
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // tovrik-cli.exe's --vendor-library: the chip maker's DLL behind the adapter,
 // with a hidden window of its own for the DLL's messages.
-#include "vendor_library_option.h"
+#include "cli/win32/vendor_library_option.h"
 
 #include "device/win32/vendor_device_library.h"
 #include "device/win32/win32_hid_transport.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "device/hid_transport.h"
-#include "device_access.h"
+#include "cli/device_access.h"
 #include "script/script_driver.h"
 
 namespace tovrik::cli {
