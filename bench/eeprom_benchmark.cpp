@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "script/eeprom_benchmark.h"
+#include "eeprom_benchmark.h"
 
 #include <filesystem>
 #include <fstream>
