@@ -13,7 +13,7 @@
 #include "script/script_prompter.h"
 #include "script/script_syntax.h"
 #include "config/eeprom_config.h"
-#include "formats/backup_keeper.h"
+#include "services/backup_keeper.h"
 #include "device/call_log_library.h"
 #include "device/hid_device_library.h"
 #include "device/sim/sim_transport.h"

@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Fails when a source file includes a folder above its own. The layers, lowest
 # first; a file in one may include its own layer and those before it:
-set(TOVRIK_LAYERS platform resources device config formats pages app script)
+set(TOVRIK_LAYERS platform resources device config formats services pages app session script)
 # The front ends (cli/, gui/, win32/) sit above all of them and may include any.
 #
 # Platform libraries are confined too: Qt only in gui/, hidapi only in
