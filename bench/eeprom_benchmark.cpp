@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/command_protocol.h"
 #include "device/sim/simulated_device.h"
 #include "device/transfer_floor.h"

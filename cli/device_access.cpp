@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <ostream>
 
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/command_protocol.h"
 #include "device/no_device_transport.h"
 #include "device/sim/sim_transport.h"

@@ -13,7 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "config/eeprom_config.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/sim/simulated_device.h"
 #include "platform/latin1_text.h"
 #include "json_text.h"

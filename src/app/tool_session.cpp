@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "app/demo_dlg.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/no_device_transport.h"
 #include "device/sim/sim_transport.h"
 #include "platform/safe_file.h"

@@ -14,7 +14,7 @@
 #include "cli/image_commands.h"
 #include "cli/run_command.h"
 #include "cli/station_command_line.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "temp_folder.h"
 
 namespace tovrik::cli {
