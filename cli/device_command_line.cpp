@@ -13,10 +13,7 @@
 #include "device_access.h"
 #include "device_commands.h"
 #include "exit_codes.h"
-
-#ifdef TOVRIK_CLI_VENDOR_LIBRARY
-#include "win32/vendor_library_option.h"
-#endif
+#include "vendor_library_option.h"
 
 namespace tovrik::cli {
 
@@ -37,7 +34,6 @@ struct Arguments {
 CommandList::Run ThroughChosenLibrary(std::shared_ptr<Arguments> a, CommandList::Run run)
 {
     return [a, run = std::move(run)](const CommandStreams& s) {
-#ifdef TOVRIK_CLI_VENDOR_LIBRARY
         if (!a->device.vendorLibrary.empty()) {
             std::string error;
             if (!UseVendorLibrary(a->device.vendorLibrary, a->device, error)) {
@@ -45,7 +41,6 @@ CommandList::Run ThroughChosenLibrary(std::shared_ptr<Arguments> a, CommandList:
                 return kExitUsage;
             }
         }
-#endif
         return run(s);
     };
 }

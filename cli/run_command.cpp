@@ -10,15 +10,13 @@
 #include <vector>
 
 #include "command_list.h"
+#include "image_commands.h"
 #include "platform/safe_file.h"
 #include "script/script_driver.h"
-#include "image_commands.h"
+#include "vendor_library_option.h"
 
 #ifdef TOVRIK_CLI_HIDAPI
 #include "device/hidapi/hidapi_transport.h"
-#endif
-#ifdef TOVRIK_CLI_VENDOR_LIBRARY
-#include "win32/vendor_library_option.h"
 #endif
 
 namespace tovrik::cli {
@@ -67,7 +65,6 @@ struct RunArguments {
 int RunOnChosenDevice(const RunArguments& a, std::ostream& out, std::ostream& err)
 {
     ScriptDriverOptions options;
-#ifdef TOVRIK_CLI_VENDOR_LIBRARY
     std::unique_ptr<HidTransport> system;
     if (!a.vendorLibrary.empty()) {
         std::string error;
@@ -77,7 +74,6 @@ int RunOnChosenDevice(const RunArguments& a, std::ostream& out, std::ostream& er
         }
         return RunScript(a.script, a.workdir, out, err, std::move(options));
     }
-#endif
     if (a.device == "hidapi") {
 #ifdef TOVRIK_CLI_HIDAPI
         auto transport = MakeHidapiTransport();
@@ -108,12 +104,7 @@ void RegisterRunCommand(CLI::App& app, CommandList& commands)
                     "sim: the simulated chip (default); hidapi: a real chip through hidapi "
                     "(see docs/hardware.md)")
         ->check(CLI::IsMember({"sim", "hidapi"}));
-#ifdef TOVRIK_CLI_VENDOR_LIBRARY
-    run->add_option("--vendor-library", a->vendorLibrary,
-                    "reach the chip through the chip maker's device library, the DLL at this "
-                    "path (see docs/hardware.md); the run then has no simulated chip")
-        ->excludes("--device");
-#endif
+    AddVendorLibraryOption(*run, a->vendorLibrary);
     commands.Add(run, [a](const CommandStreams& s) { return RunOnChosenDevice(*a, s.out, s.err); });
 }
 

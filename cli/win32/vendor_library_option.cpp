@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // tovrik-cli.exe's --vendor-library: the chip maker's DLL behind the adapter,
 // with a hidden window of its own for the DLL's messages.
-#include "cli/win32/vendor_library_option.h"
+#include "cli/vendor_library_option.h"
+
+#include <CLI/CLI.hpp>
 
 #include "device/win32/vendor_device_library.h"
 #include "device/win32/win32_hid_transport.h"
@@ -38,6 +40,14 @@ std::unique_ptr<VendorDeviceLibrary> Take(std::unique_ptr<VendorDeviceLibrary>& 
 }
 
 }  // namespace
+
+void AddVendorLibraryOption(CLI::App& run, std::string& path)
+{
+    run.add_option("--vendor-library", path,
+                   "reach the chip through the chip maker's device library, the DLL at this "
+                   "path (see docs/hardware.md); the run then has no simulated chip")
+        ->excludes("--device");
+}
 
 bool UseVendorLibrary(const std::string& path, ScriptDriverOptions& options,
                       std::unique_ptr<HidTransport>& system, std::string& error)
