@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "app/factory_image.h"
 #include "cli/device_command_line.h"
 #include "cli/doctor.h"
 #include "cli/exit_codes.h"
 #include "cli/image_commands.h"
 #include "cli/run_command.h"
 #include "cli/station_command_line.h"
-#include "app/factory_image.h"
 #include "temp_folder.h"
 
 namespace tovrik::cli {
