@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "script/eeprom_benchmark.h"
+#include "eeprom_benchmark.h"
 
 namespace {
 

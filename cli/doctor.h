@@ -5,11 +5,20 @@
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 namespace tovrik {
 class HidTransport;
 }
 
 namespace tovrik::cli {
+
+class CommandList;
+
+// Adds `doctor` with its options --vid and --pid.
+void RegisterDoctorCommand(CLI::App& app, CommandList& commands);
 
 struct DoctorOptions {
     std::string vid;

@@ -1,21 +1,26 @@
 // SPDX-License-Identifier: MIT
 #include "image_commands.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <iostream>
+#include <memory>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "config/eeprom_config.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "session/tool_session.h"
 #include "platform/latin1_text.h"
 #include "json_text.h"
 #include "platform/recording_prompter.h"
 #include "platform/safe_file.h"
+#include "command_list.h"
+#include "device_commands.h"
 
 namespace tovrik::cli {
 
@@ -24,11 +29,6 @@ namespace {
 using nlohmann::json;
 
 constexpr std::size_t kImageSize = EepromConfig::kImageSize;
-
-// A one-line reason for a refused input; ends the command with exit status 2.
-struct UsageError {
-    std::string reason;
-};
 
 std::vector<std::uint8_t> ReadImageFile(const std::string& path)
 {
@@ -457,6 +457,66 @@ int WriteFactoryImage(const std::string& outputPath, std::ostream& err)
         return Fail(err, e.reason);
     }
     return kExitOk;
+}
+
+void RegisterImageCommands(CLI::App& app, CommandList& commands)
+{
+    auto* image =
+        app.add_subcommand("image", "Decode, encode, show, compare and edit EEPROM images");
+    image->require_subcommand(1);
+    // What the options fill in, kept as long as the commands that read it.
+    struct Arguments {
+        std::string input;
+        std::string other;
+        std::string output;
+        bool json = false;
+        std::vector<std::string> assignments;
+    };
+    const auto a = std::make_shared<Arguments>();
+
+    auto* decode = image->add_subcommand(
+        "decode", "Load an EEPROM image file through a simulated chip and print it as JSON");
+    decode->add_option("FILE", a->input, "EEPROM image (.bin)")->required();
+    commands.Add(decode, [a](const CommandStreams& s) { return DecodeImage(a->input, s.out, s.err); });
+
+    auto* encode = image->add_subcommand(
+        "encode",
+        "Save a JSON description (as image decode prints it) onto a blank 256-byte "
+        "EEPROM and write its bytes");
+    encode->add_option("JSON", a->input, "JSON description, - for standard input")->required();
+    encode->add_option("-o,--output", a->output, "EEPROM image file to write")->required();
+    commands.Add(encode, [a](const CommandStreams& s) {
+        return EncodeImage(a->input, a->output, s.in, s.out, s.err);
+    });
+
+    auto* factory = image->add_subcommand(
+        "factory", "Write the simulated chip's factory EEPROM image (256 bytes)");
+    factory->add_option("-o,--output", a->output, "EEPROM image file to write")->required();
+    commands.Add(factory, [a](const CommandStreams& s) { return WriteFactoryImage(a->output, s.err); });
+
+    auto* show = image->add_subcommand(
+        "show", "Every setting of the four configuration pages after loading FILE");
+    show->add_option("FILE", a->input, "EEPROM image (.bin)")->required();
+    show->add_flag("--json", a->json, "print JSON");
+    commands.Add(show, [a](const CommandStreams& s) { return ShowImage(a->input, a->json, s.out, s.err); });
+
+    auto* diff = image->add_subcommand(
+        "diff", "The settings that differ between two images; exit 1 when some do");
+    diff->add_option("A", a->input, "EEPROM image (.bin)")->required();
+    diff->add_option("B", a->other, "EEPROM image (.bin)")->required();
+    diff->add_flag("--json", a->json, "print JSON");
+    commands.Add(diff, [a](const CommandStreams& s) {
+        return DiffImages(a->input, a->other, a->json, s.out, s.err);
+    });
+
+    auto* set = image->add_subcommand(
+        "set", "Set values of the configuration pages (tovrik-cli help settings lists the keys)");
+    set->add_option("IN", a->input, "EEPROM image (.bin)")->required();
+    set->add_option("-o,--output", a->output, "EEPROM image file to write")->required();
+    set->add_option("KEY=VALUE", a->assignments, "values to set")->required();
+    commands.Add(set, [a](const CommandStreams& s) {
+        return SetImage(a->input, a->output, a->assignments, s.out, s.err);
+    });
 }
 
 }  // namespace tovrik::cli

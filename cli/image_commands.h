@@ -8,7 +8,16 @@
 
 #include "exit_codes.h"
 
+namespace CLI {
+class App;
+}
+
 namespace tovrik::cli {
+
+class CommandList;
+
+// Adds `image` with its subcommands decode, encode, factory, show, diff and set.
+void RegisterImageCommands(CLI::App& app, CommandList& commands);
 
 // Loads the image in `path` (the start of an EEPROM; missing bytes read as
 // 0xFF) from a simulated chip and prints the result as one JSON object.

@@ -6,7 +6,16 @@
 
 #include "script/script_driver.h"
 
+namespace CLI {
+class App;
+}
+
 namespace tovrik::cli {
+
+class CommandList;
+
+// Adds `run` with its options: the script, its folder and the device it runs against.
+void RegisterRunCommand(CLI::App& app, CommandList& commands);
 
 // Runs a script of the tool (docs/scripting.md) on a simulated chip. File
 // names in the script are relative to `workdir`, or to the script's folder

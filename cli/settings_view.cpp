@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "settings_view.h"
 
+#include <memory>
 #include <ostream>
+
+#include <CLI/CLI.hpp>
 
 #include <nlohmann/json.hpp>
 
+#include "command_list.h"
 #include "device_access.h"
+#include "exit_codes.h"
 #include "headless_tool.h"
 
 namespace tovrik::cli {
@@ -156,6 +161,17 @@ void PrintSettingKeys(std::ostream& out)
         out << "  " << spec.key << " (" << SettingsTable::KindOf(spec) << "): " << spec.label
             << '\n';
     }
+}
+
+void RegisterHelpCommand(CLI::App& app, CommandList& commands)
+{
+    auto topic = std::make_shared<std::string>();
+    auto* help = app.add_subcommand("help", "More about a topic: settings (the keys of set)");
+    help->add_option("TOPIC", *topic, "settings")->required()->check(CLI::IsMember({"settings"}));
+    commands.Add(help, [topic](const CommandStreams& s) {
+        PrintSettingKeys(s.out);
+        return kExitOk;
+    });
 }
 
 }  // namespace tovrik::cli

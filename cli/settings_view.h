@@ -9,6 +9,10 @@
 
 #include "session/settings_table.h"
 
+namespace CLI {
+class App;
+}
+
 namespace tovrik::cli {
 
 class HeadlessTool;
@@ -44,5 +48,9 @@ void PrintSettings(std::ostream& out, const std::vector<SettingValue>& settings,
 void PrintChanges(std::ostream& out, const std::vector<SettingChange>& changes, bool json);
 // Every key with its page, kind and label: `tovrik-cli help settings`.
 void PrintSettingKeys(std::ostream& out);
+
+class CommandList;
+// `help TOPIC`: settings, the keys of image set and device set.
+void RegisterHelpCommand(CLI::App& app, CommandList& commands);
 
 }  // namespace tovrik::cli

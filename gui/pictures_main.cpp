@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/demo_dlg.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "dialog_view.h"
 #include "message_pump.h"
 #include "platform/recording_prompter.h"

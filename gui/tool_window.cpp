@@ -62,13 +62,13 @@ ToolWindow::ToolWindow(CDemoDlg& dialog, std::function<std::string()> title, QWi
     progress_->setTextVisible(true);
     progress_->hide();
     dialog_.SetOperationObserver([this](const std::string& name, bool running) {
-        operationName_ = QString::fromStdString(name);
-        OnOperation(running);
+        busy_.OnOperation(name, running);
+        pump_->SetPaused(busy_.HoldsBackMessages());
     });
 
     devicePoll_ = new QTimer(this);
     connect(devicePoll_, &QTimer::timeout, this, [this] {
-        if (!busy_ && dialog_.IsWindow()) {
+        if (!busy_.IsRunning() && dialog_.IsWindow()) {
             dialog_.RefreshDeviceList();
             SyncFromModel();
         }
@@ -89,63 +89,46 @@ void ToolWindow::WatchProgress(DeviceDirectory& directory)
 {
     directory_ = &directory;
     directory.SetProgressHandler(
-        [this](std::uint32_t done, std::uint32_t total) { OnProgress(done, total); });
-}
-
-void ToolWindow::OnOperation(bool running)
-{
-    if (running) {
-        busy_ = true;
-        busyShown_ = false;
-        operationTime_.start();
-        sinceEvents_.start();
-        // Window messages wait until the command is done, as on the one UI thread they would.
-        pump_->SetPaused(true);
-        return;
-    }
-    busy_ = false;
-    PauseBusyDisplay();
-    pump_->SetPaused(false);
+        [this](std::uint32_t done, std::uint32_t total) { busy_.OnProgress(done, total); });
 }
 
 void ToolWindow::PauseBusyDisplay()
 {
-    operationTime_.restart();
-    if (!busyShown_) {
-        return;
-    }
-    progress_->hide();
-    if (QWidget* line = mainView_->WidgetFor(IDC_STATUS_OPERATION)) {
-        line->show();
-    }
-    QApplication::restoreOverrideCursor();
-    busyShown_ = false;
+    busy_.Pause();
 }
 
-void ToolWindow::OnProgress(std::uint32_t done, std::uint32_t total)
+void ToolWindow::ShowBusy(bool shown)
 {
-    if (!busy_ || operationTime_.elapsed() < kBusyAfterMs) {
-        return;
-    }
-    if (!busyShown_) {
-        busyShown_ = true;
+    QWidget* line = mainView_->WidgetFor(IDC_STATUS_OPERATION);
+    if (shown) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
-        if (QWidget* line = mainView_->WidgetFor(IDC_STATUS_OPERATION)) {
+        if (line != nullptr) {
             line->hide();
         }
         progress_->show();
         progress_->raise();
+        return;
     }
+    progress_->hide();
+    if (line != nullptr) {
+        line->show();
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void ToolWindow::ShowProgress(const BusyProgress& progress)
+{
+    const QString name = QString::fromStdString(progress.operation);
+    progress_->setFormat(progress.marquee ? name : name + QStringLiteral(": %p%"));
     // A range of 0 to 0 is the toolkit's "busy, amount unknown".
-    progress_->setFormat(total == 0 ? operationName_ : operationName_ + QStringLiteral(": %p%"));
-    progress_->setRange(0, static_cast<int>(total));
-    progress_->setValue(static_cast<int>(std::min(done, total)));
+    progress_->setRange(0, static_cast<int>(progress.total));
+    progress_->setValue(static_cast<int>(progress.done));
+}
+
+void ToolWindow::Repaint()
+{
     // Painting, not input: the command runs on this thread and must not be re-entered.
-    constexpr qint64 kRepaintEveryMs = 30;
-    if (sinceEvents_.elapsed() >= kRepaintEveryMs) {
-        sinceEvents_.restart();
-        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void ToolWindow::BringToFront()
@@ -182,7 +165,7 @@ void ToolWindow::SyncFromModel()
 void ToolWindow::closeEvent(QCloseEvent* event)
 {
     // A close request that arrives while a command runs waits for the user to ask again.
-    if (busy_) {
+    if (busy_.HoldsBackClose()) {
         event->ignore();
         return;
     }

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <QElapsedTimer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "platform/busy_display.h"
 
 class QProgressBar;
 class QTimer;
@@ -24,14 +25,13 @@ class SheetView;
 // The main window on the desktop: the main dialog with its property sheet
 // placed where the dialog's template puts it. It brings every view up to date
 // after each user action and each batch of delivered window messages, and
-// hands the close request to the dialog, which asks first. A command that runs
-// longer than kBusyAfterMs shows a busy cursor and a progress bar over the
-// status line and keeps the window painted until it ends.
-class ToolWindow : public QWidget {
+// hands the close request to the dialog, which asks first. While a command
+// runs it renders what BusyDisplay decides: a busy cursor and a progress bar
+// over the status line once the command runs long, the window kept painted.
+class ToolWindow : public QWidget, private BusyView {
     Q_OBJECT
 
 public:
-    static constexpr qint64 kBusyAfterMs = 200;
     // How often the device picker looks for chips that came or went.
     static constexpr int kDevicePollMs = 1500;
 
@@ -55,7 +55,7 @@ public:
     DialogView& MainView() { return *mainView_; }
     SheetView& Sheet() { return *sheetView_; }
     MessagePump& Pump() { return *pump_; }
-    bool IsBusy() const { return busy_; }
+    bool IsBusy() const { return busy_.IsRunning(); }
 
 signals:
     // The dialog connected to a chip since the last update.
@@ -65,8 +65,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void OnOperation(bool running);
-    void OnProgress(std::uint32_t done, std::uint32_t total);
+    void ShowBusy(bool shown) override;
+    void ShowProgress(const BusyProgress& progress) override;
+    void Repaint() override;
 
     CDemoDlg& dialog_;
     std::function<std::string()> title_;
@@ -76,12 +77,8 @@ private:
     QProgressBar* progress_ = nullptr;
     QTimer* devicePoll_ = nullptr;
     DeviceDirectory* directory_ = nullptr;
-    bool busy_ = false;
     bool wasConnected_ = false;
-    bool busyShown_ = false;
-    QElapsedTimer operationTime_;
-    QElapsedTimer sinceEvents_;
-    QString operationName_;
+    BusyDisplay busy_{*this};
 };
 
 }  // namespace tovrik::gui

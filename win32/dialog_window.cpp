@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/user_input.h"
-#include "wide_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace tovrik::win32 {
 

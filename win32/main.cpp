@@ -11,8 +11,8 @@
 #include "session/platform_devices.h"
 #include "session/tool_session.h"
 #include "session/win32/windows_devices.h"
+#include "platform/win32/wide_text.h"
 #include "tool_frame.h"
-#include "wide_text.h"
 #include "win32_prompter.h"
 
 namespace {
@@ -34,7 +34,7 @@ void Tell(const std::string& text, bool error)
         WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
         return;
     }
-    MessageBoxW(nullptr, tovrik::win32::Widen(text).c_str(), L"tovrik-config",
+    MessageBoxW(nullptr, tovrik::Widen(text).c_str(), L"tovrik-config",
                 error ? MB_OK | MB_ICONERROR : MB_OK);
 }
 
@@ -44,7 +44,7 @@ std::vector<std::string> Arguments()
     int count = 0;
     LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
     for (int i = 1; wide != nullptr && i < count; ++i) {
-        arguments.push_back(tovrik::win32::Narrow(wide[i]));
+        arguments.push_back(tovrik::Narrow(wide[i]));
     }
     LocalFree(wide);
     return arguments;

@@ -5,9 +5,9 @@
 
 #include "app/demo_dlg.h"
 #include "device/device_directory.h"
-#include "resources/resource_ids.h"
+#include "platform/win32/wide_text.h"
 #include "platform/window_message.h"
-#include "wide_text.h"
+#include "resources/resource_ids.h"
 
 namespace tovrik::win32 {
 
@@ -31,14 +31,16 @@ ToolFrame::ToolFrame(CDemoDlg& dialog, std::function<std::string()> title)
         return;
     }
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    for (const auto& [which, size] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+    for (const auto& [which, size] :
+         {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
         const int pixels = GetSystemMetrics(size);
         HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, pixels,
                                  pixels, LR_SHARED);
         SendMessageW(hwnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
     }
-    tab_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP,
-                           0, 0, 10, 10, hwnd, nullptr, instance, nullptr);
+    tab_ = CreateWindowExW(0, WC_TABCONTROLW, L"",
+                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 10, 10, hwnd,
+                           nullptr, instance, nullptr);
     SendMessageW(tab_, WM_SETFONT, SendMessageW(hwnd, WM_GETFONT, 0, 0), FALSE);
     // The height of the tab row depends on the tabs, so they come before the layout.
     SyncTabs();
@@ -49,10 +51,11 @@ ToolFrame::ToolFrame(CDemoDlg& dialog, std::function<std::string()> title)
         GetWindowRect(operation, &line);
         MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&line), 2);
     }
-    progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | PBS_SMOOTH, line.left,
-                                line.top, line.right - line.left, line.bottom - line.top, hwnd,
-                                nullptr, instance, nullptr);
-    dialog_.SetOperationObserver([this](const std::string&, bool running) { OnOperation(running); });
+    progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | PBS_SMOOTH, line.left, line.top,
+                                line.right - line.left, line.bottom - line.top, hwnd, nullptr,
+                                instance, nullptr);
+    dialog_.SetOperationObserver(
+        [this](const std::string& name, bool running) { OnOperation(name, running); });
     // A post from any thread wakes this thread's message loop.
     dialog_.Context().Queue().SetWakeFunction(
         [hwnd] { PostMessageW(hwnd, kDeliverQueuedMessages, 0, 0); });
@@ -125,61 +128,60 @@ void ToolFrame::WatchProgress(DeviceDirectory& directory)
         [this](std::uint32_t done, std::uint32_t total) { OnProgress(done, total); });
 }
 
-void ToolFrame::OnOperation(bool running)
+void ToolFrame::OnOperation(const std::string& name, bool running)
 {
-    if (running) {
-        busy_ = true;
-        busyShown_ = false;
-        operationStart_ = GetTickCount();
-        return;
-    }
-    busy_ = false;
-    if (deliveryWaiting_) {
+    busy_.OnOperation(name, running);
+    if (!running && deliveryWaiting_) {
         deliveryWaiting_ = false;
         PostMessageW(main_->Hwnd(), kDeliverQueuedMessages, 0, 0);
     }
-    if (!busyShown_) {
+}
+
+void ToolFrame::OnProgress(std::uint32_t done, std::uint32_t total)
+{
+    if (progress_ != nullptr) {
+        busy_.OnProgress(done, total);
+    }
+}
+
+void ToolFrame::ShowBusy(bool shown)
+{
+    HWND line = GetDlgItem(main_->Hwnd(), IDC_STATUS_OPERATION);
+    if (shown) {
+        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+        if (line != nullptr) {
+            ShowWindow(line, SW_HIDE);
+        }
+        ShowWindow(progress_, SW_SHOWNA);
         return;
     }
-    busyShown_ = false;
     ShowWindow(progress_, SW_HIDE);
-    if (HWND line = GetDlgItem(main_->Hwnd(), IDC_STATUS_OPERATION)) {
+    if (line != nullptr) {
         ShowWindow(line, SW_SHOWNA);
     }
     SetCursor(LoadCursorA(nullptr, IDC_ARROW));
 }
 
-void ToolFrame::OnProgress(std::uint32_t done, std::uint32_t total)
+void ToolFrame::ShowProgress(const BusyProgress& progress)
 {
-    if (!busy_ || progress_ == nullptr || GetTickCount() - operationStart_ < kBusyAfterMs) {
-        return;
-    }
-    if (!busyShown_) {
-        busyShown_ = true;
-        SetCursor(LoadCursorA(nullptr, IDC_WAIT));
-        if (HWND line = GetDlgItem(main_->Hwnd(), IDC_STATUS_OPERATION)) {
-            ShowWindow(line, SW_HIDE);
-        }
-        ShowWindow(progress_, SW_SHOWNA);
-    }
     // An amount that cannot be seen (a write) runs the bar as a marquee.
     const LONG_PTR style = GetWindowLongPtrW(progress_, GWL_STYLE);
-    const bool marquee = total == 0;
-    if (((style & PBS_MARQUEE) != 0) != marquee) {
-        SetWindowLongPtrW(progress_, GWL_STYLE, marquee ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
-        SendMessageW(progress_, PBM_SETMARQUEE, marquee ? TRUE : FALSE, 0);
+    if (((style & PBS_MARQUEE) != 0) != progress.marquee) {
+        SetWindowLongPtrW(progress_, GWL_STYLE,
+                          progress.marquee ? style | PBS_MARQUEE : style & ~PBS_MARQUEE);
+        SendMessageW(progress_, PBM_SETMARQUEE, progress.marquee ? TRUE : FALSE, 0);
     }
-    if (!marquee) {
-        SendMessageW(progress_, PBM_SETRANGE32, 0, static_cast<::LPARAM>(total));
-        SendMessageW(progress_, PBM_SETPOS, static_cast<::WPARAM>(std::min(done, total)), 0);
+    if (!progress.marquee) {
+        SendMessageW(progress_, PBM_SETRANGE32, 0, static_cast<::LPARAM>(progress.total));
+        SendMessageW(progress_, PBM_SETPOS, static_cast<::WPARAM>(progress.done), 0);
     }
+}
+
+void ToolFrame::Repaint()
+{
     // Painting only, no messages: the command runs on this thread and must
     // not be re-entered.
-    constexpr DWORD kRepaintEveryMs = 30;
-    if (GetTickCount() - lastPaint_ >= kRepaintEveryMs) {
-        lastPaint_ = GetTickCount();
-        RedrawWindow(main_->Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    }
+    RedrawWindow(main_->Hwnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 bool ToolFrame::OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result)
@@ -188,7 +190,7 @@ bool ToolFrame::OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         case kDeliverQueuedMessages:
             // Window messages wait until a running command is done (its prompts
             // run a message loop), as on the one UI thread they would.
-            if (busy_) {
+            if (busy_.HoldsBackMessages()) {
                 deliveryWaiting_ = true;
                 return true;
             }
@@ -212,7 +214,7 @@ bool ToolFrame::OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PT
         }
         case WM_CLOSE:
             // A close request that arrives while a command runs waits for the user to ask again.
-            if (busy_) {
+            if (busy_.HoldsBackClose()) {
                 return true;
             }
             // The dialog asks "Exit ... ?" and destroys its window only on OK.
@@ -255,7 +257,8 @@ void ToolFrame::SyncTabs()
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = title.data();
-        SendMessageW(tab_, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(tab_, TCM_INSERTITEMW, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&item));
     }
     shownPages_ = pages;
 }
@@ -292,8 +295,8 @@ void ToolFrame::SyncFromModel()
         }
         if (it != views_.end()) {
             it->second->SyncFromModel();
-            const bool show = page == active && dialog_.IsWindow() &&
-                              dialog_.Sheet().GetPageIndex(page) >= 0;
+            const bool show =
+                page == active && dialog_.IsWindow() && dialog_.Sheet().GetPageIndex(page) >= 0;
             const bool shown = (GetWindowLongW(it->second->Hwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
             if (show != shown) {
                 ShowWindow(it->second->Hwnd(), show ? SW_SHOWNA : SW_HIDE);

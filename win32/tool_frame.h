@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dialog_window.h"
+#include "platform/busy_display.h"
 
 namespace tovrik {
 
@@ -27,10 +28,10 @@ constexpr UINT kDeliverQueuedMessages = WM_APP + 1;
 // window, its property sheet as a tab control with a child dialog per page,
 // and the delivery of the dialogs' posted messages on this thread. It keeps
 // every view in step with the model after each input and each delivery.
-// A command on the device that runs longer than kBusyAfterMs shows a wait
-// cursor and a progress bar over the status line until it ends; the window
-// is repainted meanwhile but takes no input.
-class ToolFrame {
+// While a command on the device runs it renders what BusyDisplay decides: a
+// wait cursor and a progress bar over the status line once the command runs
+// long; the window is repainted meanwhile but takes no input.
+class ToolFrame : private BusyView {
 public:
     ToolFrame(CDemoDlg& dialog, std::function<std::string()> title);
     ~ToolFrame();
@@ -40,8 +41,6 @@ public:
     // The main window. A device library that posts its notifications as
     // window messages posts them here; they reach the main dialog's model.
     HWND Handle() const { return main_ ? main_->Hwnd() : nullptr; }
-
-    static constexpr DWORD kBusyAfterMs = 200;
 
     void Show(int how);
     // Shows the progress of transfers that wait for the chip.
@@ -56,8 +55,11 @@ private:
     void LayOut();
     void SyncTabs();
     void OnTabChange();
-    void OnOperation(bool running);
+    void OnOperation(const std::string& name, bool running);
     void OnProgress(std::uint32_t done, std::uint32_t total);
+    void ShowBusy(bool shown) override;
+    void ShowProgress(const BusyProgress& progress) override;
+    void Repaint() override;
 
     CDemoDlg& dialog_;
     std::function<std::string()> title_;
@@ -70,11 +72,8 @@ private:
     bool syncing_ = false;
     DeviceDirectory* directory_ = nullptr;
     HWND progress_ = nullptr;
-    bool busy_ = false;
-    bool busyShown_ = false;
+    BusyDisplay busy_{*this};
     bool deliveryWaiting_ = false;
-    DWORD operationStart_ = 0;
-    DWORD lastPaint_ = 0;
 };
 
 }  // namespace win32

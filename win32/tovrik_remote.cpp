@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/wide_text.h"
+
 namespace {
 
 constexpr wchar_t kTitlePrefix[] = L"Tovrik Configuration";
@@ -42,10 +44,7 @@ std::wstring Text(HWND hwnd)
 
 void Print(const std::wstring& text)
 {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
-    std::printf("%s\n", out.c_str());
+    std::printf("%s\n", tovrik::Narrow(text).c_str());
 }
 
 bool IsClass(HWND hwnd, const wchar_t* name)

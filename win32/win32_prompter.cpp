@@ -4,7 +4,8 @@
 
 #include <vector>
 
-#include "wide_text.h"
+#include "file_filter.h"
+#include "platform/win32/wide_text.h"
 
 namespace tovrik::win32 {
 

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "pages/config/config_page_model.h"
+#include "pages/config_page_model.h"
 #include "platform/property_sheet.h"
 
 namespace tovrik {

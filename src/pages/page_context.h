@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "formats/backup_keeper.h"
+#include "services/backup_keeper.h"
 #include "formats/device_profile.h"
 
 namespace tovrik {

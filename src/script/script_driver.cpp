@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "app/demo_dlg.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/command_protocol.h"
 #include "platform/control.h"
 #include "platform/latin1_text.h"

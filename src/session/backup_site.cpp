@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "formats/backup_keeper.h"
+#include "services/backup_keeper.h"
 
 namespace tovrik {
 

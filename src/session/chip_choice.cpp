@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "platform/safe_file.h"
 
 namespace tovrik {

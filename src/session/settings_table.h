@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/config/config_page_model.h"
+#include "pages/config_page_model.h"
 
 namespace tovrik {
 

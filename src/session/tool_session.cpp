@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/demo_dlg.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/sim/sim_transport.h"
 #include "session/platform_devices.h"
 

@@ -14,7 +14,7 @@
 #include "device/device_library.h"
 #include "device/hid_device_library.h"
 #include "device/sim/simulated_chip.h"
-#include "formats/backup_keeper.h"
+#include "services/backup_keeper.h"
 #include "platform/dialog.h"
 #include "platform/message_queue.h"
 #include "platform/prompter.h"

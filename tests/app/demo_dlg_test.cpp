@@ -8,7 +8,7 @@
 #include "app/demo_app.h"
 #include "app/demo_dlg.h"
 #include "config/eeprom_config.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/sim/simulated_device.h"
 #include "platform/recording_prompter.h"
 #include "platform/safe_file.h"

@@ -9,7 +9,7 @@
 #include "app/demo_dlg.h"
 #include "cli/exit_codes.h"
 #include "cli/headless_tool.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/sim/sim_transport.h"
 #include "platform/user_input.h"
 #include "resources/eq_ids.h"

@@ -13,7 +13,7 @@
 #include "cli/exit_codes.h"
 #include "cli/settings_view.h"
 #include "config/eeprom_config.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/sim/simulated_device.h"
 #include "platform/recording_prompter.h"
 #include "temp_folder.h"

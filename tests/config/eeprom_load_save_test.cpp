@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "config/eeprom_config.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/sim/simulated_device.h"
 #include "platform/recording_prompter.h"
 

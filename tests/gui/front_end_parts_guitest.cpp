@@ -16,7 +16,7 @@
 
 #include "app/demo_dlg.h"
 #include "command_line.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "file_filter.h"
 #include "message_pump.h"
 #include "device/no_device_transport.h"

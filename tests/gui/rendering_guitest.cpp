@@ -17,7 +17,7 @@
 #include <QTimer>
 
 #include "app/demo_dlg.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "dialog_view.h"
 #include "platform/recording_prompter.h"
 #include "platform/user_input.h"

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "app/demo_dlg.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "dialog_view.h"
 #include "platform/recording_prompter.h"
 #include "qt_prompter.h"

@@ -13,7 +13,7 @@
 #include "app/demo_app.h"
 #include "app/demo_dlg.h"
 #include "config/eeprom_config.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/hid_device_library.h"
 #include "device/hidapi/hidapi_transport.h"
 #include "device/sim/simulated_device.h"

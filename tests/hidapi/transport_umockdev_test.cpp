@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/command_protocol.h"
 #include "device/hidapi/hidapi_transport.h"
 #include "umockdev_chip.h"

@@ -13,7 +13,7 @@
 #include <iostream>
 #include <string>
 
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "umockdev_chip.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/demo_dlg.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "platform/recording_prompter.h"
 #include "platform/user_input.h"
 #include "resources/dialog_templates.h"

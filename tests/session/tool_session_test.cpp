@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "app/demo_dlg.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "platform/recording_prompter.h"
 #include "platform/user_input.h"
 #include "resources/resource_ids.h"

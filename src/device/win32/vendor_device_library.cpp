@@ -9,6 +9,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/win32/wide_text.h"
+
 #if defined(__i386__)
 // Calls `function` with `count` machine words, pushed last first, and puts
 // the stack pointer back afterwards itself: an undecorated export may clean
@@ -75,18 +77,6 @@ constexpr const char* kOwnBits = "32-bit";
 constexpr std::uint16_t kOwnMachine = IMAGE_FILE_MACHINE_AMD64;
 constexpr const char* kOwnBits = "64-bit";
 #endif
-
-std::wstring Widen(const std::string& text)
-{
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    if (length > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                            length);
-    }
-    return wide;
-}
 
 std::string SystemText(DWORD code)
 {

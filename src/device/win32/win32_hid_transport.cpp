@@ -12,7 +12,7 @@ extern "C" {
 #include <algorithm>
 #include <cstring>
 
-#include "platform/latin1_text.h"
+#include "platform/win32/wide_text.h"
 
 namespace tovrik {
 
@@ -79,7 +79,7 @@ std::string ReadString(HANDLE handle, BOOLEAN(__stdcall* query)(HANDLE, PVOID, U
     if (!query(handle, text, kStringBytes)) {
         return {};
     }
-    return Utf16ToUtf8(text);
+    return Narrow(text);
 }
 
 }  // namespace
@@ -272,27 +272,6 @@ int Win32HidDevice::GetInputReport(std::uint8_t* buffer, int capacity)
     const int copied = std::min(inputReportLength_, capacity);
     std::memcpy(buffer, report.data(), static_cast<std::size_t>(copied));
     return copied;
-}
-
-std::string Utf16ToUtf8(const wchar_t* text)
-{
-    std::string out;
-    if (text == nullptr) {
-        return out;
-    }
-    for (const wchar_t* p = text; *p != L'\0'; ++p) {
-        std::uint32_t c = static_cast<std::uint16_t>(*p);
-        if (c >= 0xD800 && c <= 0xDBFF) {
-            const std::uint32_t low = static_cast<std::uint16_t>(p[1]);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                ++p;
-            }
-        }
-        // A lone surrogate becomes U+FFFD.
-        AppendUtf8(out, c);
-    }
-    return out;
 }
 
 std::unique_ptr<HidTransport> MakeWin32HidTransport()

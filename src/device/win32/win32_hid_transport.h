@@ -72,7 +72,4 @@ private:
 // The transport a front end uses for real hardware on Windows.
 std::unique_ptr<HidTransport> MakeWin32HidTransport();
 
-// UTF-8 of a UTF-16 text as Windows returns it; unpaired surrogates become U+FFFD.
-std::string Utf16ToUtf8(const wchar_t* text);
-
 }  // namespace tovrik

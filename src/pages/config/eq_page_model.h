@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "config/eeprom_config.h"
-#include "pages/config/config_page_model.h"
+#include "pages/config_page_model.h"
 #include "platform/control.h"
 #include "platform/control_set.h"
 #include "platform/dialog_template.h"

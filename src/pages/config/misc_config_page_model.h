@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "formats/device_profile.h"
-#include "pages/config/config_page_model.h"
+#include "pages/config_page_model.h"
 #include "pages/config/misc_page_model.h"
 #include "platform/control_set.h"
 

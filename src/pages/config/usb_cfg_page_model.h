@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/config/config_page_model.h"
+#include "pages/config_page_model.h"
 #include "platform/control_set.h"
 
 namespace tovrik {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "pages/config/config_page_model.h"
+#include "pages/config_page_model.h"
 #include "platform/control_set.h"
 
 namespace tovrik {

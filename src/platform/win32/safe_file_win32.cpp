@@ -7,21 +7,11 @@
 #include <string>
 
 #include "platform/safe_file.h"
+#include "platform/win32/wide_text.h"
 
 namespace tovrik {
 
 namespace {
-
-std::wstring Widen(const std::string& text)
-{
-    const int n =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    }
-    return wide;
-}
 
 // The same wording as on other systems: "cannot write PATH: why".
 std::string Reason(const std::string& path, const char* what, DWORD error)

@@ -5,27 +5,9 @@
 #include <string>
 
 #include "platform/single_instance_lock.h"
+#include "platform/win32/wide_text.h"
 
 namespace tovrik {
-
-namespace {
-
-// Wide text of a UTF-8 name; mutex names are looked up in the wide form.
-std::wstring Widen(const std::string& text)
-{
-    if (text.empty()) {
-        return {};
-    }
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                      nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) {
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    }
-    return wide;
-}
-
-}  // namespace
 
 std::string SingleInstanceLock::RuntimeDirectory()
 {

@@ -5,7 +5,7 @@
 
 #include "cli/doctor.h"
 #include "cli/exit_codes.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/sim/sim_transport.h"
 #include "device/sim/simulated_chip.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/sim/sim_transport.h"
 #include "device/sim/simulated_chip.h"
 

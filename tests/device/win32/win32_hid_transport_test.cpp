@@ -90,14 +90,5 @@ TEST(Win32HidTransportTest, FindsNoDeviceWhereThereIsNoneAndOpensNoBadPath)
     EXPECT_EQ(transport.OpenFailureMessage("\\\\?\\hid#no-such-device"), "");
 }
 
-TEST(Win32HidTransportTest, DeviceStringsBecomeUtf8)
-{
-    EXPECT_EQ(Utf16ToUtf8(L"Tovrik \u00e9"), "Tovrik \xc3\xa9");
-    EXPECT_EQ(Utf16ToUtf8(L"\xd83c\xdfa7"), "\xf0\x9f\x8e\xa7");
-    EXPECT_EQ(Utf16ToUtf8(L"a\xdc00" L"b"), "a\xef\xbf\xbd" "b");
-    EXPECT_EQ(Utf16ToUtf8(L"a\xd800" L"b"), "a\xef\xbf\xbd" "b");
-    EXPECT_EQ(Utf16ToUtf8(nullptr), "");
-}
-
 }  // namespace
 }  // namespace tovrik

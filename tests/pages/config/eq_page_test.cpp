@@ -10,7 +10,7 @@
 #include "app/demo_app.h"
 #include "app/demo_dlg.h"
 #include "config/eeprom_config.h"
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/sim/simulated_device.h"
 #include "pages/config/eq_coefficients.h"
 #include "pages/config/eq_page.h"

@@ -5,7 +5,7 @@
 // runs our own library over a simulated chip: its own, or the one a test
 // hands it through TovrikStandInAttach. On 32-bit the calling convention of
 // the exports is chosen at build time (TOVRIK_STAND_IN_STDCALL).
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/hid_device_library.h"
 #include "device/sim/sim_transport.h"
 #include "device/sim/simulated_chip.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "formats/backup_keeper.h"
+#include "services/backup_keeper.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +11,7 @@
 
 #include "device/device_library.h"
 #include "platform/safe_file.h"
+#include "platform/user_state_folder.h"
 
 namespace tovrik {
 namespace {
@@ -103,28 +104,8 @@ std::vector<Listed> ListFolder(const std::string& folder)
 
 std::string BackupKeeper::DefaultFolder()
 {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    // A relative $XDG_STATE_HOME is invalid and ignored, as the base directory rules say.
-    if (state != nullptr && (state[0] == '/' || fs::path(state).is_absolute())) {
-        return std::string(state) + "/tovrik/backups";
-    }
-    // Windows keeps a user's program state in the local application data
-    // folder; a HOME there (set by a Unix-like shell) may not even be a
-    // Windows path.
-    const char* local = std::getenv("LOCALAPPDATA");
-#ifdef _WIN32
-    if (local != nullptr && local[0] != '\0') {
-        return std::string(local) + "/tovrik/backups";
-    }
-#endif
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') {
-        return std::string(home) + "/.local/state/tovrik/backups";
-    }
-    if (local != nullptr && local[0] != '\0') {
-        return std::string(local) + "/tovrik/backups";
-    }
-    return {};
+    const std::string state = UserStateFolder();
+    return state.empty() ? std::string() : state + "/tovrik/backups";
 }
 
 BackupKeeper::BackupKeeper(std::string folder)

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "script/eeprom_benchmark.h"
+#include "eeprom_benchmark.h"
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 #include "device/command_protocol.h"
 #include "device/sim/simulated_device.h"
 #include "device/transfer_floor.h"

@@ -37,8 +37,9 @@ public:
     static constexpr std::size_t kKeptBackups = 200;
     static constexpr std::uint32_t kMinimumBackupBytes = 256;
 
-    // $XDG_STATE_HOME/tovrik/backups, else ~/.local/state/tovrik/backups;
-    // empty when neither $XDG_STATE_HOME nor $HOME is set.
+    // tovrik/backups in the user's state folder (platform/user_state_folder.h):
+    // $XDG_STATE_HOME/tovrik/backups, else ~/.local/state/tovrik/backups (on
+    // Windows %LOCALAPPDATA%/tovrik/backups first); empty when none is set.
     static std::string DefaultFolder();
 
     explicit BackupKeeper(std::string folder = DefaultFolder());

@@ -1,39 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "wide_text.h"
+#include "file_filter.h"
 
-#include <windows.h>
+#include "platform/win32/wide_text.h"
 
 namespace tovrik::win32 {
-
-std::wstring Widen(const std::string& text)
-{
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    if (n <= 0) {
-        return {};
-    }
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), n);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    if (text.empty()) {
-        return {};
-    }
-    const int size = static_cast<int>(text.size());
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) {
-        return {};
-    }
-    std::string narrow(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), n, nullptr, nullptr);
-    return narrow;
-}
 
 std::wstring SystemFilter(const std::string& filter)
 {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "config/factory_image.h"
+#include "app/factory_image.h"
 
 #include "config/eeprom_config.h"
 #include "device/sim/simulated_device.h"

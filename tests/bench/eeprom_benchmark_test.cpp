@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "script/eeprom_benchmark.h"
+#include "bench/eeprom_benchmark.h"
 
 #include <gtest/gtest.h>
 #include "support/posix_shim.h"

@@ -5,9 +5,9 @@
 #include <memory>
 #include <ostream>
 
-#include "device_access.h"
-#include "doctor.h"
-#include "exit_codes.h"
+#include "cli/device_access.h"
+#include "cli/doctor.h"
+#include "cli/exit_codes.h"
 
 // After the tool's headers: the system's, which it includes, defines
 // WM_DEVICECHANGE as a macro.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "support/posix_shim.h"
-#include "formats/backup_keeper.h"
+#include "services/backup_keeper.h"
 
 #include <gtest/gtest.h>
 
