@@ -176,16 +176,11 @@ bool ToolSession::Wire(std::string& error, const PlatformDevices& platform)
 
 ToolSession::~ToolSession()
 {
+    // The members go in the reverse of their order: the application and its
+    // window before the libraries they call, and those before the chip.
     if (auto* sim = dynamic_cast<SimTransport*>(access_ ? &access_->Transport() : nullptr)) {
         sim->SetDeviceChangeTarget(nullptr, kNoWindow);
     }
-    // The application and its window go before the libraries they call.
-    app_.reset();
-    ui_.reset();
-    config_.reset();
-    callLog_.reset();
-    external_.reset();
-    own_.reset();
 }
 
 SimulatedChip* ToolSession::Chip()
