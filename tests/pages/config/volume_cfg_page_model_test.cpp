@@ -95,6 +95,19 @@ TEST_F(VolumeCfgPageModelTest, AMinimumRefillsTheMaximumAndTheInitialWhichFollow
     EXPECT_TRUE(prompter.Prompts().empty());
 }
 
+TEST_F(VolumeCfgPageModelTest, AMinimumWithoutSelectionLeavesTheListsAfterItAsTheyAre)
+{
+    Open();
+    Click(IDC_VOL_MIC_AA_SWITCH);
+    const Texts initials = C(IDC_VOL_MIC_AA_INITIAL).Items();
+    C(IDC_VOL_MIC_AA_MIN).SetCurSel(-1);
+    model.OnCommand(IDC_VOL_MIC_AA_MIN, Notify::SelChange);
+    Select(IDC_VOL_MIC_AA_MAX, "5");
+    EXPECT_TRUE(prompter.Prompts().empty());
+    EXPECT_TRUE(C(IDC_VOL_MIC_AA_SWITCH).IsChecked());
+    EXPECT_EQ(C(IDC_VOL_MIC_AA_INITIAL).Items(), initials);
+}
+
 TEST_F(VolumeCfgPageModelTest, TheSelectedRangeIsStoredAsRangeWordsAndLoadsBack)
 {
     Open();
@@ -122,6 +135,14 @@ TEST_F(VolumeCfgPageModelTest, TheSelectedRangeIsStoredAsRangeWordsAndLoadsBack)
     EXPECT_EQ(selected(IDC_VOL_PLAYBACK_MAX), "-12");
     EXPECT_EQ(selected(IDC_VOL_PLAYBACK_INITIAL), "-32");
     EXPECT_EQ(selected(IDC_VOL_MIC_RECORD_MIN), "-4.5");
+
+    // An image without the range switches its group off again.
+    for (std::uint8_t reg : {87, 88, 89, 90}) {
+        config.ClearRegister(reg);
+    }
+    reloaded.LoadFromImage(&profile);
+    EXPECT_FALSE(reloaded.Item(IDC_VOL_PLAYBACK_SWITCH).IsChecked());
+    EXPECT_EQ(reloaded.Item(IDC_VOL_PLAYBACK_MIN).GetCount(), 0);
 }
 
 TEST_F(VolumeCfgPageModelTest, AGroupWithNothingLeftToChooseIsSwitchedOffWithItsMessage)
