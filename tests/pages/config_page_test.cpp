@@ -12,6 +12,7 @@
 #include "device/sim/simulated_device.h"
 #include "platform/recording_prompter.h"
 #include "platform/user_input.h"
+#include "resources/misc_ids.h"
 #include "resources/resource_ids.h"
 #include "resources/usb_volume_ids.h"
 
@@ -80,6 +81,40 @@ TEST_F(ConfigPageTest, EveryModelLivesWithItsWindowAndHoldsWhatTheWindowShows)
         EXPECT_FALSE(page->Model().IsCreated()) << page->Title();
         EXPECT_TRUE(page->Model().Controls().empty()) << page->Title();
     }
+}
+
+TEST_F(ConfigPageTest, LeavingAPageKeepsItsEditsAndARefusedTextKeepsThePageActive)
+{
+    CConfigPage& usb = *window->ConfigPages()[0];
+    CConfigPage& volume = *window->ConfigPages()[1];
+    CConfigPage& misc = *window->ConfigPages()[3];
+    ASSERT_EQ(window->Sheet().SetActivePage(&usb), 1);
+    user_input::Type(usb, *usb.GetDlgItem(IDC_USB_VID), "ABCD");
+    ASSERT_EQ(window->Sheet().SetActivePage(&volume), 1);
+    Control& mute = *volume.GetDlgItem(IDC_VOL_MIC_RECORD_MUTE);
+    const bool muted = mute.IsChecked();
+    user_input::Click(volume, mute);
+    ASSERT_EQ(window->Sheet().SetActivePage(&misc), 1);
+    Control& terminal = *misc.GetDlgItem(IDC_MISC_INPUT_TERMINAL);
+    user_input::Select(misc, terminal, terminal.FindStringExact("0x43 Speakerphone"));
+    ASSERT_EQ(window->Sheet().SetActivePage(&usb), 1);
+    EXPECT_EQ(usb.GetDlgItemText(IDC_USB_VID), "ABCD");
+    ASSERT_EQ(window->Sheet().SetActivePage(&volume), 1);
+    EXPECT_EQ(mute.IsChecked(), !muted);
+    ASSERT_EQ(window->Sheet().SetActivePage(&misc), 1);
+    EXPECT_EQ(terminal.GetItemText(terminal.GetCurSel()), "0x43 Speakerphone");
+    for (CConfigPage* page : window->ConfigPages()) {
+        page->StoreToImage();
+    }
+    EXPECT_EQ(config.GetRegisterValue(1), 0xAB);
+    EXPECT_EQ(config.GetRegisterValue(7), 0x43);
+    EXPECT_TRUE(prompter.Prompts().empty());
+
+    misc.GetDlgItem(IDC_MISC_STEREO_MIXER_TERMINAL)->SetText("123");
+    EXPECT_EQ(window->Sheet().SetActivePage(&usb), 0);
+    EXPECT_EQ(window->Sheet().GetActivePage(), &misc);
+    EXPECT_EQ(prompter.Messages(),
+              std::vector<std::string>{"Please enter no more than 2 characters."});
 }
 
 }  // namespace

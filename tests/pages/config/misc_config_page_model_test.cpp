@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/eeprom_config.h"
@@ -74,6 +75,32 @@ TEST_F(MiscConfigPageModelTest, TheAgcListsEnableTheThresholdWhoseSliderWritesIt
     Select(IDC_MISC_AGC_INIT, "Off");
     EXPECT_FALSE(C(IDC_MISC_THRESHOLD_ENABLE).IsEnabled());
     EXPECT_FALSE(C(IDC_MISC_THRESHOLD_ENABLE).IsChecked());
+}
+
+TEST_F(MiscConfigPageModelTest, HiddenSetRegisterBoxesDecideWhichOptionRegistersAreKept)
+{
+    const std::pair<int, int> options[] = {{IDC_MISC_SET_REG06, 0x06},
+                                           {IDC_MISC_SET_REG39, 0x39},
+                                           {IDC_MISC_SET_REG3F, 0x3F},
+                                           {IDC_MISC_SET_REG48, 0x48},
+                                           {IDC_MISC_SET_REG9C, 0x9C}};
+    for (const auto& [box, reg] : options) {
+        config.SetRegisterValue(static_cast<std::uint8_t>(reg), 0x01);
+    }
+    page.LoadFromImage(&profile);
+    for (const auto& [box, reg] : options) {
+        EXPECT_TRUE(C(box).IsChecked()) << reg;
+    }
+    for (const int box : {IDC_MISC_SET_REG06, IDC_MISC_SET_REG9C}) {
+        C(box).SetCheck(false);
+        page.OnCommand(box, Notify::Clicked);
+    }
+    EXPECT_TRUE(page.StoreToImage());
+    EXPECT_EQ(Reg(0x06), -1);
+    EXPECT_EQ(Reg(0x9C), -1);
+    EXPECT_EQ(Reg(0x39), 0x01);
+    EXPECT_EQ(Reg(0x3F), 0x01);
+    EXPECT_EQ(Reg(0x48), 0x01);
 }
 
 TEST_F(MiscConfigPageModelTest, ATerminalTextOverItsLimitStoresNothing)

@@ -122,6 +122,8 @@ TEST_F(UsbCfgPageModelTest, AnIntervalOutsideAByteIsEmptiedWhenLeftAndWhenStored
 
 TEST_F(UsbCfgPageModelTest, ResetAsksThenEmptiesTheFieldsAndTheImageFollowsAtTheStore)
 {
+    model.OnCommand(IDC_PAGE_RESET, Notify::KillFocus);  // only a click resets
+    EXPECT_TRUE(prompter.Prompts().empty());
     prompter.QueueAnswer(false);
     model.OnCommand(IDC_PAGE_RESET, Notify::Clicked);
     EXPECT_EQ(C(IDC_USB_VID).Text(), "1209");

@@ -85,7 +85,27 @@ TEST_F(VolumeCfgPageModelTest, AMinimumRefillsTheMaximumAndTheInitialWhichFollow
     Select(IDC_VOL_PLAYBACK_MIN, "-5");
     EXPECT_EQ(Selected(IDC_VOL_PLAYBACK_MAX), "0");  // the default maximum is back
     EXPECT_EQ(C(IDC_VOL_PLAYBACK_INITIAL).Items(), IntegerTexts(-4, -1));
+
+    // Without its default in the list the maximum is the last level; Line-In
+    // Recording initial levels stop at 33.0 dB.
+    Click(IDC_VOL_LINE_RECORD_SWITCH);
+    Select(IDC_VOL_LINE_RECORD_MIN, "30.0");
+    EXPECT_EQ(Selected(IDC_VOL_LINE_RECORD_MAX), "45.0");
+    EXPECT_EQ(C(IDC_VOL_LINE_RECORD_INITIAL).Items(), (Texts{"31.5", "33.0"}));
     EXPECT_TRUE(prompter.Prompts().empty());
+}
+
+TEST_F(VolumeCfgPageModelTest, AMinimumWithoutSelectionLeavesTheListsAfterItAsTheyAre)
+{
+    Open();
+    Click(IDC_VOL_MIC_AA_SWITCH);
+    const Texts initials = C(IDC_VOL_MIC_AA_INITIAL).Items();
+    C(IDC_VOL_MIC_AA_MIN).SetCurSel(-1);
+    model.OnCommand(IDC_VOL_MIC_AA_MIN, Notify::SelChange);
+    Select(IDC_VOL_MIC_AA_MAX, "5");
+    EXPECT_TRUE(prompter.Prompts().empty());
+    EXPECT_TRUE(C(IDC_VOL_MIC_AA_SWITCH).IsChecked());
+    EXPECT_EQ(C(IDC_VOL_MIC_AA_INITIAL).Items(), initials);
 }
 
 TEST_F(VolumeCfgPageModelTest, TheSelectedRangeIsStoredAsRangeWordsAndLoadsBack)
@@ -115,6 +135,14 @@ TEST_F(VolumeCfgPageModelTest, TheSelectedRangeIsStoredAsRangeWordsAndLoadsBack)
     EXPECT_EQ(selected(IDC_VOL_PLAYBACK_MAX), "-12");
     EXPECT_EQ(selected(IDC_VOL_PLAYBACK_INITIAL), "-32");
     EXPECT_EQ(selected(IDC_VOL_MIC_RECORD_MIN), "-4.5");
+
+    // An image without the range switches its group off again.
+    for (std::uint8_t reg : {87, 88, 89, 90}) {
+        config.ClearRegister(reg);
+    }
+    reloaded.LoadFromImage(&profile);
+    EXPECT_FALSE(reloaded.Item(IDC_VOL_PLAYBACK_SWITCH).IsChecked());
+    EXPECT_EQ(reloaded.Item(IDC_VOL_PLAYBACK_MIN).GetCount(), 0);
 }
 
 TEST_F(VolumeCfgPageModelTest, AGroupWithNothingLeftToChooseIsSwitchedOffWithItsMessage)
@@ -151,6 +179,11 @@ TEST_F(VolumeCfgPageModelTest, MuteBoxesSetTheirBitsAndTheUnshownSpdifMuteStays)
     EXPECT_EQ(Reg(11), 0x20 | 14);
     EXPECT_EQ(Reg(12), -1);  // both AA mutes on and no level: the chip's default
 
+    Click(IDC_VOL_MIC_AA_MUTE);
+    EXPECT_TRUE(model.StoreToImage());
+    EXPECT_EQ(Reg(12), 0x40 | 32);
+
+    Click(IDC_VOL_MIC_AA_MUTE);
     Click(IDC_VOL_LINE_AA_MUTE);
     Click(IDC_VOL_PLAYBACK_MUTE);
     Click(IDC_VOL_MIXER_MUTE);
