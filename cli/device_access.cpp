@@ -130,8 +130,9 @@ ChipChoice ChoiceFor(const DeviceOptions& options)
             throw UsageError{"--vendor-library and --simulate exclude each other"};
         }
         if (!options.path.empty()) {
-            throw UsageError{"--vendor-library opens the first chip with the ids; --path cannot "
-                             "choose one of several"};
+            throw UsageError{
+                "--vendor-library opens the first chip with the ids; --path cannot "
+                "choose one of several"};
         }
     }
     return choice;
@@ -153,7 +154,8 @@ std::unique_ptr<DeviceLibrarySource> LibrarySource(const DeviceOptions& options)
         return std::make_unique<DeviceLibrarySource>(options.external.make);
     }
     std::string error;
-    std::unique_ptr<DeviceLibrarySource> source = DeviceLibrarySource::For(ChoiceFor(options), error);
+    std::unique_ptr<DeviceLibrarySource> source =
+        DeviceLibrarySource::For(ChoiceFor(options), error);
     if (!source) {
         throw UsageError{error};
     }

@@ -37,7 +37,8 @@ CDemoDlg& HeadlessTool::Window()
 bool HeadlessTool::Connect(std::uint16_t vendorId, std::uint16_t productId)
 {
     CDemoDlg& window = Window();
-    for (const auto& [id, text] : {std::pair{IDC_VID, Hex4(vendorId)}, std::pair{IDC_PID, Hex4(productId)}}) {
+    for (const auto& [id, text] :
+         {std::pair{IDC_VID, Hex4(vendorId)}, std::pair{IDC_PID, Hex4(productId)}}) {
         if (Control* field = window.GetDlgItem(id)) {
             user_input::Type(window, *field, text);
             user_input::Leave(window, *field);

@@ -234,14 +234,14 @@ std::optional<int> Connection::DetectDeviceCode()
 bool Connection::Read(std::vector<std::uint8_t>& bytes)
 {
     return library_->rmBurnEEPROM(kEepromRead, 0, bytes.data(),
-                                 static_cast<std::uint32_t>(bytes.size())) != 0;
+                                  static_cast<std::uint32_t>(bytes.size())) != 0;
 }
 
 bool Connection::Write(const std::vector<std::uint8_t>& bytes)
 {
     std::vector<std::uint8_t> copy = bytes;
     return library_->rmBurnEEPROM(kEepromWrite, 0, copy.data(),
-                                 static_cast<std::uint32_t>(copy.size())) != 0;
+                                  static_cast<std::uint32_t>(copy.size())) != 0;
 }
 
 }  // namespace tovrik

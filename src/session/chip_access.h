@@ -83,8 +83,8 @@ private:
 // connection's view of the interfaces, or the chip maker's library.
 class DeviceLibrarySource {
 public:
-    using Maker = std::function<std::unique_ptr<DeviceLibrary>(HidTransport& view,
-                                                               MessageQueue& queue)>;
+    using Maker =
+        std::function<std::unique_ptr<DeviceLibrary>(HidTransport& view, MessageQueue& queue)>;
     // Our own library.
     DeviceLibrarySource() = default;
     // A library of functions (a stand-in of the chip maker's in tests).

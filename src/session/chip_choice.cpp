@@ -71,8 +71,9 @@ std::optional<SimulatedChipOptions> SimulatedChipFor(const ChipChoice& choice, s
         return std::nullopt;
     }
     if (choice.eepromSize && *choice.eepromSize != static_cast<int>(bytes.size())) {
-        error = "an EEPROM of " + std::to_string(*choice.eepromSize) + " bytes was asked for: " +
-                file + " holds " + std::to_string(bytes.size()) + " bytes";
+        error = "an EEPROM of " + std::to_string(*choice.eepromSize) +
+                " bytes was asked for: " + file + " holds " + std::to_string(bytes.size()) +
+                " bytes";
         return std::nullopt;
     }
     options.eepromSize = static_cast<int>(bytes.size());

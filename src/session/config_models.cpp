@@ -16,7 +16,8 @@ ConfigModels::ConfigModels(EepromConfig& config, Prompter& prompter)
 
 void ConfigModels::Create(const DeviceProfile* profile)
 {
-    for (ConfigPageModel* model : std::initializer_list<ConfigPageModel*>{&usb_, &volume_, &eq_, &misc_}) {
+    for (ConfigPageModel* model :
+         std::initializer_list<ConfigPageModel*>{&usb_, &volume_, &eq_, &misc_}) {
         model->Create(profile);
     }
 }
@@ -24,7 +25,8 @@ void ConfigModels::Create(const DeviceProfile* profile)
 bool ConfigModels::StoreToImage()
 {
     bool stored = true;
-    for (ConfigPageModel* model : std::initializer_list<ConfigPageModel*>{&usb_, &volume_, &eq_, &misc_}) {
+    for (ConfigPageModel* model :
+         std::initializer_list<ConfigPageModel*>{&usb_, &volume_, &eq_, &misc_}) {
         stored = model->StoreToImage() && stored;
     }
     return stored;

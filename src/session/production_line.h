@@ -28,7 +28,9 @@ public:
 // The chips the system lists, through the access a choice gives.
 class SystemProductionLine : public ProductionLine {
 public:
-    explicit SystemProductionLine(std::unique_ptr<ChipAccess> access) : access_(std::move(access)) {}
+    explicit SystemProductionLine(std::unique_ptr<ChipAccess> access) : access_(std::move(access))
+    {
+    }
     HidTransport& Transport() override { return access_->Transport(); }
 
 private:

@@ -14,10 +14,10 @@
 #include "device/device_library.h"
 #include "device/hid_device_library.h"
 #include "device/sim/simulated_chip.h"
-#include "services/backup_keeper.h"
 #include "platform/dialog.h"
 #include "platform/message_queue.h"
 #include "platform/prompter.h"
+#include "services/backup_keeper.h"
 #include "session/chip_access.h"
 #include "session/chip_choice.h"
 

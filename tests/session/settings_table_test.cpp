@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -110,10 +110,17 @@ const std::vector<std::pair<std::string, std::vector<std::pair<std::string, std:
 
 // Values for the texts; lists, switches and choices take another of their entries.
 const std::map<std::string, std::string> kTexts = {
-    {"usb.vid", "ABCD"},          {"usb.pid", "0042"},     {"usb.manufacturer", "Maker"},
-    {"usb.product", "Thing \xC3\xA9"}, {"usb.serial", "SN-9"}, {"usb.ucq", ""},
-    {"usb.interval", "7"},        {"eq.compensation", "3"}, {"misc.threshold.value", "-5.0"},
-    {"misc.fixed_gain.value", "4.5"}, {"misc.stereo_mixer_terminal", "0A"},
+    {"usb.vid", "ABCD"},
+    {"usb.pid", "0042"},
+    {"usb.manufacturer", "Maker"},
+    {"usb.product", "Thing \xC3\xA9"},
+    {"usb.serial", "SN-9"},
+    {"usb.ucq", ""},
+    {"usb.interval", "7"},
+    {"eq.compensation", "3"},
+    {"misc.threshold.value", "-5.0"},
+    {"misc.fixed_gain.value", "4.5"},
+    {"misc.stereo_mixer_terminal", "0A"},
 };
 
 std::string AnotherValue(LoadedTool& tool, const SettingSpec& spec)
