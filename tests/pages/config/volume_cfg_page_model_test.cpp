@@ -245,6 +245,8 @@ TEST_F(VolumeCfgPageModelTest, ResetAsksThenSwitchesEveryRangeOffAndRestoresTheM
     EXPECT_TRUE(C(IDC_VOL_PLAYBACK_SWITCH).IsChecked());
 
     Click(IDC_VOL_MIC_AA_MUTE);
+    Click(IDC_VOL_PLAYBACK_MUTE);
+    Click(IDC_VOL_MIC_AA_SWITCH);  // a switch takes the boxes into the page's fields
     prompter.QueueAnswer(true);
     model.OnCommand(IDC_PAGE_RESET, Notify::Clicked);
     EXPECT_EQ(prompter.Prompts().back().text,
@@ -252,6 +254,7 @@ TEST_F(VolumeCfgPageModelTest, ResetAsksThenSwitchesEveryRangeOffAndRestoresTheM
     EXPECT_FALSE(C(IDC_VOL_PLAYBACK_SWITCH).IsChecked());
     EXPECT_EQ(C(IDC_VOL_PLAYBACK_MIN).GetCount(), 0);
     EXPECT_TRUE(C(IDC_VOL_MIC_AA_MUTE).IsChecked());
+    EXPECT_FALSE(C(IDC_VOL_PLAYBACK_MUTE).IsChecked());
     EXPECT_EQ(Reg(89), 0x00);  // the image changes at the store only
     model.Destroy();
     EXPECT_TRUE(model.StoreToImage());  // without controls nothing is stored
