@@ -2,6 +2,7 @@
 #include "device_commands.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <ostream>
 
@@ -9,6 +10,7 @@
 
 #include "app/demo_dlg.h"
 #include "config/eeprom_config.h"
+#include "device/sim/simulated_chip.h"
 #include "exit_codes.h"
 #include "formats/device_profile.h"
 #include "headless_tool.h"
@@ -43,6 +45,22 @@ int Guarded(std::ostream& err, Body body)
     }
 }
 
+// Whether `file` is the simulated chip's own EEPROM file, under any name (a link, another path).
+bool IsTheSimulatedChipsFile(const DeviceOptions& options, const std::string& file)
+{
+    if (!options.simulate || options.simulateFile.empty()) {
+        return false;
+    }
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::equivalent(file, options.simulateFile, ec) && !ec) {
+        return true;
+    }
+    const fs::path a = fs::weakly_canonical(file, ec);
+    const fs::path b = fs::weakly_canonical(options.simulateFile, ec);
+    return !ec && a == b;
+}
+
 [[noreturn]] void Stop(std::ostream& err, int code, const std::string& reason)
 {
     err << "tovrik-cli: " << reason << '\n';
@@ -70,6 +88,11 @@ struct DeviceAccess {
     {
     }
     HidTransport& Transport() { return chips->Transport(); }
+    // Why the simulated chip's file refused the last change; empty for any other chip.
+    std::string FileError() const
+    {
+        return chips->Chip() != nullptr ? chips->Chip()->LastFileError() : std::string();
+    }
 
     std::unique_ptr<ChipAccess> chips;
     std::unique_ptr<DeviceLibrarySource> libraries;
@@ -103,11 +126,18 @@ void Backup(Connection& connection, std::size_t count, std::ostream& out, std::o
 }
 
 // Writes `bytes` at address 0 and reads them back.
-void WriteVerified(Connection& connection, const std::vector<std::uint8_t>& bytes,
-                   std::ostream& err)
+// A failure's text followed by the reason the simulated chip's file gave, when there is one.
+std::string WithFileError(const std::string& failure, const DeviceAccess& access)
+{
+    const std::string why = access.FileError();
+    return why.empty() ? failure : failure + ": " + why;
+}
+
+void WriteVerified(DeviceAccess& access, Connection& connection,
+                   const std::vector<std::uint8_t>& bytes, std::ostream& err)
 {
     if (!connection.Write(bytes)) {
-        Stop(err, kExitTransfer, "writing the EEPROM failed");
+        Stop(err, kExitTransfer, WithFileError("writing the EEPROM failed", access));
     }
     std::vector<std::uint8_t> back(bytes.size());
     if (!connection.Read(back)) {
@@ -240,6 +270,11 @@ int ReadDevice(const DeviceOptions& options, const std::string& file, std::optio
                bool all, std::ostream& out, std::ostream& err)
 {
     return Guarded(err, [&] {
+        // Replacing the chip's file under it would cut its EEPROM to what was read.
+        if (IsTheSimulatedChipsFile(options, file)) {
+            throw UsageError{file +
+                             " holds the simulated chip's EEPROM; read it into another file"};
+        }
         DeviceAccess access(options);
         auto connection = OpenChosen(access, options, err);
         const int fitted = connection->FittedEepromSize();
@@ -275,7 +310,7 @@ int WriteDevice(const DeviceOptions& options, const std::string& file, std::ostr
                              std::to_string(connection->FittedEepromSize())};
         }
         Backup(*connection, bytes.size(), out, err);
-        WriteVerified(*connection, bytes, err);
+        WriteVerified(access, *connection, bytes, err);
         out << "wrote " << bytes.size() << " bytes of " << file << " to " << connection->Info().path
             << ", verified\n";
         return kExitOk;
@@ -333,7 +368,8 @@ int EraseDevice(const DeviceOptions& options, bool all, std::ostream& out, std::
         auto connection = OpenChosen(access, options, err);
         const int count = all ? connection->FittedEepromSize() : kImageSize;
         Backup(*connection, static_cast<std::size_t>(count), out, err);
-        WriteVerified(*connection, std::vector<std::uint8_t>(static_cast<std::size_t>(count), 0xFF),
+        WriteVerified(access, *connection,
+                      std::vector<std::uint8_t>(static_cast<std::size_t>(count), 0xFF),
                       err);
         out << "erased " << count << " bytes of " << connection->Info().path << '\n';
         return kExitOk;
@@ -379,7 +415,11 @@ int SetDevice(const DeviceOptions& options, const std::vector<std::string>& argu
             for (const std::string& message : device->tool.Messages()) {
                 err << "tovrik-cli: " << message << '\n';
             }
-            Stop(err, kExitTransfer, "the save into the EEPROM failed");
+            const std::string why =
+                session.Chip() != nullptr ? session.Chip()->LastFileError() : std::string();
+            Stop(err, kExitTransfer,
+                 why.empty() ? "the save into the EEPROM failed"
+                             : "the save into the EEPROM failed: " + why);
         }
         out << "saved into " << device->info.path
             << "; the chip takes it when it is plugged in again\n";

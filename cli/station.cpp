@@ -149,9 +149,8 @@ public:
         }
     }
 
-    bool Append(const std::string& line)
+    bool Append(const std::string& line, std::string& error)
     {
-        std::string error;
         return AppendFileDurably(path_, line, error);
     }
 
@@ -306,6 +305,8 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
         int started = 0;
         int finished = 0;
         int failed = 0;
+        // Units whose line the log could not take (a full disk): programmed, but not on record.
+        int notLogged = 0;
         const auto startTime = std::chrono::steady_clock::now();
 
         while (true) {
@@ -321,8 +322,11 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
                                         Hex4(r.info.vendorId) + "," + Hex4(r.info.productId) + "," +
                                         CsvField(r.serial) + "," + CsvField(r.result) + "," +
                                         std::to_string(r.ms) + "\n";
-                if (!log.Append(row)) {
+                std::string logError;
+                if (!log.Append(row, logError)) {
+                    ++notLogged;
                     err << "tovrik-cli: cannot append to the log " << options.log << '\n';
+                    err << "tovrik-cli: " << logError << '\n';
                 }
                 out << "unit " << finished << "  " << r.path << "  " << r.serial << "  " << r.result
                     << "  " << r.ms << " ms" << std::endl;
@@ -394,9 +398,12 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
         const auto total = std::chrono::duration_cast<std::chrono::milliseconds>(
                                std::chrono::steady_clock::now() - startTime)
                                .count();
-        out << finished << " units, " << finished - failed << " ok, " << failed << " failed, "
-            << total << " ms\n";
-        return failed == 0 ? kExitOk : kExitTransfer;
+        out << finished << " units, " << finished - failed << " ok, " << failed << " failed, ";
+        if (notLogged > 0) {
+            out << notLogged << " not logged, ";
+        }
+        out << total << " ms\n";
+        return failed == 0 && notLogged == 0 ? kExitOk : kExitTransfer;
     } catch (const UsageError& e) {
         err << "tovrik-cli: " << e.reason << '\n';
         return kExitUsage;

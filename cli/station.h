@@ -34,7 +34,8 @@ void AddStationOptions(CLI::App& command, StationOptions& options);
 // Programs every chip that appears until `count` units are done, the
 // simulated line has no units left, or `stop` is set (Ctrl-C sets it when
 // null). Units in progress are finished first. Exit status 0 when every unit
-// passed, 4 when one failed, 2 for bad options.
+// passed and was logged, 4 when one failed or its log line could not be
+// appended (the summary counts those "not logged"), 2 for bad options.
 int RunStation(const StationOptions& options, std::ostream& out, std::ostream& err,
                std::atomic<bool>* stop = nullptr);
 

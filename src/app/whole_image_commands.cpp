@@ -41,7 +41,9 @@ CDemoDlg::Outcome CDemoDlg::OnSaveEeprom()
     for (CConfigPage* page : ConfigPages()) {
         page->StoreToImage();
     }
-    app_.Context().KeepBackupBefore(0, kImageFileSize);
+    if (!app_.Context().KeepBackupBefore(0, kImageFileSize)) {
+        return Outcome::Cancelled;
+    }
     if (app_.Config().SaveToEeprom() == 0) {
         TellBackupAfterFailure();
         return Outcome::Failed;
@@ -64,7 +66,9 @@ CDemoDlg::Outcome CDemoDlg::OnErase()
 {
     ImageBuffer buffer;
     buffer.fill(0xFF);
-    app_.Context().KeepBackupBefore(0, kImageFileSize);
+    if (!app_.Context().KeepBackupBefore(0, kImageFileSize)) {
+        return Outcome::Cancelled;
+    }
     if (app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer.data(),
                                     static_cast<std::uint32_t>(buffer.size())) != 0) {
         SetDlgItemText(IDC_STATUS_NOTE, kEepromChangedNote);
@@ -124,7 +128,9 @@ CDemoDlg::Outcome CDemoDlg::OnFileToEeprom()
         GetPrompter().MessageBox(FileFailureMessage("Cannot read the file ", *path, error));
         return Outcome::Failed;
     }
-    app_.Context().KeepBackupBefore(0, kImageFileSize);
+    if (!app_.Context().KeepBackupBefore(0, kImageFileSize)) {
+        return Outcome::Cancelled;
+    }
     if (app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer.data(),
                                     static_cast<std::uint32_t>(buffer.size())) != 0) {
         SetDlgItemText(IDC_STATUS_NOTE, kEepromChangedNote);

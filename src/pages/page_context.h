@@ -8,8 +8,15 @@
 
 #include "services/backup_keeper.h"
 #include "formats/device_profile.h"
+#include "platform/dialog.h"
+#include "platform/prompter.h"
 
 namespace tovrik {
+
+// Asked before an EEPROM write when no backup of what it replaces can be kept.
+inline constexpr const char* kAskWriteWithoutBackup = "No backup of the EEPROM can be kept: ";
+inline constexpr const char* kAskWriteWithoutBackupEnd =
+    "\n\nWrite into the EEPROM all the same?";
 
 class DeviceLibrary;
 class EepromConfig;
@@ -73,12 +80,14 @@ public:
     }
 
     // Called once per user action before its first EEPROM write: keeps what
-    // the write of `count` bytes at `address` will replace. A backup that
-    // fails does not stop the write; LastBackupError() says why.
-    void KeepBackupBefore(std::uint32_t address, std::uint32_t count)
+    // the write of `count` bytes at `address` will replace. When no backup can
+    // be kept the user is asked, told why, whether to write all the same:
+    // true when the write may go ahead (kept, nothing to keep, or OK), false
+    // when the user cancelled it. LastBackupError() says why it failed.
+    bool KeepBackupBefore(std::uint32_t address, std::uint32_t count)
     {
         if (backups_ == nullptr || count == 0) {
-            return;
+            return true;
         }
         if (backupObserver_) {
             backupObserver_(false);
@@ -91,10 +100,12 @@ public:
         if (kept != 0) {
             lastBackupPath_ = backups_->LastPath();
             lastBackupError_.clear();
-        } else {
-            lastBackupPath_.clear();
-            lastBackupError_ = backups_->LastError();
+            return true;
         }
+        lastBackupPath_.clear();
+        lastBackupError_ = backups_->LastError();
+        return ui_.GetPrompter().Question(kAskWriteWithoutBackup + lastBackupError_ +
+                                          kAskWriteWithoutBackupEnd);
     }
     // What to show after a failed write's own message; empty when nothing is.
     std::string BackupNoticeAfterFailure() const

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -23,7 +24,7 @@ inline constexpr std::size_t kMaxTextFileBytes = 1024 * 1024;
 // exclusively in the target's folder, reach the disk, and are renamed over the
 // target. A symlinked target is written at its resolved path; the target's
 // mode is kept (a new file gets 0666 less the umask); a target that is not a
-// regular file (device, FIFO, folder) is refused.
+// regular file (device, FIFO, folder) or that is read-only is refused.
 bool WriteFileSafely(const std::string& path, std::span<const std::uint8_t> bytes,
                      std::string& error);
 
@@ -32,10 +33,19 @@ bool WriteFileSafely(const std::string& path, std::span<const std::uint8_t> byte
 bool UpdateFileInPlace(const std::string& path, std::size_t offset,
                        std::span<const std::uint8_t> bytes, std::string& error);
 
-// Appends `text` to the regular file `path` (created when missing) in one
-// write and flushes it to disk before returning, so a log that is cut off at
-// any moment never ends in half a line.
+// Appends `text` to the regular file `path` (created when missing) and flushes
+// it to disk before returning. A write that stops part-way (a full disk) is
+// cut back to where the append began, so a log never ends in half a line, and
+// the caller is told why.
 bool AppendFileDurably(const std::string& path, std::string_view text, std::string& error);
+
+// How many of the `count` bytes one write call of this layer may put down; 0
+// means the disk is full. Tests set one to play a full disk; empty (the
+// default) lets every write go to the system as it is.
+using FileWriteLimit = std::function<std::size_t(std::size_t count)>;
+void SetFileWriteLimitForTesting(FileWriteLimit limit);
+// The bytes the next write of `count` may put down (`count` without a limit).
+std::size_t FileWriteAllowance(std::size_t count);
 
 // Reads a regular file of at most `maxBytes` bytes; a larger file, a FIFO, a
 // device or a folder is refused without reading (and without waiting).

@@ -62,10 +62,22 @@ private:
     int fd_;
 };
 
-bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t count, off_t offset)
+// One write call as the system would make it, or cut short by the limit tests set.
+ssize_t WriteSome(int fd, const std::uint8_t* bytes, std::size_t count, off_t offset, bool append)
+{
+    const std::size_t allowed = FileWriteAllowance(count);
+    if (allowed == 0 && count > 0) {
+        errno = ENOSPC;
+        return -1;
+    }
+    return append ? ::write(fd, bytes, allowed) : ::pwrite(fd, bytes, allowed, offset);
+}
+
+bool WriteAll(int fd, const std::uint8_t* bytes, std::size_t count, off_t offset,
+              bool append = false)
 {
     while (count > 0) {
-        const ssize_t n = ::pwrite(fd, bytes, count, offset);
+        const ssize_t n = WriteSome(fd, bytes, count, offset, append);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -197,6 +209,12 @@ bool WriteFileSafely(const std::string& path, std::span<const std::uint8_t> byte
             return false;
         }
         mode = info.st_mode & 07777;
+        // A rename would replace a read-only file as if it were writable (and root may write
+        // anything): no write permission for anybody means the user wants it kept.
+        if ((mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
+            error = Reason(path, "cannot write", EACCES) + " (the file is read-only)";
+            return false;
+        }
     } else if (errno != ENOENT) {
         error = Reason(path, "cannot write", errno);
         return false;
@@ -262,9 +280,22 @@ bool AppendFileDurably(const std::string& path, std::string_view text, std::stri
     if (!CheckWritable(path, fd, error)) {
         return false;
     }
-    // One write call: O_APPEND places it whole at the end.
-    const ssize_t written = ::write(fd.Get(), text.data(), text.size());
-    if (written != static_cast<ssize_t>(text.size()) || ::fsync(fd.Get()) != 0 || !fd.Close()) {
+    struct stat before {};
+    if (::fstat(fd.Get(), &before) != 0) {
+        error = Reason(path, "cannot write", errno);
+        return false;
+    }
+    // O_APPEND places every write at the end; one that stops part-way (a full disk) is
+    // taken back, so the file ends where it did, after its last whole line.
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    if (!WriteAll(fd.Get(), bytes, text.size(), 0, true)) {
+        const int writeError = errno != 0 ? errno : EIO;
+        const bool cutBack = ::ftruncate(fd.Get(), before.st_size) == 0 && ::fsync(fd.Get()) == 0;
+        error = Reason(path, "cannot write", writeError) +
+                (cutBack ? "" : " (and the part written could not be taken back)");
+        return false;
+    }
+    if (::fsync(fd.Get()) != 0 || !fd.Close()) {
         error = Reason(path, "cannot write", errno);
         return false;
     }

@@ -126,6 +126,10 @@ std::string Hex2(unsigned value, bool upper)
 ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
     : out_(out), options_(std::move(options)), prompter_(out)
 {
+    std::error_code ec;
+    prompter_.ShowPathsWithin(!options_.fileFolder.empty()
+                                  ? options_.fileFolder
+                                  : std::filesystem::current_path(ec).string());
     session_ = ToolSession::Build(RunSession(options_), prompter_, buildError_);
     if (!session_) {
         // A run that cannot reach its device still has a tool, on the simulated chip,

@@ -32,10 +32,24 @@ void ScriptPrompter::Fail(std::string reason)
     }
 }
 
+std::string ScriptPrompter::Shown(const std::string& text) const
+{
+    if (shownFolder_.empty()) {
+        return OneLineText(text);
+    }
+    const std::string prefix = shownFolder_.back() == '/' ? shownFolder_ : shownFolder_ + "/";
+    std::string shown = text;
+    for (std::size_t at = shown.find(prefix); at != std::string::npos;
+         at = shown.find(prefix, at)) {
+        shown.erase(at, prefix.size());
+    }
+    return OneLineText(shown);
+}
+
 void ScriptPrompter::MessageBox(const std::string& text)
 {
     if (failure_.empty()) {
-        out_ << "message: " << OneLineText(text) << '\n';
+        out_ << "message: " << Shown(text) << '\n';
     }
 }
 
@@ -50,7 +64,7 @@ bool ScriptPrompter::Question(const std::string& text)
     }
     const bool ok = questionAnswers_.front().ok;
     questionAnswers_.pop_front();
-    out_ << "question: " << OneLineText(text) << " -> " << (ok ? "ok" : "cancel") << '\n';
+    out_ << "question: " << Shown(text) << " -> " << (ok ? "ok" : "cancel") << '\n';
     return ok;
 }
 

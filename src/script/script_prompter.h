@@ -28,6 +28,10 @@ public:
 
     explicit ScriptPrompter(std::ostream& out) : out_(out) {}
 
+    // Paths inside `folder` (the run's working folder) are shown relative to it,
+    // so a transcript reads the same wherever the run took place.
+    void ShowPathsWithin(std::string folder) { shownFolder_ = std::move(folder); }
+
     void QueueQuestionAnswer(int line, bool ok);
     // `path` nothing queues a cancelled dialog.
     void QueueFileAnswer(int line, std::string shownPath, std::optional<std::string> path);
@@ -48,11 +52,13 @@ private:
     std::optional<std::string> FileDialog(const char* kind, const std::string& filter,
                                           const std::string& defaultExtension);
     void Fail(std::string reason);
+    std::string Shown(const std::string& text) const;
 
     std::ostream& out_;
     std::deque<QueuedAnswer> questionAnswers_;
     std::deque<QueuedAnswer> fileAnswers_;
     std::string failure_;
+    std::string shownFolder_;
 };
 
 }  // namespace tovrik

@@ -83,8 +83,10 @@ std::vector<Listed> ListFolder(const std::string& folder)
     std::vector<Listed> found;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        // A symlink is never a backup: listing it would let pruning delete what it points to
+        // and let it stand in for a backup that is not there.
         std::error_code typeError;
-        if (!it->is_regular_file(typeError)) {
+        if (!fs::is_regular_file(it->symlink_status(typeError))) {
             continue;
         }
         Listed entry;
@@ -98,6 +100,11 @@ std::vector<Listed> ListFolder(const std::string& folder)
     std::sort(found.begin(), found.end(),
               [](const Listed& a, const Listed& b) { return Newer(a.parsed, b.parsed); });
     return found;
+}
+
+std::string NameOf(const std::string& path)
+{
+    return fs::path(path).filename().string();
 }
 
 }  // namespace
@@ -186,7 +193,7 @@ int BackupKeeper::KeepBefore(DeviceLibrary& library, std::uint16_t vendorId,
         return 0;
     }
     lastPath_ = path;
-    Prune();
+    Prune(NameOf(path));
     return 1;
 }
 
@@ -199,12 +206,21 @@ std::vector<BackupEntry> BackupKeeper::List() const
     return entries;
 }
 
-void BackupKeeper::Prune() const
+void BackupKeeper::Prune(const std::string& justWritten) const
 {
-    const std::vector<Listed> all = ListFolder(folder_);
-    for (std::size_t i = kKeptBackups; i < all.size(); ++i) {
+    // The backup just written stays whatever the names say (a clock set back, files dated in
+    // the future): the user was told it was kept. The others fill the remaining places.
+    std::size_t kept = 1;
+    for (const Listed& entry : ListFolder(folder_)) {
+        if (entry.name == justWritten) {
+            continue;
+        }
+        if (kept < kKeptBackups) {
+            ++kept;
+            continue;
+        }
         std::error_code ec;
-        fs::remove(folder_ + "/" + all[i].name, ec);
+        fs::remove(folder_ + "/" + entry.name, ec);
     }
 }
 

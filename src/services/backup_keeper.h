@@ -31,7 +31,8 @@ struct BackupEntry {
 // can be written back as it is. It is named after the time (UTC) and the
 // device's ids, 20261208-141503-1209-0001.bin, with -2, -3, ... added within
 // one second; a backup byte-identical to the device's newest one is not
-// written again, and only the newest kKeptBackups files are kept.
+// written again, and only the newest kKeptBackups files are kept, always
+// counting the one just written. A symlink in the folder is no backup.
 class BackupKeeper {
 public:
     static constexpr std::size_t kKeptBackups = 200;
@@ -66,7 +67,7 @@ public:
 private:
     bool EnsureFolder();
     std::string NewName(std::uint16_t vendorId, std::uint16_t productId) const;
-    void Prune() const;
+    void Prune(const std::string& justWritten) const;
 
     std::string folder_;
     std::function<std::time_t()> clock_;

@@ -11,13 +11,22 @@
 
 namespace tovrik {
 
+PromptClock::PromptClock(Prompter& inner, Clock clock) : inner_(inner), clock_(std::move(clock))
+{
+    if (!clock_) {
+        clock_ = [] {
+            return std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now().time_since_epoch());
+        };
+    }
+}
+
 template <typename Prompt>
 auto PromptClock::Timed(Prompt prompt)
 {
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = clock_();
     auto result = prompt();
-    spent_ += std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now() - start);
+    spent_ += clock_() - start;
     return result;
 }
 
@@ -98,7 +107,7 @@ ToolSession::ToolSession(const SessionDescription& description, Prompter& prompt
     : description_(description),
       backups_(description.backupFolder.empty() ? BackupKeeper::DefaultFolder()
                                                 : description.backupFolder),
-      prompts_(prompter)
+      prompts_(prompter, description.clock)
 {
     if (description.backupClock) {
         backups_.SetClock(description.backupClock);
@@ -154,11 +163,7 @@ bool ToolSession::Wire(std::string& error, const PlatformDevices& platform)
     config_->SetHidTransport(view_.get());
     app_->SetDeviceDirectory(own_.get());
     // A command's duration is the time it took without the prompts it showed.
-    app_->SetClock([this] {
-        return std::chrono::duration_cast<std::chrono::microseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch()) -
-               prompts_.Spent();
-    });
+    app_->SetClock([this] { return prompts_.Now() - prompts_.Spent(); });
     if (description_.backupsBeforeWrites) {
         // Backups read through the library itself, below any call log.
         app_->Context().SetBackups(&backups_, &DeviceLibraryInUse());

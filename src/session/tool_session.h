@@ -62,6 +62,8 @@ struct SessionDescription {
     // Where backups go (empty: the user's state folder) and what names them.
     std::string backupFolder;
     std::function<std::time_t()> backupClock;
+    // The clock a command's duration is measured by; empty: the system's steady clock.
+    std::function<std::chrono::microseconds()> clock;
     // The chip maker's library is connected to a window of the front end's
     // later (ConnectExternalLibrary); otherwise it gets a hidden one at once.
     bool libraryWaitsForWindow = false;
@@ -74,8 +76,11 @@ struct SessionDescription {
 // the user.
 class PromptClock : public Prompter {
 public:
-    explicit PromptClock(Prompter& inner) : inner_(inner) {}
+    using Clock = std::function<std::chrono::microseconds()>;
+    // `clock` empty: the system's steady clock.
+    PromptClock(Prompter& inner, Clock clock);
 
+    std::chrono::microseconds Now() const { return clock_(); }
     std::chrono::microseconds Spent() const { return spent_; }
 
     void MessageBox(const std::string& text) override;
@@ -90,6 +95,7 @@ private:
     auto Timed(Prompt prompt);
 
     Prompter& inner_;
+    Clock clock_;
     std::chrono::microseconds spent_{0};
 };
 

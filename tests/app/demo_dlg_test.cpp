@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "support/posix_shim.h"
 #include "app/demo_app.h"
@@ -10,6 +11,7 @@
 #include "config/eeprom_config.h"
 #include "app/factory_image.h"
 #include "device/sim/simulated_device.h"
+#include "pages/page_context.h"
 #include "platform/recording_prompter.h"
 #include "platform/safe_file.h"
 #include "platform/single_instance_lock.h"
@@ -265,6 +267,38 @@ TEST_F(MainWindowTest, EveryOverwriteKeepsABackupAndAFailureSaysWhere)
     ASSERT_TRUE(ReadFileBounded(window->LastBackupPath(), 2048, kept, error));
     EXPECT_EQ(kept, std::vector<std::uint8_t>(256, 0xFF));
     EXPECT_EQ(keeper.List().size(), 2u);
+    std::filesystem::remove_all(folder);
+}
+
+TEST_F(MainWindowTest, AWriteWithoutABackupIsAskedNamingWhyAndDoneOnlyOnOk)
+{
+    std::string folder =
+        (std::filesystem::temp_directory_path() / "main-no-backup-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    // A file where the backup folder would go: no backup can be kept.
+    std::ofstream(folder + "/backups") << "in the way";
+    BackupKeeper keeper(folder + "/backups");
+    app.Context().SetBackups(&keeper, &device.Library());
+    Connect();
+    const auto factory = device.Chip().Eeprom();
+    const std::string question = std::string(kAskWriteWithoutBackup) + folder +
+                                 "/backups: the backup folder cannot be made" +
+                                 kAskWriteWithoutBackupEnd;
+
+    prompter.Clear();
+    prompter.QueueAnswer(false);
+    Click(IDC_ERASE);
+    ASSERT_EQ(prompter.Prompts().size(), 1u);
+    EXPECT_EQ(prompter.Prompts()[0].text, question);
+    EXPECT_EQ(prompter.Prompts()[0].answer, "cancel");
+    EXPECT_EQ(device.Chip().Eeprom(), factory) << "written although cancelled";
+
+    prompter.Clear();
+    prompter.QueueAnswer(true);
+    Click(IDC_ERASE);
+    ASSERT_GE(prompter.Prompts().size(), 1u);
+    EXPECT_EQ(prompter.Prompts()[0].text, question);
+    EXPECT_EQ(device.Chip().Eeprom(), std::vector<std::uint8_t>(factory.size(), 0xFF));
     std::filesystem::remove_all(folder);
 }
 

@@ -11,6 +11,7 @@
 #include "cli/headless_tool.h"
 #include "app/factory_image.h"
 #include "device/sim/sim_transport.h"
+#include "platform/safe_file.h"
 #include "platform/user_input.h"
 #include "resources/eq_ids.h"
 #include "resources/misc_ids.h"
@@ -90,6 +91,48 @@ TEST(DeviceCommandsTest, ReadsWhatTheOptionsAskAndSaysWhatItFoundInstead)
               "tovrik-cli: no chip with the ids abcd:0001; found instead: sim:0 "
               "1209:0001 (Tovrik Tovrik USB Audio)\n");
     EXPECT_FALSE(std::filesystem::exists(folder / "x.bin"));
+}
+
+TEST(DeviceCommandsTest, AWriteTheChipsFileRefusesSaysTheSystemsReason)
+{
+    TempFolder folder;
+    const DeviceOptions chip = SimulatedChipIn(folder / "chip.bin");
+    WriteBytes(folder / "chip.bin", std::vector<std::uint8_t>(256, 0x11));
+    WriteBytes(folder / "image.bin", std::vector<std::uint8_t>(16, 0x22));
+    // The backup goes down; then the disk is full.
+    int writes = 0;
+    SetFileWriteLimitForTesting(
+        [&writes](std::size_t count) { return writes++ == 0 ? count : std::size_t{0}; });
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = WriteDevice(chip, folder / "image.bin", out, err);
+    SetFileWriteLimitForTesting({});
+    EXPECT_EQ(status, kExitTransfer) << err.str();
+    EXPECT_NE(err.str().find("writing the EEPROM failed: cannot write " + folder / "chip.bin" +
+                             ": "),
+              std::string::npos)
+        << err.str();
+    EXPECT_EQ(ReadBytes(folder / "chip.bin"), std::vector<std::uint8_t>(256, 0x11));
+}
+
+TEST(DeviceCommandsTest, AReadIntoTheSimulatedChipsOwnFileIsRefused)
+{
+    TempFolder folder;
+    DeviceOptions chip = SimulatedChipIn(folder / "chip.bin");
+    chip.simEepromSize = 2048;
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(EraseDevice(chip, true, out, err), kExitOk) << err.str();
+    ASSERT_EQ(ReadBytes(folder / "chip.bin").size(), 2048u);
+    std::filesystem::create_symlink(folder / "chip.bin", folder / "link.bin");
+    for (const std::string& target :
+         {folder / "chip.bin", folder / "link.bin", folder / "./chip.bin"}) {
+        err.str("");
+        EXPECT_EQ(ReadDevice(chip, target, std::nullopt, false, out, err), kExitUsage) << target;
+        EXPECT_NE(err.str().find("holds the simulated chip's EEPROM"), std::string::npos)
+            << err.str();
+        EXPECT_EQ(ReadBytes(folder / "chip.bin").size(), 2048u) << target;
+    }
 }
 
 // Saves the factory image after one edit on each configuration page of the

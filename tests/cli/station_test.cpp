@@ -16,6 +16,7 @@
 #include "app/factory_image.h"
 #include "device/sim/simulated_device.h"
 #include "platform/recording_prompter.h"
+#include "platform/safe_file.h"
 #include "temp_folder.h"
 
 namespace tovrik::cli {
@@ -123,6 +124,43 @@ TEST(StationTest, StopsAfterCountAndRefusesBadSerialFormats)
     EXPECT_EQ(SerialFormat("%%%05X-%%").Format(0xbeef), "%0BEEF-%");
 }
 
+TEST(StationTest, ALogLineTheDiskCannotTakeIsCountedAndSaid)
+{
+    TempFolder folder;
+    test::WriteBytes(folder / "golden.bin", FactoryEepromImage());
+    StationOptions options;
+    options.image = folder / "golden.bin";
+    options.log = folder / "log.csv";
+    options.simulateUnits = 2;
+    // The backups (256 bytes each) and the log's header go down; every unit's line stops
+    // after 5 bytes, then the disk is full.
+    std::atomic<int> logWrites{0};
+    SetFileWriteLimitForTesting([&logWrites](std::size_t count) {
+        if (count >= 256) {
+            return count;
+        }
+        const int n = logWrites++;
+        return n == 0 ? count : n % 2 == 1 ? std::min<std::size_t>(count, 5) : std::size_t{0};
+    });
+    std::ostringstream out;
+    std::ostringstream err;
+    std::atomic<bool> stop{false};
+    const int status = RunStation(options, out, err, &stop);
+    SetFileWriteLimitForTesting({});
+    EXPECT_EQ(status, kExitTransfer) << err.str();
+    EXPECT_NE(err.str().find("cannot append to the log " + options.log), std::string::npos)
+        << err.str();
+    // The reason follows, naming the file.
+    EXPECT_NE(err.str().find("tovrik-cli: cannot write " + options.log + ": "), std::string::npos)
+        << err.str();
+    EXPECT_NE(out.str().find("2 units, 2 ok, 0 failed, 2 not logged, "), std::string::npos)
+        << out.str();
+    // Only the header: no half line of either unit.
+    const std::vector<std::string> log = Lines(options.log);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(ReadBytes(options.log).back(), '\n');
+}
+
 // The chips sleep their modelled time, so only workers that really run side
 // by side make eight units take less than eight times one.
 TEST(StationTest, ParallelUnitsOverlapWithRealTiming)
@@ -160,9 +198,14 @@ TEST(StationTest, StopFinishesTheUnitsInProgressAndLogsWholeLines)
     options.simulateParallel = 3;
     std::ostringstream out;
     std::ostringstream err;
+    // Chips that take their modelled time, and a stop as soon as the first unit is logged:
+    // many units are still to come, however fast or slow this machine is.
+    options.simTiming = "real";
     std::atomic<bool> stop{false};
-    std::thread interrupt([&stop] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::thread interrupt([&stop, &options] {
+        while (Lines(options.log).size() < 2) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         stop = true;
     });
     EXPECT_EQ(RunStation(options, out, err, &stop), kExitOk) << err.str();

@@ -6,6 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -77,13 +80,70 @@ TEST_F(SafeFileTest, TargetsThatAreNoRegularFileAreRefusedByName)
 {
     const std::string fifo = dir + "/pipe";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& path : {fifo, std::string("/dev/null"), dir}) {
+    const std::string folder = dir + "/folder";
+    ASSERT_TRUE(fs::create_directory(folder));
+    for (const std::string& path : {fifo, folder}) {
         std::string error;
         EXPECT_FALSE(Write(path, "x", error)) << path;
         EXPECT_NE(error.find(path), std::string::npos) << error;
         EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_directory(folder));
+}
+
+TEST_F(SafeFileTest, AReadOnlyTargetIsRefusedAndKept)
+{
+    const std::string path = dir + "/kept.bin";
+    Put(path, "old");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    std::string error;
+    EXPECT_FALSE(Write(path, "new", error));
+    EXPECT_NE(error.find(path), std::string::npos) << error;
+    EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+    EXPECT_EQ(Read(path), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+// Plays a full disk: the first write puts down `first` bytes, every later one none.
+class FullDisk {
+public:
+    explicit FullDisk(std::size_t first)
+    {
+        SetFileWriteLimitForTesting([first, calls = 0](std::size_t count) mutable {
+            return calls++ == 0 ? std::min(first, count) : std::size_t{0};
+        });
+    }
+    ~FullDisk() { SetFileWriteLimitForTesting({}); }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+};
+
+TEST_F(SafeFileTest, AnAppendTheDiskCannotHoldLeavesNoHalfLineAndSaysWhy)
+{
+    const std::string log = dir + "/log.csv";
+    std::string error;
+    ASSERT_TRUE(AppendFileDurably(log, "a,1\n", error)) << error;
+    {
+        const FullDisk full(3);
+        EXPECT_FALSE(AppendFileDurably(log, "b,2,long line\n", error));
+    }
+    EXPECT_NE(error.find(log), std::string::npos) << error;
+    EXPECT_NE(error.find(std::strerror(ENOSPC)), std::string::npos) << error;
+    EXPECT_EQ(Read(log), "a,1\n");
+    ASSERT_TRUE(AppendFileDurably(log, "c,3\n", error)) << error;
+    EXPECT_EQ(Read(log), "a,1\nc,3\n");
+}
+
+TEST_F(SafeFileTest, AShortWriteIsFollowedByTheRest)
+{
+    const std::string log = dir + "/log.csv";
+    std::string error;
+    SetFileWriteLimitForTesting([](std::size_t count) { return std::min<std::size_t>(count, 2); });
+    const bool appended = AppendFileDurably(log, "a,1\nb,2\n", error);
+    SetFileWriteLimitForTesting({});
+    ASSERT_TRUE(appended) << error;
+    EXPECT_EQ(Read(log), "a,1\nb,2\n");
 }
 
 TEST_F(SafeFileTest, AppendsGoToTheEndOfARegularFileOnly)

@@ -91,6 +91,45 @@ TEST_F(BackupKeeperTest, OnlyTheNewestAreKept)
     EXPECT_FALSE(fs::exists(dir + "/state/tovrik/backups/20261208-141504-1209-0001.bin"));
 }
 
+TEST_F(BackupKeeperTest, TheBackupJustWrittenSurvivesAFullFolderOfLaterNames)
+{
+    // A full folder of backups dated a year ahead: by name the new one is the oldest.
+    const std::string folder = dir + "/state/tovrik/backups";
+    fs::create_directories(folder);
+    for (std::size_t i = 0; i < BackupKeeper::kKeptBackups; ++i) {
+        std::ofstream(folder + "/20271208-" + std::to_string(100000 + i) + "-1209-0001.bin")
+            << "old";
+    }
+    ASSERT_EQ(keeper->KeepBefore(library, 0x1209, 0x0001, 0, 256), 1) << keeper->LastError();
+    ASSERT_TRUE(fs::exists(keeper->LastPath())) << keeper->LastPath();
+    EXPECT_EQ(Contents(keeper->LastPath()),
+              std::string(library.eeprom.begin(), library.eeprom.end()));
+    const std::vector<BackupEntry> list = keeper->List();
+    ASSERT_EQ(list.size(), BackupKeeper::kKeptBackups);
+    EXPECT_EQ(list.back().name, fs::path(keeper->LastPath()).filename());
+    // The oldest of the others made room.
+    EXPECT_FALSE(fs::exists(folder + "/20271208-100000-1209-0001.bin"));
+    EXPECT_TRUE(fs::exists(folder + "/20271208-100001-1209-0001.bin"));
+}
+
+TEST_F(BackupKeeperTest, ASymlinkInTheFolderIsNoBackup)
+{
+    const std::string folder = dir + "/state/tovrik/backups";
+    fs::create_directories(folder);
+    // Points at a file holding exactly what the chip holds: were it a backup, nothing new
+    // would be kept, and pruning could delete what it points to.
+    const std::string outside = dir + "/outside.bin";
+    std::ofstream(outside, std::ios::binary)
+        .write(reinterpret_cast<const char*>(library.eeprom.data()), 256);
+    fs::create_symlink(outside, folder + "/20291208-141503-1209-0001.bin");
+    EXPECT_TRUE(keeper->List().empty());
+    ASSERT_EQ(keeper->KeepBefore(library, 0x1209, 0x0001, 0, 256), 1) << keeper->LastError();
+    EXPECT_EQ(fs::path(keeper->LastPath()).filename(), "20261208-141503-1209-0001.bin");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(keeper->LastPath())));
+    ASSERT_EQ(keeper->List().size(), 1u);
+    EXPECT_TRUE(fs::exists(outside));
+}
+
 TEST_F(BackupKeeperTest, AFailedReadKeepsNothingAndSaysSo)
 {
     // Past this 256-byte EEPROM: the read fails like the write would.

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/posix_shim.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "device/no_device_transport.h"
+#include "device/sim/simulated_chip.h"
 #include "platform/recording_prompter.h"
 #include "session/chip_access.h"
 #include "session/platform_devices.h"
@@ -61,6 +64,35 @@ TEST(SessionBuildTest, AChoiceThatCannotBeUsedIsRefusedWithTheReason)
     refusing.SetLibraryAdapter(adapter);
     EXPECT_EQ(Build(vendor, refusing, error), nullptr);
     EXPECT_EQ(error, "device library maker.dll does not exist");
+}
+
+TEST(SessionBuildTest, ASimulatedChipsFileInUseByAnotherChipIsRefusedWithTheReason)
+{
+    std::string folder = (std::filesystem::temp_directory_path() / "tovrik-in-use-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    ChipChoice choice;
+    choice.simulate = true;
+    choice.backingFile = folder + "/chip.bin";
+    std::string error;
+    std::unique_ptr<ChipAccess> first = ChipAccess::Open(choice, error);
+    ASSERT_NE(first, nullptr) << error;
+
+    // A second writer would mix its bytes with the first one's: it is refused at start.
+    std::unique_ptr<ChipAccess> second = ChipAccess::Open(choice, error);
+    EXPECT_EQ(second, nullptr);
+    EXPECT_NE(error.find(choice.backingFile + " is in use by another simulated chip"),
+              std::string::npos)
+        << error;
+    SimulatedChipOptions options;
+    options.backingFile = choice.backingFile;
+    EXPECT_NE(SimulatedChip(options).BackingFileError(), "");
+
+    // Once the first lets go the file is free again.
+    first.reset();
+    second = ChipAccess::Open(choice, error);
+    EXPECT_NE(second, nullptr) << error;
+    second.reset();
+    std::filesystem::remove_all(folder);
 }
 
 TEST(SessionBuildTest, TheChipMakersLibraryIsConnectedAtOnceOrWhenTheWindowComes)

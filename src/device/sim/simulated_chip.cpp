@@ -41,6 +41,15 @@ SimulatedChip::~SimulatedChip() = default;
 void SimulatedChip::LoadBackingFileLocked()
 {
     const std::string& file = options_.backingFile;
+    FileLock::Result lock = FileLock::TryAcquire(file);
+    if (lock.status == FileLock::Status::HeldElsewhere) {
+        backingFileError_ = file + " is in use by another simulated chip, in this or another "
+                                   "program; it is left to that one";
+        return;
+    }
+    // A lock that cannot be had at all (a missing folder) leaves the chip unguarded: its
+    // writes fail later and say why.
+    backingLock_ = std::move(lock.lock);
     if (!FileExists(file)) {
         // A failure here shows later: every EEPROM write tries the file again and fails.
         PersistLocked();
@@ -69,6 +78,12 @@ std::string SimulatedChip::BackingFileError() const
 {
     std::lock_guard lock(mutex_);
     return backingFileError_;
+}
+
+std::string SimulatedChip::LastFileError() const
+{
+    std::lock_guard lock(mutex_);
+    return lastFileError_;
 }
 
 // --- Power and enumeration ---

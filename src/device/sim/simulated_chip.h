@@ -16,6 +16,7 @@
 
 #include "device/command_protocol.h"
 #include "device/hid_transport.h"
+#include "platform/file_lock.h"
 
 namespace tovrik {
 
@@ -25,7 +26,9 @@ struct SimulatedChipOptions {
     // When set, the EEPROM lives in this file: loaded at construction (a file
     // of another size than 256, 512, 1024 or 2048 bytes is refused, see
     // BackingFileError), created from `initialEeprom` when absent, and changed
-    // where bytes change, flushed to disk before an EEPROM write is done.
+    // where bytes change, flushed to disk before an EEPROM write is done. The
+    // file is locked while the chip lives (FILE.lock beside it): a file another
+    // chip uses is refused the same way.
     std::string backingFile;
     // Initial EEPROM contents; shorter vectors are padded with 0xFF.
     std::vector<std::uint8_t> initialEeprom;
@@ -188,6 +191,9 @@ public:
     // Why the backing file was refused at construction (every EEPROM write
     // then fails and the file stays as it was); empty when it is in use.
     std::string BackingFileError() const;
+    // Why the last change of the backing file failed (the system's reason, naming
+    // the file); empty while the file takes every change.
+    std::string LastFileError() const;
 
 private:
     void BootLocked();
@@ -223,6 +229,10 @@ private:
     // What the backing file holds, so a write changes only the bytes that differ.
     std::vector<std::uint8_t> fileImage_;
     std::string backingFileError_;
+    // Held while this chip uses its backing file: a second chip on the same file, in this
+    // process or another, is refused rather than mixing its writes with ours.
+    std::unique_ptr<FileLock> backingLock_;
+    std::string lastFileError_;
 
     bool plugged_ = true;
     // Listeners are being told of an unplug; the chip is still there.

@@ -253,7 +253,8 @@ bool SimulatedChip::PersistLocked()
     if (!backingFileError_.empty()) {
         return false;
     }
-    std::string error;
+    std::string& error = lastFileError_;
+    error.clear();
     if (fileImage_.size() != eeprom_.size()) {
         // A new file or a new size: the whole image replaces the file at once.
         if (!WriteFileSafely(options_.backingFile, eeprom_, error)) {

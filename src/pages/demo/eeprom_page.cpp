@@ -118,7 +118,9 @@ void CEepromPage::OnErase()
 {
     const int size = SelectedSize();
     ClearBuffer(0xFF, size);
-    app_.KeepBackupBefore(0, static_cast<std::uint32_t>(size));
+    if (!app_.KeepBackupBefore(0, static_cast<std::uint32_t>(size))) {
+        return;
+    }
     const int ok = app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer_.data(),
                                                static_cast<std::uint32_t>(size));
     // The texts are cleared whatever the outcome.
@@ -153,7 +155,9 @@ void CEepromPage::OnWrite()
     }
     const auto count = static_cast<std::uint16_t>(groups);
     const std::uint32_t address = ParseHexText(addressText);
-    app_.KeepBackupBefore(address, count);
+    if (!app_.KeepBackupBefore(address, count)) {
+        return;
+    }
     if (app_.Library().rmBurnEEPROM(kEepromWrite, address, buffer_.data(), count) == 0) {
         GetPrompter().MessageBox(kMsgWriteFailed);
         TellBackupAfterFailure();
@@ -228,7 +232,9 @@ void CEepromPage::OnFileToEeprom()
         return;
     }
     const std::uint32_t start = ParseHexText(kFileStartAddress);
-    app_.KeepBackupBefore(start, static_cast<std::uint32_t>(size));
+    if (!app_.KeepBackupBefore(start, static_cast<std::uint32_t>(size))) {
+        return;
+    }
     if (app_.Library().rmBurnEEPROM(kEepromWrite, start, buffer_.data(),
                                     static_cast<std::uint32_t>(size)) != 0) {
         GetPrompter().MessageBox(kMsgFromFileDone);

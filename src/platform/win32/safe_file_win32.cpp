@@ -44,7 +44,12 @@ bool WriteAll(HANDLE h, std::span<const std::uint8_t> bytes)
     std::size_t done = 0;
     while (done < bytes.size()) {
         DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        const DWORD chunk = static_cast<DWORD>(
+            FileWriteAllowance(std::min<std::size_t>(bytes.size() - done, 1 << 20)));
+        if (chunk == 0) {
+            SetLastError(ERROR_DISK_FULL);
+            return false;
+        }
         if (!WriteFile(h, bytes.data() + done, chunk, &written, nullptr) || written == 0) {
             return false;
         }
@@ -113,6 +118,10 @@ bool WriteFileSafely(const std::string& path, std::span<const std::uint8_t> byte
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         error = path + " is a folder, not a regular file";
+        return false;
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        error = Reason(path, "cannot write", ERROR_ACCESS_DENIED) + " (the file is read-only)";
         return false;
     }
     // The temporary file sits beside the target, so the move never crosses volumes.
@@ -196,7 +205,30 @@ bool AppendFileDurably(const std::string& path, std::string_view text, std::stri
     }
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
                                               text.size());
-    if (!WriteAll(file.h, bytes) || !FlushFileBuffers(file.h)) {
+    LARGE_INTEGER before{};
+    if (!GetFileSizeEx(file.h, &before)) {
+        error = Reason(path, "cannot write", GetLastError());
+        return false;
+    }
+    if (!WriteAll(file.h, bytes)) {
+        // A write that stops part-way (a full disk) is taken back to where the append began.
+        const DWORD writeError = GetLastError();
+        CloseHandle(file.h);
+        file.h = INVALID_HANDLE_VALUE;
+        Handle cut;
+        cut.h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        FILE_END_OF_FILE_INFO end{};
+        end.EndOfFile = before;
+        const bool cutBack = cut.h != INVALID_HANDLE_VALUE &&
+                             SetFileInformationByHandle(cut.h, FileEndOfFileInfo, &end,
+                                                        sizeof end) &&
+                             FlushFileBuffers(cut.h);
+        error = Reason(path, "cannot write", writeError) +
+                (cutBack ? "" : " (and the part written could not be taken back)");
+        return false;
+    }
+    if (!FlushFileBuffers(file.h)) {
         error = Reason(path, "cannot write", GetLastError());
         return false;
     }
