@@ -549,11 +549,27 @@ std::uint32_t EepromConfig::BlockAddress(int block) const
 
 int EepromConfig::SaveBlocks(bool dryRun)
 {
+    // Byte 0 is erased first and the header written last, so a save cut off
+    // part-way leaves an EEPROM that reads as empty, never a header vouching
+    // for blocks only partly written.
+    std::uint8_t erased = kFiller;
+    if (!dryRun && Burn(kEepromWrite, 0, &erased, 1) == 0) {
+        ShowMessage(kMsgWriteHeader);
+        return 0;
+    }
+    if (SaveContentAndBlocks(dryRun) == 0) {
+        return 0;
+    }
     if (!dryRun &&
         Burn(kEepromWrite, 0, header.data(), static_cast<std::uint32_t>(header.size())) == 0) {
         ShowMessage(kMsgWriteHeader);
         return 0;
     }
+    return 1;
+}
+
+int EepromConfig::SaveContentAndBlocks(bool dryRun)
+{
     if (WriteChecked(kContentOffset, content.data(), builtLength, dryRun) == 0) {
         ShowMessage(kMsgWriteContent);
         return 0;

@@ -131,6 +131,7 @@ private:
     int SaveStringAt(std::uint32_t address, const std::string& text, bool dryRun);
     std::uint32_t BlockAddress(int block) const;
     int SaveBlocks(bool dryRun);
+    int SaveContentAndBlocks(bool dryRun);
 
     std::array<std::uint8_t, 4> header{};
     std::array<std::uint8_t, kImageSize> content{};

@@ -16,6 +16,9 @@ constexpr int kReadPollMs = 20;
 // The largest EEPROM the library knows the content of.
 constexpr std::uint32_t kMaxEepromSize = 2048;
 
+// What an erased EEPROM byte reads as.
+constexpr std::uint8_t kErasedByte = 0xFF;
+
 // The longest write cycle of the serial EEPROMs the chip takes.
 constexpr std::chrono::milliseconds kLongestWriteCycle{10};
 
@@ -530,13 +533,39 @@ int HidDeviceLibrary::ReadUnseen(std::uint8_t tag, std::uint32_t address, std::u
 int HidDeviceLibrary::WriteChangedPages(std::uint8_t tag, std::uint32_t address,
                                         const std::uint8_t* buffer, std::uint32_t count)
 {
-    const std::uint32_t end = address + count;
     // What this connection has not seen is read first, one read per unseen run,
     // as part of the same transfer.
     if (ReadUnseen(tag, address, count) == 0) {
         return 0;
     }
+    const std::uint32_t page = static_cast<std::uint32_t>(p::EepromPageSize(eepromSize_));
+    if (address != 0 || count <= page ||
+        std::equal(buffer + page, buffer + count, eepromCopy_.begin() + page)) {
+        return WritePages(tag, address, buffer, count);
+    }
+    // An image written from address 0 over several pages keeps its first page
+    // for last, with byte 0 erased (0xFF, never a header's first byte) before
+    // the others: cut off part-way, the EEPROM reads as empty instead of as an
+    // old header over partly new content.
+    if (eepromCopy_[0] != kErasedByte) {
+        const std::uint8_t erased = kErasedByte;
+        if (WritePages(tag, 0, &erased, 1) == 0) {
+            Forget(address, count);
+            return 0;
+        }
+    }
+    if (WritePages(tag, page, buffer + page, count - page) == 0 ||
+        WritePages(tag, 0, buffer, page) == 0) {
+        Forget(address, count);
+        return 0;
+    }
+    return 1;
+}
 
+int HidDeviceLibrary::WritePages(std::uint8_t tag, std::uint32_t address,
+                                 const std::uint8_t* buffer, std::uint32_t count)
+{
+    const std::uint32_t end = address + count;
     const std::uint32_t page = static_cast<std::uint32_t>(p::EepromPageSize(eepromSize_));
     p::Report request = Request(p::kOpEepromWrite, tag, 0, address, count);
     request[p::kCommandPageSize] = static_cast<std::uint8_t>(page);

@@ -124,6 +124,8 @@ private:
     // A write of the pages whose bytes change, read back before it counts.
     int WriteChangedPages(std::uint8_t tag, std::uint32_t address, const std::uint8_t* buffer,
                           std::uint32_t count);
+    int WritePages(std::uint8_t tag, std::uint32_t address, const std::uint8_t* buffer,
+                   std::uint32_t count);
     // Reads into the record whatever of the range this connection has not seen,
     // one read per unseen run, under `tag`.
     int ReadUnseen(std::uint8_t tag, std::uint32_t address, std::uint32_t count);

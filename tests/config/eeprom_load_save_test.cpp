@@ -3,6 +3,7 @@
 // protocol, with failures injected by the simulated chip.
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -299,20 +300,126 @@ TEST_F(LoadSaveTest, TransferFailuresOnSaveKeepTheirOrderAndPartialResult)
         EXPECT_EQ(result, 0);
     }
 
-    // A failure part-way leaves the new header and the blocks written so far.
-    SetEeprom({});
+    // A failure part-way leaves the blocks written so far under an erased
+    // first byte: the EEPROM reads as empty until the header comes last.
+    SetEeprom(Image({1, 2}));
     device.Chip().FailEepromTransfer(3);
     Save();
     auto eeprom = Eeprom();
-    EXPECT_EQ(eeprom[0], 'T');
-    EXPECT_EQ(eeprom[3], config.Header()[3]);
+    EXPECT_EQ(eeprom[0], 0xFF);
+    EXPECT_EQ(eeprom[1], 'K');
+    EXPECT_EQ(eeprom[3], 2);
+    EXPECT_EQ(eeprom[4], config.Content()[0]);
     EXPECT_EQ(eeprom[78], 0xFF);
+    EepromConfig reader(device.Library(), prompter);
+    prompter.Clear();
+    EXPECT_EQ(reader.LoadFromEeprom(), 1);
+    EXPECT_EQ(prompter.Messages(), Messages{"EEPROM Empty"});
+
+    // The header is the last transfer; its failure leaves the EEPROM empty too.
+    SetEeprom({});
+    device.Chip().FailEepromTransfer(19);
+    EXPECT_EQ(Save(), Messages{"Fail to write EEPROM header"});
+    EXPECT_EQ(Eeprom()[0], 0xFF);
+    EXPECT_EQ(Eeprom()[14], config.Content()[10]);
 
     config.ClearEqPresetGains();
     config.SetRegisterValue(166, 1);
     SetEeprom({});
     device.Chip().FailEepromTransfer(11);
     EXPECT_EQ(Save(), Messages{"Fail to save EQ bandwidth"});
+}
+
+// What an EEPROM decodes as: "empty", or its header, register map, strings
+// and EQ gains as a load finds them.
+std::string Decode(SimulatedDevice& reader, const std::vector<std::uint8_t>& eeprom)
+{
+    EXPECT_TRUE(reader.Chip().SetEeprom(eeprom));
+    reader.Library().ForgetEepromContent();
+    RecordingPrompter quiet;
+    EepromConfig loaded(reader.Library(), quiet);
+    const int result = loaded.LoadFromEeprom();
+    if (quiet.Messages() == Messages{"EEPROM Empty"}) {
+        return "empty";
+    }
+    std::string text = std::to_string(result);
+    for (const std::string& m : quiet.Messages()) {
+        text += "|" + m;
+    }
+    for (const std::uint8_t b : loaded.Header()) {
+        text += " " + std::to_string(b);
+    }
+    for (int r = 0; r < 256; ++r) {
+        const auto reg = static_cast<std::uint8_t>(r);
+        if (loaded.IsRegisterPresent(reg) != 0) {
+            text += " r" + std::to_string(r) + "=" + std::to_string(loaded.GetRegisterValue(reg));
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        std::string s;
+        loaded.GetString(i, s);
+        text += " \"" + s + "\"";
+    }
+    EqPresetGains gains{};
+    loaded.GetEqPresetGains(gains);
+    for (const auto& preset : gains) {
+        for (const std::uint8_t g : preset) {
+            text += " " + std::to_string(g);
+        }
+    }
+    return text;
+}
+
+TEST_F(LoadSaveTest, SaveCutOffAtAnyTransferReadsAsOldNewOrEmpty)
+{
+    // The old image differs from the factory one in its stream length,
+    // strings and EQ gains, so a mixture of both decodes as neither.
+    EepromConfig changed(device.Library(), prompter);
+    ApplyFactoryConfiguration(changed);
+    changed.SetString(0, "Old Maker Of Things");
+    changed.SetString(2, "OLD-77");
+    changed.SetRegisterValue(40, 0x21);
+    EqPresetGains oldGains{};
+    changed.GetEqPresetGains(oldGains);
+    for (auto& preset : oldGains) {
+        preset[1] = static_cast<std::uint8_t>(preset[1] + 3);
+    }
+    changed.SetEqPresetGains(oldGains);
+    ASSERT_EQ(changed.SaveToEeprom(), 1);
+    const auto oldImage = Eeprom();
+    const auto newImage = FactoryEepromImage();
+    ASSERT_NE(oldImage, newImage);
+
+    SimulatedDevice reader;
+    ASSERT_EQ(reader.Start(), 1);
+    const std::string oldText = Decode(reader, oldImage);
+    const std::string newText = Decode(reader, newImage);
+    ASSERT_NE(oldText, "empty");
+    ASSERT_NE(newText, "empty");
+    ASSERT_NE(oldText, newText);
+
+    ApplyFactoryConfiguration(config);
+    std::string table;
+    for (int k = 1;; ++k) {
+        SetEeprom(oldImage);
+        device.Chip().FailEepromTransfer(k);
+        Save();
+        device.Chip().FailEepromTransfer(0);
+        const std::string text = Decode(reader, Eeprom());
+        const char* outcome = text == oldText   ? "old"
+                              : text == newText ? "new"
+                              : text == "empty" ? "empty"
+                                                : "torn";
+        table += "transfer " + std::to_string(k) + ": " + outcome + "\n";
+        EXPECT_STRNE(outcome, "torn") << "failure at transfer " << k << ": " << text;
+        if (result == 1) {
+            EXPECT_STREQ(outcome, "new");
+            break;
+        }
+        EXPECT_STRNE(outcome, "new") << k;
+        ASSERT_LT(k, 100);
+    }
+    std::cout << table;
 }
 
 // Saves that cannot fit fail before the first write: the EEPROM keeps its

@@ -157,13 +157,63 @@ TEST(HidDeviceLibraryEeprom, AWriteTheChipDropsFailsTheVerify)
     ASSERT_EQ(rig.Start(), 1);
     std::vector<std::uint8_t> data(24, 0x33);
     rig.chip.DropEepromWriteCycle(2);
-    EXPECT_EQ(rig.WriteEeprom(0, data), 0);
-    EXPECT_EQ(rig.chip.Eeprom()[8], 0xFF);
+    EXPECT_EQ(rig.WriteEeprom(8, data), 0);
+    EXPECT_EQ(rig.chip.Eeprom()[16], 0xFF);
     // What the verify read is known now; writing again fixes the dropped page only.
     const auto before = rig.chip.Traffic();
-    EXPECT_EQ(rig.WriteEeprom(0, data), 1);
+    EXPECT_EQ(rig.WriteEeprom(8, data), 1);
     EXPECT_EQ((rig.chip.Traffic() - before).writeCycles, 1u);
-    EXPECT_EQ(rig.chip.Eeprom()[8], 0x33);
+    EXPECT_EQ(rig.chip.Eeprom()[16], 0x33);
+}
+
+// A 256-byte image whose first bytes look like a header, different for each seed.
+std::vector<std::uint8_t> HeadedImage(int seed)
+{
+    std::vector<std::uint8_t> image(256);
+    for (int i = 0; i < 256; ++i) {
+        image[i] = static_cast<std::uint8_t>(i * seed + 1);
+    }
+    image[0] = 'T';
+    image[1] = 'K';
+    return image;
+}
+
+TEST(HidDeviceLibraryEeprom, AnImageFromAddressZeroCutOffAtAnyPageLeavesOldNewOrEmpty)
+{
+    const auto oldImage = HeadedImage(3);
+    const auto newImage = HeadedImage(5);
+    int empties = 0;
+    for (int cycle = 1;; ++cycle) {
+        SCOPED_TRACE(cycle);
+        Rig rig(Options(256, oldImage));
+        ASSERT_EQ(rig.Start(), 1);
+        // The write cycle that the chip drops ends the call at its read-back.
+        rig.chip.DropEepromWriteCycle(cycle);
+        const int result = rig.WriteEeprom(0, newImage);
+        const auto e = rig.chip.Eeprom();
+        if (result == 1) {
+            EXPECT_EQ(e, newImage);
+            break;
+        }
+        EXPECT_TRUE(e == oldImage || e[0] == 0xFF) << "torn at write cycle " << cycle;
+        empties += e[0] == 0xFF ? 1 : 0;
+        ASSERT_LT(cycle, 100);
+    }
+    // Every page but the first went through a cut-off with byte 0 erased.
+    EXPECT_GE(empties, 31);
+}
+
+TEST(HidDeviceLibraryEeprom, AnImageFromAddressZeroStaysOneTransfer)
+{
+    Rig rig(Options(256, HeadedImage(3)));
+    ASSERT_EQ(rig.Start(), 1);
+    // Fault injection counts calls by their tag: the whole image is the first
+    // transfer, so the second one is the next call.
+    rig.chip.FailEepromTransfer(2);
+    EXPECT_EQ(rig.WriteEeprom(0, HeadedImage(5)), 1);
+    EXPECT_EQ(rig.chip.Eeprom(), HeadedImage(5));
+    std::uint8_t byte = 0;
+    EXPECT_EQ(rig.library.rmBurnEEPROM(kEepromRead, 0, &byte, 1), 0);
 }
 
 TEST(HidDeviceLibraryEeprom, ALongWriteInRealTimeOutlastsTheAnswerTimeOutAndReportsProgress)

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "support/posix_shim.h"
 
@@ -211,6 +213,57 @@ TEST(SimulatedChipTiming, RealTimeTakesTheModelledTime)
     EXPECT_EQ(Exchange(*device, p::kOpEepromRead, 1, 0, {}, 16)[0], p::kDataReportId);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::microseconds(3710));
     EXPECT_EQ(chip.Traffic().timeUs, 3710u);
+}
+
+TEST(SimulatedChipEeprom, EachPageReachesTheBackingFileAsItsWriteCycleEnds)
+{
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("tovrik_chip_pages_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const auto path = (dir / "eeprom.bin").string();
+    auto fileBytes = [&] {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::vector<std::uint8_t> before(256, 0x00);
+    // Pages 1..3 of eight bytes each, written by one request.
+    auto pagesWritten = [&](int pages) {
+        auto bytes = before;
+        std::fill_n(bytes.begin() + 8, 8 * pages, 0xEE);
+        return bytes;
+    };
+    // A long write cycle gives the watcher time to see the file between pages;
+    // a watcher held up that long only makes the attempt inconclusive.
+    bool sawPartOfTheRequest = false;
+    for (int attempt = 0; attempt < 5 && !sawPartOfTheRequest; ++attempt) {
+        std::filesystem::remove(path);
+        SimulatedChip chip(Options(256, before, 23, path));
+        chip.SetRealTiming(true);
+        chip.SetWriteCycleUs(200000);
+        SimTransport transport(chip);
+        auto device = transport.Open(SimTransport::kDevicePath);
+        std::atomic<bool> done{false};
+        std::thread writer([&] {
+            EXPECT_EQ(Status(Exchange(*device, p::kOpEepromWrite, 1, 8,
+                                      std::vector<std::uint8_t>(24, 0xEE))),
+                      p::kStatusOk);
+            done = true;
+        });
+        while (!done) {
+            const auto bytes = fileBytes();
+            // Only whole pages, in address order, ever reach the file.
+            EXPECT_TRUE(bytes == pagesWritten(0) || bytes == pagesWritten(1) ||
+                        bytes == pagesWritten(2) || bytes == pagesWritten(3));
+            sawPartOfTheRequest =
+                sawPartOfTheRequest || bytes == pagesWritten(1) || bytes == pagesWritten(2);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        writer.join();
+        EXPECT_EQ(fileBytes(), pagesWritten(3));
+    }
+    EXPECT_TRUE(sawPartOfTheRequest);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(SimulatedChipEeprom, FaultInjectionCountsTransfersByTagChanges)

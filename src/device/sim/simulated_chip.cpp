@@ -210,7 +210,8 @@ int SimulatedChip::HostWrite(std::uint64_t session, const std::uint8_t* report, 
             HandleDataLocked(report, length);
         }
         deferReports_ = false;
-        spent = traffic_.timeUs - before;
+        spent = traffic_.timeUs - before - sleptUs_;
+        sleptUs_ = 0;
         real = realTiming_;
     }
     if (real) {

@@ -208,7 +208,8 @@ private:
     std::uint8_t CarryOutLocked(const protocol::Report& request);
     std::uint8_t CheckEepromRequestLocked(const protocol::Report& request);
     std::uint8_t CheckI2cRequestLocked(const protocol::Report& request);
-    void WriteEepromLocked(const std::vector<protocol::Span>& spans,
+    // False when a page could not be kept in the backing file.
+    bool WriteEepromLocked(const std::vector<protocol::Span>& spans,
                            const std::vector<std::uint8_t>& data);
     void WriteI2cMemoryLocked(const std::vector<protocol::Span>& spans,
                               const std::vector<std::uint8_t>& data);
@@ -266,6 +267,8 @@ private:
     int pendingReports_ = 0;
 
     bool realTiming_ = false;
+    // Modelled time already slept by the write cycles of the report being handled.
+    std::uint64_t sleptUs_ = 0;
     int writeCycleUs_ = SimTimingCosts::kWriteCycleUs;
     int i2cByteUs_ = SimTimingCosts::kI2cByteUs100k;
     SimTraffic traffic_;

@@ -188,8 +188,7 @@ std::uint8_t SimulatedChip::CarryOutLocked(const p::Report& request)
             return status;
         }
     } else if (opcode == p::kOpEepromWrite) {
-        WriteEepromLocked(spans, pendingData_);
-        if (!spans.empty() && !PersistLocked()) {
+        if (!WriteEepromLocked(spans, pendingData_)) {
             status = p::kStatusDeviceError;
         }
     } else {
@@ -199,28 +198,39 @@ std::uint8_t SimulatedChip::CarryOutLocked(const p::Report& request)
     return status;
 }
 
-void SimulatedChip::WriteEepromLocked(const std::vector<p::Span>& spans,
+bool SimulatedChip::WriteEepromLocked(const std::vector<p::Span>& spans,
                                       const std::vector<std::uint8_t>& data)
 {
     const int page = p::EepromPageSize(eepromSize_);
+    bool persisted = true;
     std::size_t next = 0;
     for (const p::Span& span : spans) {
         // The firmware writes each page of its own part in one write cycle.
         for (int at = span.address; at < span.address + span.length;) {
             const int n = std::min(span.address + span.length, at - at % page + page) - at;
+            const std::uint64_t before = traffic_.timeUs;
             BusBytesLocked(static_cast<std::uint64_t>(n) + 2);
             ++traffic_.writeCycles;
             SpendLocked(static_cast<std::uint64_t>(writeCycleUs_));
+            if (realTiming_) {
+                // The page is there only once its write cycle has passed.
+                SleepModelled(traffic_.timeUs - before);
+                sleptUs_ += traffic_.timeUs - before;
+            }
             const bool dropped = dropWriteCycleCountdown_ > 0 && --dropWriteCycleCountdown_ == 0;
             // Like a real part, the address counter wraps inside the page being written.
             const int pageStart = at - at % page;
             for (int i = 0; i < n && !dropped; ++i) {
                 eeprom_[pageStart + (at % page + i) % page] = data[next + i];
             }
+            // Each page reaches the backing file as its write cycle ends, so a
+            // process killed part-way keeps the pages a real part would hold.
+            persisted = PersistLocked() && persisted;
             next += n;
             at += n;
         }
     }
+    return persisted;
 }
 
 void SimulatedChip::WriteI2cMemoryLocked(const std::vector<p::Span>& spans,

@@ -372,6 +372,28 @@ void VendorDeviceLibrary::rmDeviceClose()
 int VendorDeviceLibrary::rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
                                       std::uint32_t count)
 {
+    // 16 bytes: the first page of every EEPROM the family takes (8-byte pages
+    // are cut at 16 too).
+    constexpr std::uint32_t kFirstPage = 16;
+    constexpr std::uint8_t kErased = 0xFF;
+    if (direction != kEepromWrite || address != 0 || count <= kFirstPage || buffer == nullptr) {
+        return BurnThrough(direction, address, buffer, count);
+    }
+    // The DLL writes its range in an order of its own, so an image from
+    // address 0 goes in three calls: byte 0 erased (no header starts with
+    // 0xFF, the EEPROM reads as empty), the rest, then the first page, so a
+    // write cut off part-way never leaves a header over half-written content.
+    std::uint8_t erased = kErased;
+    if (BurnThrough(kEepromWrite, 0, &erased, 1) == 0 ||
+        BurnThrough(kEepromWrite, kFirstPage, buffer + kFirstPage, count - kFirstPage) == 0) {
+        return 0;
+    }
+    return BurnThrough(kEepromWrite, 0, buffer, kFirstPage);
+}
+
+int VendorDeviceLibrary::BurnThrough(int direction, std::uint32_t address, std::uint8_t* buffer,
+                                     std::uint32_t count)
+{
     const bool done = Call(kBurnEeprom, {Word(direction), address, Word(buffer), count}) != 0;
     if (done) {
         Remember(address, buffer, count);

@@ -106,6 +106,9 @@ private:
         kGpiMessages,
     };
 
+    // One rmBurnEEPROM call of the DLL.
+    int BurnThrough(int direction, std::uint32_t address, std::uint8_t* buffer,
+                    std::uint32_t count);
     // Remembers `count` bytes at `address` as the EEPROM's content, or forgets
     // them when `buffer` is null.
     void Remember(std::uint32_t address, const std::uint8_t* buffer, std::uint32_t count);

@@ -159,6 +159,36 @@ TEST_P(StandInStyles, ForwardsCallsAndPassesRegisteredMessagesIntoTheQueue)
     DestroyWindow(main);
 }
 
+// An image from address 0 reaches the DLL in three calls, byte 0 erased
+// first and the first page last: a failure of the second leaves the EEPROM
+// reading as empty rather than the old header over part of the new content.
+TEST(VendorDeviceLibrary, AnImageFromAddressZeroKeepsItsFirstPageForLast)
+{
+    SimulatedChip chip(FactoryChipOptions());
+    SimTransport transport(chip);
+    auto library = LoadStandIn("tovrik_stand_in", transport);
+    ASSERT_NE(library, nullptr);
+    MessageQueue queue;
+    ASSERT_EQ(library->Connect(queue, nullptr), 1);
+    const auto info = chip.Enumeration();
+    ASSERT_TRUE(info.has_value());
+    ASSERT_EQ(library->rmDeviceStart(info->vendorId, info->productId, 77, 0, DeviceAddedMessage,
+                                     DeviceRemovedMessage),
+              1);
+    const std::vector<std::uint8_t> old = chip.Eeprom();
+    std::vector<std::uint8_t> image(256, 0x3C);
+    image[0] = old[0];
+    chip.FailEepromTransfer(2);
+    EXPECT_EQ(library->rmBurnEEPROM(kEepromWrite, 0, image.data(), 256), 0);
+    auto e = chip.Eeprom();
+    EXPECT_EQ(e[0], 0xFF);
+    EXPECT_EQ(std::vector<std::uint8_t>(e.begin() + 1, e.end()),
+              std::vector<std::uint8_t>(old.begin() + 1, old.end()));
+
+    EXPECT_EQ(library->rmBurnEEPROM(kEepromWrite, 0, image.data(), 256), 1);
+    EXPECT_EQ(chip.Eeprom(), image);
+}
+
 // A backup reads through the DLL only what this connection has not read or
 // written successfully; a failed write, a forget and a new start unlearn.
 TEST(VendorDeviceLibrary, BackupReadsOnlyWhatTheConnectionDoesNotKnow)
