@@ -249,6 +249,7 @@ int ListDevices(const DeviceOptions& options, bool json, std::ostream& out, std:
                 continue;
             }
             Connection connection(access.Transport(), info, nullptr, access.libraries.get());
+            WarnUnfinishedWrites(options, info, err);
             const int code = connection.DetectDeviceCode().value_or(-1);
             const std::string kind = code < 0 ? "-" : DeviceClass(static_cast<std::uint8_t>(code));
             const int size = connection.FittedEepromSize();

@@ -64,13 +64,15 @@ std::string Hex4(std::uint16_t value)
     return text;
 }
 
-bool ParseNumber(const std::string& text, int base, unsigned long max, unsigned long& value)
+// unsigned long long: a long has 32 bits on Windows, too few for a time.
+bool ParseNumber(const std::string& text, int base, unsigned long long max,
+                 unsigned long long& value)
 {
     if (text.empty() || text.size() > 12) {
         return false;
     }
     char* end = nullptr;
-    value = std::strtoul(text.c_str(), &end, base);
+    value = std::strtoull(text.c_str(), &end, base);
     return end == text.c_str() + text.size() && value <= max;
 }
 
@@ -127,7 +129,7 @@ bool ParseJournalRecord(const std::string& text, JournalRecord& r)
         }
         const std::string key = line.substr(0, eq);
         const std::string value = Unescaped(line.substr(eq + 1));
-        unsigned long n = 0;
+        unsigned long long n = 0;
         const auto id = [&](std::uint16_t& field) {
             if (!ParseNumber(value, 16, 0xFFFF, n) || value.size() > 4) {
                 return false;
@@ -155,10 +157,10 @@ bool ParseJournalRecord(const std::string& text, JournalRecord& r)
         } else if (key == "backup") {
             r.backup = value;
         } else if (key == "address" || key == "count") {
-            ok = ParseNumber(value, 10, 0xFFFFFFFFul, n);
+            ok = ParseNumber(value, 10, 0xFFFFFFFFull, n);
             (key == "address" ? r.address : r.count) = static_cast<std::uint32_t>(n);
         } else if (key == "started") {
-            ok = ParseNumber(value, 10, 0xFFFFFFFFFFul, n);
+            ok = ParseNumber(value, 10, 0xFFFFFFFFFFull, n);
             r.started = static_cast<std::time_t>(n);
         } else {
             continue;  // a key of a later version

@@ -243,6 +243,9 @@ TEST(DeviceJournalTest, AnUnfinishedWriteIsToldByEveryCommandAndRestoreUndoesIt)
     err.str("");
     EXPECT_EQ(VerifyDevice(chip, folder / "half.bin", false, out, err), kExitDiffers);
     EXPECT_NE(err.str().find(record.backup), std::string::npos) << err.str();
+    err.str("");
+    EXPECT_EQ(ListDevices(chip, false, out, err), kExitOk);
+    EXPECT_NE(err.str().find(record.backup), std::string::npos) << err.str();
 
     out.str("");
     err.str("");

@@ -89,6 +89,10 @@ TEST_F(WriteJournalTest, ARecordWithoutItsBackupIsNoRecord)
                text.find('\n', text.find("backup=")) - text.find("backup=") + 1);
     EXPECT_FALSE(ParseJournalRecord(text, parsed));
     EXPECT_FALSE(ParseJournalRecord("vid=1209\n", parsed));
+    // A negative count is refused, not wrapped round.
+    text = FormatJournalRecord(Record("S"));
+    text.replace(text.find("count=240"), 9, "count=-4294967295");
+    EXPECT_FALSE(ParseJournalRecord(text, parsed));
 }
 
 // A library whose writes can be made to fail, as a cut cable would.
