@@ -237,7 +237,8 @@ std::vector<JournalRecord> WriteJournal::Records() const
         }
         std::vector<std::uint8_t> bytes;
         std::string error;
-        const std::string path = it->path().string();
+        // Named as Begin names it, with '/', on every system.
+        const std::string path = folder_ + "/" + it->path().filename().string();
         JournalRecord record;
         if (!ReadFileBounded(path, kMaxRecordBytes, bytes, error) ||
             !ParseJournalRecord(std::string(bytes.begin(), bytes.end()), record)) {
