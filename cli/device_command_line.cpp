@@ -89,6 +89,16 @@ void RegisterDeviceCommands(CLI::App& app, CommandList& commands)
                         return SetDevice(a->device, a->assignments, s.out, s.err);
                     });
     set->add_option("KEY=VALUE", a->assignments, "values to set")->required();
+
+    add("backups", "The backups of the chip's ids: time, size, serial string, equal to the chip",
+        [a](const CommandStreams& s) { return ListBackups(a->device, s.out, s.err); });
+
+    auto* restore = add(
+        "restore",
+        "Write FILE (else the backup an unfinished write names, else the newest with the chip's "
+        "serial string) back, verified, keeping a backup of what it replaces",
+        [a](const CommandStreams& s) { return RestoreDevice(a->device, a->file, s.out, s.err); });
+    restore->add_option("FILE", a->file, "backup to write back (.bin)");
 }
 
 }  // namespace tovrik::cli

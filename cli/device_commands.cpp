@@ -16,6 +16,8 @@
 #include "headless_tool.h"
 #include "output_file.h"
 #include "platform/recording_prompter.h"
+#include "services/backup_restore.h"
+#include "services/write_journal.h"
 #include "session/backup_site.h"
 #include "settings_view.h"
 
@@ -98,6 +100,39 @@ struct DeviceAccess {
     std::unique_ptr<DeviceLibrarySource> libraries;
 };
 
+// The chip as the journal names it: what it answered with, and its
+// interface or the file behind a simulated EEPROM.
+JournalChip ChipOf(const DeviceOptions& options, const HidDeviceInfo& info)
+{
+    return {info.vendorId, info.productId, info.serialNumber,
+            options.simulateFile.empty() ? info.path : options.simulateFile};
+}
+
+// The journal of writes in progress; none for an in-memory simulated chip,
+// which does not outlive the command.
+std::unique_ptr<WriteJournal> JournalFor(const DeviceOptions& options)
+{
+    if (options.simulate && options.simulateFile.empty()) {
+        return nullptr;
+    }
+    return std::make_unique<WriteJournal>();
+}
+
+// Every device command tells of the writes to this chip that were never finished.
+void WarnUnfinishedWrites(const DeviceOptions& options, const HidDeviceInfo& info,
+                          std::ostream& err)
+{
+    const std::unique_ptr<WriteJournal> journal = JournalFor(options);
+    if (!journal) {
+        return;
+    }
+    for (const JournalRecord& record : journal->OpenFor(ChipOf(options, info))) {
+        err << "tovrik-cli: warning: a write to this chip was not finished (" << record.command
+            << ", " << record.count << " bytes at " << record.address << "); " << record.backup
+            << " holds what it replaced; `tovrik-cli device restore` writes it back\n";
+    }
+}
+
 // The chosen interface, opened through the device library.
 std::unique_ptr<Connection> OpenChosen(DeviceAccess& access, const DeviceOptions& options,
                                        std::ostream& err)
@@ -111,10 +146,11 @@ std::unique_ptr<Connection> OpenChosen(DeviceAccess& access, const DeviceOptions
     if (!connection->IsOpen()) {
         Stop(err, kExitNoDevice, connection->OpenError());
     }
+    WarnUnfinishedWrites(options, *info, err);
     return connection;
 }
 
-void Backup(Connection& connection, std::size_t count, std::ostream& out, std::ostream& err)
+std::string Backup(Connection& connection, std::size_t count, std::ostream& out, std::ostream& err)
 {
     std::string where;
     std::string error;
@@ -123,9 +159,9 @@ void Backup(Connection& connection, std::size_t count, std::ostream& out, std::o
         Stop(err, kExitTransfer, error + "; nothing was written");
     }
     out << "backup: " << where << '\n';
+    return where;
 }
 
-// Writes `bytes` at address 0 and reads them back.
 // A failure's text followed by the reason the simulated chip's file gave, when there is one.
 std::string WithFileError(const std::string& failure, const DeviceAccess& access)
 {
@@ -133,18 +169,37 @@ std::string WithFileError(const std::string& failure, const DeviceAccess& access
     return why.empty() ? failure : failure + ": " + why;
 }
 
-void WriteVerified(DeviceAccess& access, Connection& connection,
+// Writes `bytes` at address 0 and reads them back, journaled for `command`
+// with `backup` as what undoes it.
+void WriteVerified(DeviceAccess& access, Connection& connection, const DeviceOptions& options,
+                   const std::string& command, const std::string& backup,
                    const std::vector<std::uint8_t>& bytes, std::ostream& err)
 {
-    if (!connection.Write(bytes)) {
-        Stop(err, kExitTransfer, WithFileError("writing the EEPROM failed", access));
+    const std::unique_ptr<WriteJournal> journal = JournalFor(options);
+    JournalRecord record;
+    record.chip = ChipOf(options, connection.Info());
+    const ImageIdentity written =
+        IdentityOfImage(bytes, {record.chip.vendorId, record.chip.productId, record.chip.serial});
+    record.writtenVendorId = written.vendorId;
+    record.writtenProductId = written.productId;
+    record.writtenSerial = written.serial;
+    record.command = command;
+    record.backup = backup;
+    std::string journalError;
+    const JournaledWriteResult result =
+        WriteJournaled(connection.Library(), journal.get(), record, 0, bytes, journalError);
+    if (!journalError.empty()) {
+        err << "tovrik-cli: warning: " << journalError << '\n';
     }
-    std::vector<std::uint8_t> back(bytes.size());
-    if (!connection.Read(back)) {
-        Stop(err, kExitTransfer, "reading the EEPROM back failed");
-    }
-    if (back != bytes) {
-        Stop(err, kExitTransfer, "the EEPROM does not hold what was written");
+    switch (result) {
+        case JournaledWriteResult::Verified:
+            return;
+        case JournaledWriteResult::WriteFailed:
+            Stop(err, kExitTransfer, WithFileError("writing the EEPROM failed", access));
+        case JournaledWriteResult::ReadBackFailed:
+            Stop(err, kExitTransfer, "reading the EEPROM back failed");
+        case JournaledWriteResult::Differs:
+            Stop(err, kExitTransfer, "the EEPROM does not hold what was written");
     }
 }
 
@@ -183,6 +238,7 @@ std::unique_ptr<DeviceTool> ConnectTool(const DeviceOptions& options, std::ostre
         }
         Stop(err, kExitNoDevice, "cannot connect to " + info->path);
     }
+    WarnUnfinishedWrites(options, *info, err);
     return device;
 }
 
@@ -223,6 +279,7 @@ int ListDevices(const DeviceOptions& options, bool json, std::ostream& out, std:
                 continue;
             }
             Connection connection(access.Transport(), info, nullptr, access.libraries.get());
+            WarnUnfinishedWrites(options, info, err);
             const int code = connection.DetectDeviceCode().value_or(-1);
             const std::string kind = code < 0 ? "-" : DeviceClass(static_cast<std::uint8_t>(code));
             const int size = connection.FittedEepromSize();
@@ -309,8 +366,8 @@ int WriteDevice(const DeviceOptions& options, const std::string& file, std::ostr
                              " bytes, the chip's EEPROM " +
                              std::to_string(connection->FittedEepromSize())};
         }
-        Backup(*connection, bytes.size(), out, err);
-        WriteVerified(access, *connection, bytes, err);
+        const std::string backup = Backup(*connection, bytes.size(), out, err);
+        WriteVerified(access, *connection, options, "device write " + file, backup, bytes, err);
         out << "wrote " << bytes.size() << " bytes of " << file << " to " << connection->Info().path
             << ", verified\n";
         return kExitOk;
@@ -367,10 +424,9 @@ int EraseDevice(const DeviceOptions& options, bool all, std::ostream& out, std::
         DeviceAccess access(options);
         auto connection = OpenChosen(access, options, err);
         const int count = all ? connection->FittedEepromSize() : kImageSize;
-        Backup(*connection, static_cast<std::size_t>(count), out, err);
-        WriteVerified(access, *connection,
-                      std::vector<std::uint8_t>(static_cast<std::size_t>(count), 0xFF),
-                      err);
+        const std::string backup = Backup(*connection, static_cast<std::size_t>(count), out, err);
+        WriteVerified(access, *connection, options, "device erase", backup,
+                      std::vector<std::uint8_t>(static_cast<std::size_t>(count), 0xFF), err);
         out << "erased " << count << " bytes of " << connection->Info().path << '\n';
         return kExitOk;
     });
@@ -411,6 +467,24 @@ int SetDevice(const DeviceOptions& options, const std::vector<std::string>& argu
             Stop(err, kExitTransfer, backups.LastError() + "; nothing was written");
         }
         out << "backup: " << backups.LastPath() << '\n';
+        // The save reads back every page it writes; the record goes once it went through.
+        const std::unique_ptr<WriteJournal> journal = JournalFor(options);
+        std::string record;
+        if (journal) {
+            JournalRecord entry;
+            entry.chip = ChipOf(options, device->info);
+            entry.writtenVendorId = entry.chip.vendorId;
+            entry.writtenProductId = entry.chip.productId;
+            entry.writtenSerial = entry.chip.serial;
+            entry.command = "device set";
+            entry.backup = backups.LastPath();
+            entry.count = EepromConfig::kImageSize;
+            std::string journalError;
+            record = journal->Begin(entry, journalError);
+            if (record.empty()) {
+                err << "tovrik-cli: warning: " << journalError << '\n';
+            }
+        }
         if (!device->tool.SaveSettings()) {
             for (const std::string& message : device->tool.Messages()) {
                 err << "tovrik-cli: " << message << '\n';
@@ -421,8 +495,82 @@ int SetDevice(const DeviceOptions& options, const std::vector<std::string>& argu
                  why.empty() ? "the save into the EEPROM failed"
                              : "the save into the EEPROM failed: " + why);
         }
+        if (journal) {
+            journal->Finish(record);
+        }
         out << "saved into " << device->info.path
             << "; the chip takes it when it is plugged in again\n";
+        return kExitOk;
+    });
+}
+
+namespace {
+
+void PrintBackups(const std::vector<ChipBackup>& backups, std::ostream& out)
+{
+    for (const ChipBackup& b : backups) {
+        out << b.time << "  " << b.size << " bytes  serial \"" << b.serial << "\"  "
+            << (b.equalsChip ? "equals the chip" : "differs from the chip") << "  " << b.path
+            << '\n';
+    }
+}
+
+}  // namespace
+
+int ListBackups(const DeviceOptions& options, std::ostream& out, std::ostream& err)
+{
+    return Guarded(err, [&] {
+        DeviceAccess access(options);
+        auto connection = OpenChosen(access, options, err);
+        BackupKeeper keeper;
+        const std::vector<ChipBackup> backups =
+            ListChipBackups(keeper, ChipOf(options, connection->Info()), connection->Library(),
+                            connection->FittedEepromSize());
+        PrintBackups(backups, out);
+        if (backups.empty()) {
+            err << "tovrik-cli: no backup of a chip with the ids "
+                << Hex4(connection->Info().vendorId) << ":" << Hex4(connection->Info().productId)
+                << " in " << keeper.Folder() << '\n';
+        }
+        return kExitOk;
+    });
+}
+
+int RestoreDevice(const DeviceOptions& options, const std::string& file, std::ostream& out,
+                  std::ostream& err)
+{
+    return Guarded(err, [&] {
+        DeviceAccess access(options);
+        auto connection = OpenChosen(access, options, err);
+        const JournalChip chip = ChipOf(options, connection->Info());
+        BackupKeeper keeper;
+        const std::unique_ptr<WriteJournal> journal = JournalFor(options);
+        const std::vector<ChipBackup> backups =
+            ListChipBackups(keeper, chip, connection->Library(), connection->FittedEepromSize());
+        const RestoreChoice choice = ChooseRestore(file, journal.get(), chip, backups);
+        if (choice.file.empty()) {
+            err << "tovrik-cli: no backup qualifies: none is named by an unfinished write, and "
+                   "none "
+                   "of the ids "
+                << Hex4(chip.vendorId) << ":" << Hex4(chip.productId)
+                << " holds the serial string \"" << chip.serial
+                << "\"; name one of these (another unit's backup would give this chip its "
+                   "settings):\n";
+            PrintBackups(backups, out);
+            return kExitUsage;
+        }
+        out << "restoring " << choice.file << " (" << choice.reason << ")\n";
+        std::string kept;
+        std::string error;
+        if (RestoreBackup(connection->Library(), keeper, journal.get(), chip,
+                          connection->FittedEepromSize(), choice.file, kept, error) == 0) {
+            if (!kept.empty()) {
+                out << "backup: " << kept << '\n';
+            }
+            Stop(err, kExitTransfer, error);
+        }
+        out << "backup: " << kept << '\n';
+        out << "wrote " << choice.file << " back to " << connection->Info().path << ", verified\n";
         return kExitOk;
     });
 }

@@ -25,6 +25,14 @@ int DiffDevice(const DeviceOptions& options, const std::string& file, bool json,
                std::ostream& err);
 int SetDevice(const DeviceOptions& options, const std::vector<std::string>& assignments,
               std::ostream& out, std::ostream& err);
+// The backups of the chosen chip's ids, newest first: time, size, serial
+// string, whether each equals the chip now.
+int ListBackups(const DeviceOptions& options, std::ostream& out, std::ostream& err);
+// Writes `file` back (else the backup an unfinished write names, else the
+// newest with the chip's serial string), verified, keeping a backup first;
+// exit 2 with the candidates when none qualifies.
+int RestoreDevice(const DeviceOptions& options, const std::string& file, std::ostream& out,
+                  std::ostream& err);
 
 // The image commands that share the pages with them.
 int ShowImage(const std::string& file, bool json, std::ostream& out, std::ostream& err);

@@ -60,11 +60,13 @@ struct RunArguments {
     std::string workdir;
     std::string device = "sim";
     std::string vendorLibrary;
+    std::string simulateFile;
 };
 
 int RunOnChosenDevice(const RunArguments& a, std::ostream& out, std::ostream& err)
 {
     ScriptDriverOptions options;
+    options.simulateFile = a.simulateFile;
     if (!a.vendorLibrary.empty()) {
         options.vendorLibrary = a.vendorLibrary;
     } else if (a.device == "hidapi") {
@@ -91,6 +93,9 @@ void RegisterRunCommand(CLI::App& app, CommandList& commands)
                     "sim: the simulated chip (default); hidapi: a real chip through hidapi "
                     "(see docs/hardware.md)")
         ->check(CLI::IsMember({"sim", "hidapi"}));
+    run->add_option("--sim-file", a->simulateFile,
+                    "keep the simulated chip's EEPROM in FILE (relative to the working folder) "
+                    "instead of memory; its writes are then journaled");
     if (SystemDevices().Adapter() != nullptr) {
         run->add_option("--vendor-library", a->vendorLibrary,
                         "reach the chip through the chip maker's device library, the DLL at this "

@@ -55,8 +55,8 @@ std::vector<CConfigPage*> CDemoDlg::ConfigPages()
 
 std::vector<PropertyPage*> CDemoDlg::AllPages()
 {
-    return {&usbPage_,  &volumePage_, &eqPage_,  &miscPage_,  &gpioPage_,
-            &eepromPage_, &i2cPage_,  &hidPage_, &aboutPage_};
+    return {&usbPage_,    &volumePage_, &eqPage_,  &miscPage_, &gpioPage_,
+            &eepromPage_, &i2cPage_,    &hidPage_, &aboutPage_};
 }
 
 int CDemoDlg::OnInitDialog()
@@ -233,6 +233,7 @@ int CDemoDlg::ConnectDevice()
         ShowWhyNotFound(vendorId, productId);
         return 0;
     }
+    OfferUnfinishedWriteBack(vendorId, productId);
     SetDlgItemText(IDC_CONNECT, kStopText);
     library.rmSetMixerKeyNotifyMessages(MixerKeyDownMessage, MixerKeyUpMessage);
     library.rmSetGenericNotifyMessages(GenericNotifyMessage);
@@ -255,6 +256,7 @@ int CDemoDlg::DisconnectDevice()
     EnableDlgItem(IDC_SAVE_EEPROM, false);
     EnableDeviceCommands(false);
     app_.ReleaseDeviceProfile();
+    journalNotice_.clear();
     ShowChipStatus();
     return 1;
 }

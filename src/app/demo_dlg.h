@@ -87,6 +87,9 @@ private:
     // Runs a command, then shows its name, outcome and duration in the status line.
     void RunTimed(const std::string& name, const std::function<Outcome()>& command);
     void ShowChipStatus();
+    // After a connection: names an unfinished write to this chip in the
+    // status line and offers to write back the backup of what it replaced.
+    void OfferUnfinishedWriteBack(std::uint16_t vendorId, std::uint16_t productId);
     void ShowWhyNotFound(std::uint16_t vendorId, std::uint16_t productId);
     void OnDevicePicked();
     // The interface picked in the list when its ids are these; empty otherwise.
@@ -115,6 +118,8 @@ private:
 
     std::vector<HidDeviceInfo> listedDevices_;
     std::string pickedPath_;
+    // What the status line adds about an unfinished write to the connected chip.
+    std::string journalNotice_;
     OperationObserver operationObserver_;
 
     PropertySheet sheet_;

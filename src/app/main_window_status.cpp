@@ -148,6 +148,9 @@ void CDemoDlg::ShowChipStatus()
     if (app_.Directory() != nullptr && app_.Directory()->IsSimulated()) {
         text += ", simulated chip";
     }
+    if (!journalNotice_.empty()) {
+        text += ". " + journalNotice_;
+    }
     SetDlgItemText(IDC_STATUS_CHIP, text);
 }
 
@@ -210,7 +213,10 @@ void CDemoDlg::RunTimed(const std::string& name, const std::function<Outcome()>&
         operationObserver_(name, true);
     }
     const auto start = app_.Now();
+    app_.Context().SetCommandName(name);
     const Outcome outcome = command();
+    app_.Context().EndWriteAction();
+    app_.Context().SetCommandName({});
     const auto duration = app_.Now() - start;
     // The window may be gone: closing it from a prompt ends every command.
     if (IsWindow()) {

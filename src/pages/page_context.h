@@ -6,10 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "services/backup_keeper.h"
 #include "formats/device_profile.h"
 #include "platform/dialog.h"
 #include "platform/prompter.h"
+#include "services/backup_keeper.h"
+#include "services/journaled_library.h"
 
 namespace tovrik {
 
@@ -79,11 +80,38 @@ public:
         productId_ = productId;
     }
 
+    // Writes in progress are journaled through `journal` (nullptr: not at
+    // all, as for an in-memory chip); after a connection the main window
+    // offers to write back what an unfinished write replaced when `offer`.
+    void SetJournal(JournaledLibrary* journal, bool offer)
+    {
+        journal_ = journal;
+        offerWriteBack_ = offer;
+    }
+    JournaledLibrary* Journal() const { return journal_; }
+    bool OfferWriteBack() const { return offerWriteBack_; }
+    // The chip of the current connection as the journal names it.
+    void SetJournalChip(JournalChip chip) { journalChip_ = std::move(chip); }
+    const JournalChip& JournalChipNow() const { return journalChip_; }
+    // The file behind a simulated EEPROM, which names the chip instead of its interface.
+    void SetChipFile(std::string file) { chipFile_ = std::move(file); }
+    const std::string& ChipFile() const { return chipFile_; }
+    // The name of the command whose writes come next; empty for a page's own.
+    void SetCommandName(std::string name) { commandName_ = std::move(name); }
+    // The user's action ended: its journal record goes unless a write failed.
+    void EndWriteAction()
+    {
+        if (journal_ != nullptr) {
+            journal_->EndAction();
+        }
+    }
+
     // Called once per user action before its first EEPROM write: keeps what
-    // the write of `count` bytes at `address` will replace. When no backup can
-    // be kept the user is asked, told why, whether to write all the same:
-    // true when the write may go ahead (kept, nothing to keep, or OK), false
-    // when the user cancelled it. LastBackupError() says why it failed.
+    // the write of `count` bytes at `address` will replace, and names the
+    // write in the journal. When no backup can be kept the user is asked,
+    // told why, whether to write all the same: true when the write may go
+    // ahead (kept, nothing to keep, or OK), false when the user cancelled it.
+    // LastBackupError() says why it failed.
     bool KeepBackupBefore(std::uint32_t address, std::uint32_t count)
     {
         if (backups_ == nullptr || count == 0) {
@@ -100,6 +128,20 @@ public:
         if (kept != 0) {
             lastBackupPath_ = backups_->LastPath();
             lastBackupError_.clear();
+            // Without a backup a record could name nothing that undoes the write.
+            if (journal_ != nullptr) {
+                JournalRecord record;
+                record.chip = journalChip_;
+                record.writtenVendorId = journalChip_.vendorId;
+                record.writtenProductId = journalChip_.productId;
+                record.writtenSerial = journalChip_.serial;
+                record.command = commandName_.empty() ? "EEPROM page write" : commandName_;
+                record.backup = lastBackupPath_;
+                record.address = address;
+                record.count = count;
+                std::string ignored;
+                journal_->Begin(record, ignored);
+            }
             return true;
         }
         lastBackupPath_.clear();
@@ -123,6 +165,8 @@ public:
     // Why the last backup could not be kept; empty when it was.
     const std::string& LastBackupError() const { return lastBackupError_; }
     BackupKeeper* Backups() const { return backups_; }
+    // The library backups read through (below any call log).
+    DeviceLibrary& BackupSource() { return backupSource_ != nullptr ? *backupSource_ : library_; }
 
 private:
     UiContext& ui_;
@@ -138,6 +182,11 @@ private:
     std::uint16_t productId_ = 0;
     std::string lastBackupPath_;
     std::string lastBackupError_;
+    JournaledLibrary* journal_ = nullptr;
+    bool offerWriteBack_ = false;
+    JournalChip journalChip_;
+    std::string chipFile_;
+    std::string commandName_;
 };
 
 }  // namespace tovrik

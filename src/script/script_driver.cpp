@@ -33,6 +33,9 @@ SessionDescription RunSession(const ScriptDriverOptions& options)
     description.chip.simulate = options.deviceTransport.empty() && options.vendorLibrary.empty();
     description.chip.transport = options.deviceTransport;
     description.chip.vendorLibrary = options.vendorLibrary;
+    if (description.chip.simulate) {
+        description.chip.backingFile = options.simulateFile;
+    }
     description.callLog = true;
     description.keepSimulatedChip = true;
     // The pages keep backups before their writes, but a failed write is told
@@ -648,7 +651,7 @@ bool ScriptDriver::Mode(const std::vector<ScriptToken>& t)
         return Fail("usage: mode config|demo");
     }
     session_->App().MainWindow()->OnCommand(mode == "config" ? IDC_MODE_CONFIG : IDC_MODE_DEMO,
-                                 Notify::Clicked);
+                                            Notify::Clicked);
     return true;
 }
 
@@ -697,10 +700,21 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
 {
     if (!Usage(t, 1, 3,
                "print TARGET|items TARGET|registers|strings|eeprom ADDR COUNT|calls|traffic|"
-               "backups")) {
+               "backups|journal")) {
         return false;
     }
     const std::string& what = t[1].text;
+    if (what == "journal" && t.size() == 2) {
+        const WriteJournal* journal = session_->Journal();
+        const std::vector<JournalRecord> records =
+            journal != nullptr ? journal->Records() : std::vector<JournalRecord>();
+        out_ << "journal: " << records.size() << '\n';
+        for (const JournalRecord& r : records) {
+            out_ << "  " << r.command << ", " << r.count << " bytes at " << r.address
+                 << (FileExists(r.backup) ? ", its backup kept" : ", its backup missing") << '\n';
+        }
+        return true;
+    }
     if (what == "backups" && t.size() == 2) {
         const std::vector<BackupEntry> backups = session_->Backups().List();
         out_ << "backups: " << backups.size() << '\n';
@@ -733,7 +747,8 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
         for (int reg = 0; reg < EepromConfig::kRegisterCount; ++reg) {
             const auto r = static_cast<std::uint8_t>(reg);
             if (session_->Config().IsRegisterPresent(r) != 0) {
-                out_ << ' ' << Hex2(r, true) << '=' << Hex2(session_->Config().GetRegisterValue(r), true);
+                out_ << ' ' << Hex2(r, true) << '='
+                     << Hex2(session_->Config().GetRegisterValue(r), true);
             }
         }
         out_ << '\n';
@@ -831,7 +846,8 @@ bool ScriptDriver::Sim(const std::vector<ScriptToken>& t)
         if (!vid || !pid) {
             return Fail("bad id " + QuoteScriptText(vid ? t[3].text : t[2].text));
         }
-        session_->Chip()->SetIds(static_cast<std::uint16_t>(*vid), static_cast<std::uint16_t>(*pid));
+        session_->Chip()->SetIds(static_cast<std::uint16_t>(*vid),
+                                 static_cast<std::uint16_t>(*pid));
         return true;
     }
     if (what == "code") {

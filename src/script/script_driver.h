@@ -37,6 +37,9 @@ struct ScriptDriverOptions {
     std::function<std::time_t()> backupClock;
     // Where backups go; empty follows $XDG_STATE_HOME like the desktop tool.
     std::string backupFolder;
+    // The simulated chip keeps its EEPROM in this file instead of memory, so
+    // its writes are journaled as a real chip's are.
+    std::string simulateFile;
     ExternalLibrary external;
 };
 

@@ -153,8 +153,19 @@ bool ToolSession::Wire(std::string& error, const PlatformDevices& platform)
             description_.external.attachChip(access_->Transport());
         }
     }
+    if (!choice.simulate || !choice.backingFile.empty()) {
+        journal_ = std::make_unique<WriteJournal>(description_.journalFolder.empty()
+                                                      ? WriteJournal::DefaultFolder()
+                                                      : description_.journalFolder);
+        if (description_.backupClock) {
+            journal_->SetClock(description_.backupClock);
+        }
+        journaled_ = std::make_unique<JournaledLibrary>(DeviceLibraryInUse(), *journal_);
+    }
     if (description_.callLog) {
-        callLog_ = std::make_unique<CountedCallLog>(DeviceLibraryInUse(), Chip());
+        DeviceLibrary& below =
+            journaled_ ? static_cast<DeviceLibrary&>(*journaled_) : DeviceLibraryInUse();
+        callLog_ = std::make_unique<CountedCallLog>(below, Chip());
     }
     config_ = std::make_unique<EepromConfig>(Library(), prompts_);
     ui_ = std::make_unique<UiContext>(prompts_, queue_);
@@ -168,7 +179,9 @@ bool ToolSession::Wire(std::string& error, const PlatformDevices& platform)
         // Backups read through the library itself, below any call log.
         app_->Context().SetBackups(&backups_, &DeviceLibraryInUse());
         app_->Context().SetTellBackupAfterFailure(true);
+        app_->Context().SetJournal(journaled_.get(), description_.askAboutUnfinishedWrites);
     }
+    app_->Context().SetChipFile(choice.simulate ? choice.backingFile : std::string());
     // Says why a device with the ids could not be opened (no permission, say)
     // before the tool's own "cannot find" message.
     own_->SetOpenFailureHandler([this](const HidDeviceInfo& info) {
@@ -200,6 +213,9 @@ DeviceLibrary& ToolSession::Library()
 {
     if (callLog_) {
         return *callLog_;
+    }
+    if (journaled_) {
+        return *journaled_;
     }
     return DeviceLibraryInUse();
 }

@@ -18,6 +18,8 @@
 #include "platform/message_queue.h"
 #include "platform/prompter.h"
 #include "services/backup_keeper.h"
+#include "services/journaled_library.h"
+#include "services/write_journal.h"
 #include "session/chip_access.h"
 #include "session/chip_choice.h"
 
@@ -64,6 +66,13 @@ struct SessionDescription {
     std::function<std::time_t()> backupClock;
     // The clock a command's duration is measured by; empty: the system's steady clock.
     std::function<std::chrono::microseconds()> clock;
+    // Where the journal of writes in progress goes (empty: the user's state
+    // folder). An in-memory simulated chip, which nothing outlives, has none.
+    std::string journalFolder;
+    // After a connection to a chip an unfinished write left in doubt, the
+    // main window asks whether to write its backup back (the device
+    // commands warn instead).
+    bool askAboutUnfinishedWrites = true;
     // The chip maker's library is connected to a window of the front end's
     // later (ConnectExternalLibrary); otherwise it gets a hidden one at once.
     bool libraryWaitsForWindow = false;
@@ -162,6 +171,8 @@ public:
     // simulated chip.
     bool OutsideDevice() const;
     BackupKeeper& Backups() { return backups_; }
+    // nullptr for an in-memory simulated chip.
+    WriteJournal* Journal() { return journal_.get(); }
     // The prompter every prompt of the tool goes through.
     Prompter& Prompts() { return prompts_; }
 
@@ -182,6 +193,8 @@ private:
     std::unique_ptr<DeviceLibrary> external_;
     std::unique_ptr<CountedCallLog> callLog_;
     BackupKeeper backups_;
+    std::unique_ptr<WriteJournal> journal_;
+    std::unique_ptr<JournaledLibrary> journaled_;
     PromptClock prompts_;
     std::unique_ptr<EepromConfig> config_;
     std::unique_ptr<UiContext> ui_;

@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "app/demo_dlg.h"
+#include "app/factory_image.h"
 #include "cli/exit_codes.h"
 #include "cli/headless_tool.h"
-#include "app/factory_image.h"
 #include "device/sim/sim_transport.h"
 #include "platform/safe_file.h"
 #include "platform/user_input.h"
@@ -17,6 +17,7 @@
 #include "resources/misc_ids.h"
 #include "resources/resource_ids.h"
 #include "resources/usb_volume_ids.h"
+#include "services/write_journal.h"
 #include "temp_folder.h"
 
 namespace tovrik::cli {
@@ -216,6 +217,117 @@ TEST(DeviceCommandsTest, SetRefusesWhatTheWindowWouldCutAndWritesNothing)
               "[USB Config] VID: \"1209\" -> \"ABCD\"\n"
               "[USB Config] Serial String: \"TK23-000001\" -> \"TK-7\"\n"
               "[USB Config] HID interrupt Interval (ms): \"4\" -> \"255\"\n");
+}
+
+std::size_t FilesIn(const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    std::size_t n = 0;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        ++n;
+    }
+    return n;
+}
+
+TEST(DeviceJournalTest, AVerifiedWriteLeavesNoRecordAndAnInMemoryChipMakesNone)
+{
+    TempFolder folder;
+    WriteBytes(folder / "image.bin", std::vector<std::uint8_t>(256, 0x42));
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(WriteDevice(SimulatedChipIn(folder / "chip.bin"), folder / "image.bin", out, err),
+              kExitOk)
+        << err.str();
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "state/tovrik/journal"));
+    EXPECT_EQ(FilesIn(folder.Path() / "state/tovrik/journal"), 0u);
+
+    DeviceOptions inMemory;
+    inMemory.simulate = true;
+    std::filesystem::remove_all(folder.Path() / "state/tovrik/journal");
+    ASSERT_EQ(EraseDevice(inMemory, false, out, err), kExitOk) << err.str();
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "state/tovrik/journal"));
+}
+
+TEST(DeviceJournalTest, AnUnfinishedWriteIsToldByEveryCommandAndRestoreUndoesIt)
+{
+    TempFolder folder;
+    const DeviceOptions chip = SimulatedChipIn(folder / "chip.bin");
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(SetDevice(chip, {"usb.serial=UNIT-A"}, out, err), kExitOk) << err.str();
+    const std::vector<std::uint8_t> unitA = ReadBytes(folder / "chip.bin");
+    // A write that began (its backup kept, its record written) and never ended.
+    WriteBytes(folder / "half.bin", std::vector<std::uint8_t>(256, 0xFF));
+    BackupKeeper keeper;
+    JournalRecord record;
+    record.chip = {0x1209, 0x0001, "UNIT-A", folder / "chip.bin"};
+    // Cut off, the chip may boot with its strings gone.
+    record.writtenVendorId = 0x1209;
+    record.writtenProductId = 0x0001;
+    record.command = "device write half.bin";
+    record.count = 256;
+    record.backup = folder / "unit-a.bin";
+    WriteBytes(record.backup, unitA);
+    WriteJournal journal;
+    std::string error;
+    ASSERT_FALSE(journal.Begin(record, error).empty()) << error;
+    std::vector<std::uint8_t> half = unitA;
+    std::fill(half.begin() + 128, half.end(), 0xFF);
+    WriteBytes(folder / "chip.bin", half);
+
+    err.str("");
+    EXPECT_EQ(ReadDevice(chip, folder / "now.bin", std::nullopt, false, out, err), kExitOk);
+    EXPECT_NE(err.str().find("warning: a write to this chip was not finished (device write "
+                             "half.bin, 256 bytes at 0); " +
+                             record.backup + " holds what it replaced"),
+              std::string::npos)
+        << err.str();
+    err.str("");
+    EXPECT_EQ(VerifyDevice(chip, folder / "half.bin", false, out, err), kExitDiffers);
+    EXPECT_NE(err.str().find(record.backup), std::string::npos) << err.str();
+    err.str("");
+    EXPECT_EQ(ListDevices(chip, false, out, err), kExitOk);
+    EXPECT_NE(err.str().find(record.backup), std::string::npos) << err.str();
+
+    out.str("");
+    err.str("");
+    ASSERT_EQ(RestoreDevice(chip, "", out, err), kExitOk) << err.str();
+    EXPECT_EQ(ReadBytes(folder / "chip.bin"), unitA);
+    EXPECT_NE(out.str().find("restoring " + record.backup + " (named by the record"),
+              std::string::npos)
+        << out.str();
+    EXPECT_TRUE(journal.Records().empty());
+    // What the restore replaced is kept: the half-written EEPROM is the newest backup.
+    const std::vector<BackupEntry> backups = keeper.List();
+    ASSERT_FALSE(backups.empty());
+    EXPECT_EQ(ReadBytes(keeper.Folder() + "/" + backups[0].name), half);
+    err.str("");
+    EXPECT_EQ(ShowDevice(chip, false, out, err), kExitOk);
+    EXPECT_EQ(err.str().find("warning"), std::string::npos) << err.str();
+}
+
+TEST(DeviceJournalTest, RestoreWithoutABackupOfThisSerialListsTheCandidatesAndExits2)
+{
+    TempFolder folder;
+    const DeviceOptions chip = SimulatedChipIn(folder / "chip.bin");
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(SetDevice(chip, {"usb.serial=UNIT-A"}, out, err), kExitOk) << err.str();
+    ASSERT_EQ(SetDevice(chip, {"usb.serial=UNIT-B"}, out, err), kExitOk) << err.str();
+    const std::vector<std::uint8_t> unitB = ReadBytes(folder / "chip.bin");
+
+    out.str("");
+    ASSERT_EQ(ListBackups(chip, out, err), kExitOk) << err.str();
+    EXPECT_NE(out.str().find("serial \"UNIT-A\"  differs from the chip"), std::string::npos)
+        << out.str();
+
+    out.str("");
+    err.str("");
+    EXPECT_EQ(RestoreDevice(chip, "", out, err), kExitUsage);
+    EXPECT_NE(err.str().find("no backup qualifies"), std::string::npos) << err.str();
+    EXPECT_NE(out.str().find("serial \"UNIT-A\""), std::string::npos) << out.str();
+    EXPECT_EQ(ReadBytes(folder / "chip.bin"), unitB) << "nothing may be written";
 }
 
 }  // namespace
