@@ -125,9 +125,14 @@ TEST(DeviceCommandsTest, AReadIntoTheSimulatedChipsOwnFileIsRefused)
     std::ostringstream err;
     ASSERT_EQ(EraseDevice(chip, true, out, err), kExitOk) << err.str();
     ASSERT_EQ(ReadBytes(folder / "chip.bin").size(), 2048u);
-    std::filesystem::create_symlink(folder / "chip.bin", folder / "link.bin");
-    for (const std::string& target :
-         {folder / "chip.bin", folder / "link.bin", folder / "./chip.bin"}) {
+    std::vector<std::string> targets = {folder / "chip.bin", folder / "./chip.bin"};
+    // A link to it too, where the system lets a test make one.
+    std::error_code linkError;
+    std::filesystem::create_symlink(folder / "chip.bin", folder / "link.bin", linkError);
+    if (!linkError) {
+        targets.push_back(folder / "link.bin");
+    }
+    for (const std::string& target : targets) {
         err.str("");
         EXPECT_EQ(ReadDevice(chip, target, std::nullopt, false, out, err), kExitUsage) << target;
         EXPECT_NE(err.str().find("holds the simulated chip's EEPROM"), std::string::npos)

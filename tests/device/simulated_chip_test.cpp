@@ -336,10 +336,12 @@ TEST(SimulatedChipEeprom, BackingFileIsCreatedLoadedAndWrittenAtOnce)
         std::fill_n(expected.begin(), p::kMaxData, 0xEE);
         EXPECT_EQ(fileBytes(), expected);
 
-        // Once the file cannot be written, a write is answered with an error.
-        std::filesystem::remove_all(dir);
+        // Once the file cannot be written, a write is answered with an error. (Only the
+        // file goes: the lock beside it is held while the chip lives.)
+        std::filesystem::remove(path);
         EXPECT_EQ(Status(Exchange(*device, p::kOpEepromWrite, 2, 0, {5})), p::kStatusDeviceError);
     }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(SimulatedChipI2c, MemoryAnswersAtA0AndOtherSlavesNack)

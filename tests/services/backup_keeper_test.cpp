@@ -121,7 +121,11 @@ TEST_F(BackupKeeperTest, ASymlinkInTheFolderIsNoBackup)
     const std::string outside = dir + "/outside.bin";
     std::ofstream(outside, std::ios::binary)
         .write(reinterpret_cast<const char*>(library.eeprom.data()), 256);
-    fs::create_symlink(outside, folder + "/20291208-141503-1209-0001.bin");
+    std::error_code linkError;
+    fs::create_symlink(outside, folder + "/20291208-141503-1209-0001.bin", linkError);
+    if (linkError) {
+        GTEST_SKIP() << "this system lets no test make a symlink: " << linkError.message();
+    }
     EXPECT_TRUE(keeper->List().empty());
     ASSERT_EQ(keeper->KeepBefore(library, 0x1209, 0x0001, 0, 256), 1) << keeper->LastError();
     EXPECT_EQ(fs::path(keeper->LastPath()).filename(), "20261208-141503-1209-0001.bin");
