@@ -152,13 +152,13 @@ void PrintSettingKeys(std::ostream& out)
            "keys. A list takes one of its entries, a switch on or off, a choice one of its\n"
            "buttons' texts.\n\n";
     std::string page;
-    for (const SettingSpec& spec : SettingsTable::Specs()) {
-        const std::string title = SettingsTable::PageTitle(spec.page);
+    for (const SettingEntry& setting : SettingsTable::Entries()) {
+        const std::string title = SettingsTable::PageTitle(setting.page);
         if (title != page) {
             page = title;
             out << "[" << page << "]\n";
         }
-        out << "  " << spec.key << " (" << SettingsTable::KindOf(spec) << "): " << spec.label
+        out << "  " << setting.key << " (" << SettingsTable::KindOf(setting) << "): " << setting.label
             << '\n';
     }
 }

@@ -248,12 +248,12 @@ std::vector<Control*> RadioRun(std::vector<Control>& controls, int first)
     return run;
 }
 
-std::string ValueOf(ConfigPageModel& model, const SettingSpec& spec)
+std::string ValueOf(ConfigPageModel& model, const SettingEntry& setting)
 {
     if (!model.IsCreated()) {
         return {};
     }
-    Control& c = model.Item(spec.controlId);
+    Control& c = model.Item(setting.controlId);
     switch (c.Kind()) {
         case ControlKind::Edit:
             return c.Text();
@@ -263,7 +263,7 @@ std::string ValueOf(ConfigPageModel& model, const SettingSpec& spec)
         case ControlKind::CheckBox:
             return c.IsChecked() ? "on" : "off";
         case ControlKind::RadioButton:
-            for (Control* button : RadioRun(model.Controls(), spec.controlId)) {
+            for (Control* button : RadioRun(model.Controls(), setting.controlId)) {
                 if (button->IsChecked()) {
                     return Clean(button->Text());
                 }
@@ -360,19 +360,19 @@ bool AssignBySlider(ConfigPageModel& model, Control& field, Control& slider,
 
 }  // namespace
 
-const std::vector<SettingSpec>& SettingsTable::Specs()
+const std::vector<SettingEntry>& SettingsTable::Entries()
 {
-    static const std::vector<SettingSpec> specs = [] {
-        std::vector<SettingSpec> all;
+    static const std::vector<SettingEntry> entries = [] {
+        std::vector<SettingEntry> all;
         for (const Row& row : Rows()) {
             all.push_back({row.page, row.key, row.label.c_str(), row.controlId, row.sliderId});
         }
         return all;
     }();
-    return specs;
+    return entries;
 }
 
-const SettingSpec* SettingsTable::Find(const std::string& key)
+const SettingEntry* SettingsTable::Find(const std::string& key)
 {
     std::string wanted = key;
     for (const Alias& alias : kAliases) {
@@ -380,9 +380,9 @@ const SettingSpec* SettingsTable::Find(const std::string& key)
             wanted = alias.key;
         }
     }
-    for (const SettingSpec& spec : Specs()) {
-        if (wanted == spec.key) {
-            return &spec;
+    for (const SettingEntry& setting : Entries()) {
+        if (wanted == setting.key) {
+            return &setting;
         }
     }
     return nullptr;
@@ -393,11 +393,11 @@ std::string SettingsTable::PageTitle(SettingsPage page)
     return GetDialogTemplate(kPageTemplates[static_cast<std::size_t>(page)]).title;
 }
 
-std::string SettingsTable::KindOf(const SettingSpec& spec)
+std::string SettingsTable::KindOf(const SettingEntry& setting)
 {
     for (const ControlTemplate& c :
-         GetDialogTemplate(kPageTemplates[static_cast<std::size_t>(spec.page)]).controls) {
-        if (c.id != spec.controlId) {
+         GetDialogTemplate(kPageTemplates[static_cast<std::size_t>(setting.page)]).controls) {
+        if (c.id != setting.controlId) {
             continue;
         }
         switch (c.kind) {
@@ -418,10 +418,10 @@ std::string SettingsTable::KindOf(const SettingSpec& spec)
 std::vector<SettingValue> SettingsTable::Read() const
 {
     std::vector<SettingValue> values;
-    for (const SettingSpec& spec : Specs()) {
-        ConfigPageModel& model = *models_[static_cast<std::size_t>(spec.page)];
+    for (const SettingEntry& setting : Entries()) {
+        ConfigPageModel& model = *models_[static_cast<std::size_t>(setting.page)];
         values.push_back(
-            {spec.key, PageTitle(spec.page), spec.label, KindOf(spec), ValueOf(model, spec)});
+            {setting.key, PageTitle(setting.page), setting.label, KindOf(setting), ValueOf(model, setting)});
     }
     return values;
 }
@@ -440,38 +440,38 @@ bool SettingsTable::Refuse(const std::string& key, const std::string& value, con
 
 bool SettingsTable::Assign(const std::string& key, const std::string& value, std::string& error)
 {
-    const SettingSpec* spec = Find(key);
+    const SettingEntry* setting = Find(key);
     if (takeMessages_) {
         takeMessages_();
     }
     const auto refuse = [&](const std::string& why) { return Refuse(key, value, why, error); };
-    if (spec == nullptr) {
+    if (setting == nullptr) {
         error = "unknown key " + key;
         return false;
     }
-    ConfigPageModel& model = *models_[static_cast<std::size_t>(spec->page)];
+    ConfigPageModel& model = *models_[static_cast<std::size_t>(setting->page)];
     if (!model.IsCreated()) {
         return refuse("its page is not open");
     }
-    if (spec->page == kUsbPage) {
-        if (const std::string why = UsbRefusal(spec->key, value); !why.empty()) {
+    if (setting->page == kUsbPage) {
+        if (const std::string why = UsbRefusal(setting->key, value); !why.empty()) {
             return refuse(why);
         }
     }
-    Control& control = model.Item(spec->controlId);
+    Control& control = model.Item(setting->controlId);
     const bool readOnly = control.Kind() == ControlKind::Edit && control.IsReadOnly();
     // A field the page keeps hidden (the UCQ string, say) still goes into
     // the image, so only a read-only one refuses typing; the hidden lists and
     // boxes of options the page loads and stores as they are stay disabled.
     const bool locked = control.Kind() == ControlKind::Edit ? readOnly : !control.IsEnabled();
-    if (locked && spec->sliderId == 0) {
+    if (locked && setting->sliderId == 0) {
         return refuse("the page shows it but does not let it be changed now");
     }
     std::string why;
     switch (control.Kind()) {
         case ControlKind::Edit:
             if (readOnly) {
-                if (!AssignBySlider(model, control, model.Item(spec->sliderId), value, why)) {
+                if (!AssignBySlider(model, control, model.Item(setting->sliderId), value, why)) {
                     return refuse(why);
                 }
             } else if (!AssignEdit(model, control, value, why)) {
@@ -490,7 +490,7 @@ bool SettingsTable::Assign(const std::string& key, const std::string& value, std
             }
             control.SetCurSel(index);
             model.OnCommand(control.Id(), Notify::SelChange);
-            if (ValueOf(model, *spec) != value) {
+            if (ValueOf(model, *setting) != value) {
                 return refuse("the page does not keep this choice");
             }
             return true;
@@ -503,13 +503,13 @@ bool SettingsTable::Assign(const std::string& key, const std::string& value, std
                 control.SetCheck(value == "on");
                 model.OnCommand(control.Id(), Notify::Clicked);
             }
-            if (ValueOf(model, *spec) != value) {
+            if (ValueOf(model, *setting) != value) {
                 return refuse("the page does not let it be switched " + value + " now");
             }
             return true;
         }
         case ControlKind::RadioButton: {
-            const std::vector<Control*> run = RadioRun(model.Controls(), spec->controlId);
+            const std::vector<Control*> run = RadioRun(model.Controls(), setting->controlId);
             std::vector<std::string> texts;
             Control* chosen = nullptr;
             for (Control* button : run) {

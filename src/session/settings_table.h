@@ -15,7 +15,7 @@ enum SettingsPage { kUsbPage, kVolumePage, kEqPage, kMiscPage, kSettingsPageCoun
 
 // One setting a configuration page holds, under a name that stays: lower
 // case words joined by dots and underscores ("usb.serial").
-struct SettingSpec {
+struct SettingEntry {
     SettingsPage page;
     const char* key;
     // The label the page shows beside (or above) it.
@@ -60,14 +60,14 @@ public:
     }
 
     // Every setting, in page order and, within a page, in the page's order.
-    static const std::vector<SettingSpec>& Specs();
+    static const std::vector<SettingEntry>& Entries();
     // The setting a key or one of its older short names (vid, pid,
     // manufacturer, product, serial, ucq, interval) stands for; nullptr when none.
-    static const SettingSpec* Find(const std::string& key);
+    static const SettingEntry* Find(const std::string& key);
     // The title of a page, as its tab shows it.
     static std::string PageTitle(SettingsPage page);
     // The kind of value a setting takes, from its control.
-    static std::string KindOf(const SettingSpec& spec);
+    static std::string KindOf(const SettingEntry& setting);
 
     // The values the models hold now.
     std::vector<SettingValue> Read() const;

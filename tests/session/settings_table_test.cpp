@@ -123,14 +123,14 @@ const std::map<std::string, std::string> kTexts = {
     {"misc.stereo_mixer_terminal", "0A"},
 };
 
-std::string AnotherValue(LoadedTool& tool, const SettingSpec& spec)
+std::string AnotherValue(LoadedTool& tool, const SettingEntry& setting)
 {
-    if (const auto text = kTexts.find(spec.key); text != kTexts.end()) {
+    if (const auto text = kTexts.find(setting.key); text != kTexts.end()) {
         return text->second;
     }
-    const std::string kind = SettingsTable::KindOf(spec);
-    const std::string now = tool.Value(spec.key);
-    const std::string key = spec.key;
+    const std::string kind = SettingsTable::KindOf(setting);
+    const std::string now = tool.Value(setting.key);
+    const std::string key = setting.key;
     if (key.rfind("eq.band", 0) == 0) {
         // A little off the band's default, inside the page's rule that the bandwidth stays
         // below the frequency.
@@ -144,7 +144,7 @@ std::string AnotherValue(LoadedTool& tool, const SettingSpec& spec)
     }
     std::string error;
     // A refusal of a value no list holds names the entries it takes.
-    tool.Table().Assign(spec.key, "\x01", error);
+    tool.Table().Assign(setting.key, "\x01", error);
     if (error.find("does not let it be changed now") != std::string::npos) {
         return "\x01";
     }
@@ -171,12 +171,12 @@ std::string AnotherValue(LoadedTool& tool, const SettingSpec& spec)
 }
 
 // A list or box the page's template keeps hidden.
-bool HiddenOption(const SettingSpec& spec)
+bool HiddenOption(const SettingEntry& setting)
 {
     constexpr int kTemplates[] = {IDD_USB_CONFIG, IDD_VOLUME_CONFIG, IDD_EQ_CONFIG,
                                   IDD_MISC_CONFIG};
-    for (const ControlTemplate& c : GetDialogTemplate(kTemplates[spec.page]).controls) {
-        if (c.id == spec.controlId) {
+    for (const ControlTemplate& c : GetDialogTemplate(kTemplates[setting.page]).controls) {
+        if (c.id == setting.controlId) {
             return !c.visible && c.kind != ControlKind::Edit;
         }
     }
@@ -188,49 +188,49 @@ TEST(SettingsTableTest, EveryKeyThePageLetsChangeRoundTripsThroughSetSaveAndShow
     const std::vector<std::uint8_t> factory = FactoryEepromImage();
     std::set<std::string> shownOnly;
     std::set<std::string> roundTripped;
-    for (const SettingSpec& spec : SettingsTable::Specs()) {
+    for (const SettingEntry& setting : SettingsTable::Entries()) {
         LoadedTool tool(factory);
         std::string error;
         for (const auto& [prefix, assignments] : kPreconditions) {
-            if (std::string(spec.key).rfind(prefix, 0) == 0) {
+            if (std::string(setting.key).rfind(prefix, 0) == 0) {
                 for (const auto& [key, value] : assignments) {
-                    if (key != spec.key) {
+                    if (key != setting.key) {
                         ASSERT_TRUE(tool.Table().Assign(key, value, error)) << error;
                     }
                 }
             }
         }
-        const std::string value = AnotherValue(tool, spec);
-        if (value.empty() && SettingsTable::KindOf(spec) == "list") {
+        const std::string value = AnotherValue(tool, setting);
+        if (value.empty() && SettingsTable::KindOf(setting) == "list") {
             // The factory chip's topology offers one recording channel setting only.
-            EXPECT_EQ(std::string(spec.key), "misc.recording_channels");
+            EXPECT_EQ(std::string(setting.key), "misc.recording_channels");
             continue;
         }
-        if (!tool.Table().Assign(spec.key, value, error)) {
+        if (!tool.Table().Assign(setting.key, value, error)) {
             EXPECT_NE(error.find("does not let it be changed now"), std::string::npos)
-                << spec.key << ": " << error;
-            shownOnly.insert(spec.key);
+                << setting.key << ": " << error;
+            shownOnly.insert(setting.key);
             continue;
         }
         LoadedTool reloaded(tool.Save());
         // Which preset the grid shows is the page's view, not part of the image.
-        if (std::string(spec.key) != "eq.preset") {
-            EXPECT_EQ(reloaded.Value(spec.key), value) << spec.key;
+        if (std::string(setting.key) != "eq.preset") {
+            EXPECT_EQ(reloaded.Value(setting.key), value) << setting.key;
         }
-        roundTripped.insert(spec.key);
+        roundTripped.insert(setting.key);
     }
     // Shown but never changed: the read-only grid of the four presets, and
     // the options the pages keep hidden (loaded and stored as they are).
     std::set<std::string> expected;
-    for (const SettingSpec& spec : SettingsTable::Specs()) {
-        const std::string key = spec.key;
-        if (key.rfind("eq.mode_", 0) == 0 || HiddenOption(spec)) {
+    for (const SettingEntry& setting : SettingsTable::Entries()) {
+        const std::string key = setting.key;
+        if (key.rfind("eq.mode_", 0) == 0 || HiddenOption(setting)) {
             expected.insert(key);
         }
     }
     EXPECT_GE(expected.size(), 40u);
     EXPECT_EQ(shownOnly, expected);
-    EXPECT_EQ(roundTripped.size() + shownOnly.size() + 1, SettingsTable::Specs().size());
+    EXPECT_EQ(roundTripped.size() + shownOnly.size() + 1, SettingsTable::Entries().size());
 }
 
 TEST(SettingsTableTest, TheOldShortNamesStandForTheUsbKeys)
