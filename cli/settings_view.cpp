@@ -158,8 +158,8 @@ void PrintSettingKeys(std::ostream& out)
             page = title;
             out << "[" << page << "]\n";
         }
-        out << "  " << setting.key << " (" << SettingsTable::KindOf(setting) << "): " << setting.label
-            << '\n';
+        out << "  " << setting.key << " (" << SettingsTable::KindOf(setting)
+            << "): " << setting.label << '\n';
     }
 }
 

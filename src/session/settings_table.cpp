@@ -420,8 +420,8 @@ std::vector<SettingValue> SettingsTable::Read() const
     std::vector<SettingValue> values;
     for (const SettingEntry& setting : Entries()) {
         ConfigPageModel& model = *models_[static_cast<std::size_t>(setting.page)];
-        values.push_back(
-            {setting.key, PageTitle(setting.page), setting.label, KindOf(setting), ValueOf(model, setting)});
+        values.push_back({setting.key, PageTitle(setting.page), setting.label, KindOf(setting),
+                          ValueOf(model, setting)});
     }
     return values;
 }
