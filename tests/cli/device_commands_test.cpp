@@ -10,6 +10,7 @@
 #include "app/factory_image.h"
 #include "cli/exit_codes.h"
 #include "cli/headless_tool.h"
+#include "cli/settings_view.h"
 #include "device/sim/sim_transport.h"
 #include "platform/safe_file.h"
 #include "platform/user_input.h"
@@ -294,6 +295,10 @@ TEST(DeviceJournalTest, AnUnfinishedWriteIsToldByEveryCommandAndRestoreUndoesIt)
     err.str("");
     EXPECT_EQ(ListDevices(chip, false, out, err), kExitOk);
     EXPECT_NE(err.str().find(record.backup), std::string::npos) << err.str();
+    // The commands that connect the tool's window warn as well.
+    err.str("");
+    EXPECT_EQ(ShowDevice(chip, false, out, err), kExitOk);
+    EXPECT_NE(err.str().find(record.backup), std::string::npos) << err.str();
 
     out.str("");
     err.str("");
@@ -333,6 +338,26 @@ TEST(DeviceJournalTest, RestoreWithoutABackupOfThisSerialListsTheCandidatesAndEx
     EXPECT_NE(err.str().find("no backup qualifies"), std::string::npos) << err.str();
     EXPECT_NE(out.str().find("serial \"UNIT-A\""), std::string::npos) << out.str();
     EXPECT_EQ(ReadBytes(folder / "chip.bin"), unitB) << "nothing may be written";
+}
+
+TEST(SettingKeysTest, EachPageIsHeadedOnceBeforeItsKeys)
+{
+    std::ostringstream out;
+    PrintSettingKeys(out);
+    const std::string text = out.str();
+    std::size_t headings = 0;
+    for (std::size_t at = text.find("\n["); at != std::string::npos; at = text.find("\n[", at + 1)) {
+        ++headings;
+    }
+    EXPECT_EQ(headings, 4u) << text;
+    const std::size_t usb = text.find("\n[USB Config]\n  usb.vid (text): VID\n");
+    const std::size_t volume = text.find("\n[Volume Config]\n  volume.playback.range (switch): ");
+    const std::size_t eq = text.find("\n[EQ Config]\n  eq.disable (switch): Disable EQ\n");
+    const std::size_t misc = text.find("\n[Misc Config]\n  misc.topology (list): Topology\n");
+    ASSERT_NE(misc, std::string::npos) << text;
+    EXPECT_LT(usb, volume);
+    EXPECT_LT(volume, eq);
+    EXPECT_LT(eq, misc);
 }
 
 }  // namespace

@@ -143,6 +143,20 @@ TEST_F(WriteJournalTest, AnActionEndingWithoutAFailedWriteLeavesNoRecord)
     EXPECT_TRUE(journal->Records().empty());
 }
 
+TEST_F(WriteJournalTest, AnActionCutOffByTheEndOfTheConnectionKeepsItsRecord)
+{
+    MemoryEepromLibrary inner;
+    JournaledLibrary library(inner, *journal);
+    std::string error;
+    ASSERT_TRUE(library.Begin(Record("S"), error)) << error;
+    std::vector<std::uint8_t> bytes(4, 0x11);
+    ASSERT_EQ(library.rmBurnEEPROM(kEepromWrite, 16, bytes.data(), 4), 1);
+    library.rmDeviceClose();
+    // Whatever ends next is another action's, not the one the close cut off.
+    library.EndAction();
+    EXPECT_EQ(journal->Records().size(), 1u);
+}
+
 TEST_F(WriteJournalTest, ARestoreTakesTheNamedFileThenTheRecordsBackupThenTheNewestOfThisSerial)
 {
     const std::vector<ChipBackup> backups = {
