@@ -62,11 +62,14 @@ TEST(FittedLineTest, OfTwoPathsTheLongerGivesUpAFolderFirstAndThePunctuationStay
 {
     const std::string line =
         "Written back from /a/b/c/d/e/f/g/h/i/j/k/one.bin; the EEPROM before that is kept in "
-        "/x/y/two.bin";
-    const std::string fitted = FitLine(line, Characters(line) - 4, Characters);
-    EXPECT_EQ(fitted,
+        "/srv/kept/older/two.bin";
+    EXPECT_EQ(FitLine(line, Characters(line) - 4, Characters),
               "Written back from /a/b/c/.../h/i/j/k/one.bin; the EEPROM before that is kept in "
-              "/x/y/two.bin");
+              "/srv/kept/older/two.bin");
+    // Once the first is the shorter, the second gives up a folder too.
+    EXPECT_EQ(FitLine(line, Characters(line) - 20, Characters),
+              "Written back from /a/.../k/one.bin; the EEPROM before that is kept in "
+              "/srv/.../two.bin");
 }
 
 TEST(FittedLineTest, WhatNoPathCanGiveIsCutAtTheEndBetweenCharacters)
@@ -86,6 +89,16 @@ TEST(FittedLineTest, WhatNoPathCanGiveIsCutAtTheEndBetweenCharacters)
         EXPECT_TRUE(Utf8ToLatin1(cut, bytes, refused)) << width << ": " << refused;
         EXPECT_EQ(Characters(cut), width);
         EXPECT_EQ(cut.substr(cut.size() - 3), "...");
+    }
+    // Measured by bytes, a width may end inside a character: the cut goes before it.
+    const auto bytes = [](std::string_view part) { return static_cast<int>(part.size()); };
+    for (int width = 11; width < 30; ++width) {
+        const std::string cut = FitLine(text, width, bytes);
+        std::string latin1;
+        std::string refused;
+        EXPECT_TRUE(Utf8ToLatin1(cut, latin1, refused)) << width << ": " << refused;
+        EXPECT_GE(bytes(cut), width - 1);
+        EXPECT_LE(bytes(cut), width);
     }
     // Narrower than the ellipsis itself: nothing is shown.
     EXPECT_EQ(FitLine(text, 2, Characters), "");
