@@ -42,16 +42,18 @@ TEST(FittedLineTest, ALongPathLosesWholeFoldersInTheMiddleKeepingItsFirstFolderA
     EXPECT_EQ(FitLine(kBackupLine, 100, Characters),
               "Backup of the EEPROM before the last write: "
               "/home/.../tovrik/backups/1209-0001-20260101-120000.bin");
-    EXPECT_EQ(FitLine(kBackupLine, 90, Characters),
-              "Backup of the EEPROM before the last write: /home/.../1209-0001-20260101-120000.bin");
+    EXPECT_EQ(
+        FitLine(kBackupLine, 90, Characters),
+        "Backup of the EEPROM before the last write: /home/.../1209-0001-20260101-120000.bin");
     EXPECT_EQ(FitLine(kBackupLine, 80, Characters),
               "Backup of the EEPROM before the last write: /.../1209-0001-20260101-120000.bin");
 }
 
 TEST(FittedLineTest, AWindowsPathKeepsItsDriveAndItsBackslashes)
 {
-    const std::string line = "Backup of the EEPROM before the last write: "
-                             "C:\\Users\\Engineer\\AppData\\Local\\tovrik\\backups\\x.bin";
+    const std::string line =
+        "Backup of the EEPROM before the last write: "
+        "C:\\Users\\Engineer\\AppData\\Local\\tovrik\\backups\\x.bin";
     EXPECT_EQ(FitLine(line, 72, Characters),
               "Backup of the EEPROM before the last write: C:\\Users\\...\\backups\\x.bin");
     EXPECT_EQ(FitLine("\\\\server\\share\\deep\\folder\\x.bin", 22, Characters),

@@ -36,7 +36,8 @@ protected:
     void SetUp() override
     {
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_BAR_CLASSES |
-                                                           ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+                                                           ICC_STANDARD_CLASSES |
+                                                           ICC_PROGRESS_CLASS};
         InitCommonControlsEx(&controls);
         ASSERT_EQ(session->Start(false), 1);
         // Every command shows its busy display at its first transfer.
@@ -61,7 +62,8 @@ protected:
     static bool WaitCursor() { return GetCursor() == LoadCursorA(nullptr, IDC_WAIT); }
 
     SamplingPrompter prompter;
-    std::unique_ptr<ToolSession> session = SimulatedToolSession(prompter);
+    // A chip that takes its time reports the progress of its transfers.
+    std::unique_ptr<ToolSession> session = SimulatedToolSession(prompter, true);
     std::unique_ptr<ToolFrame> frame;
     HWND bar = nullptr;
     HWND line = nullptr;
@@ -78,6 +80,7 @@ TEST_F(ToolFrameTest, ARunningCommandShowsTheWaitCursorAndTheBarInPlaceOfTheStat
         waiting = WaitCursor();
     };
     user_input::Click(Dialog(), *Dialog().GetDlgItem(IDC_ERASE));
+    frame->SyncFromModel();
     ASSERT_EQ(prompter.Messages().size(), 1u);
     EXPECT_TRUE(barShown);
     EXPECT_TRUE(lineHidden);
@@ -94,7 +97,9 @@ TEST_F(ToolFrameTest, APromptTakesTheBusyDisplayAwayAndACloseMeanwhileIsDropped)
     bool barShown = true;
     bool waiting = true;
     bool closedWhileBusy = false;
+    bool shownBefore = false;
     prompter.atMessage = [&] {
+        shownBefore = Shown(bar);
         frame->PauseBusyDisplay();
         barShown = Shown(bar);
         waiting = WaitCursor();
@@ -103,6 +108,7 @@ TEST_F(ToolFrameTest, APromptTakesTheBusyDisplayAwayAndACloseMeanwhileIsDropped)
         closedWhileBusy = !IsWindow(frame->Handle()) || !Dialog().IsWindow();
     };
     user_input::Click(Dialog(), *Dialog().GetDlgItem(IDC_ERASE));
+    EXPECT_TRUE(shownBefore);
     EXPECT_FALSE(barShown);
     EXPECT_FALSE(waiting);
     EXPECT_FALSE(closedWhileBusy);
