@@ -8,10 +8,10 @@
 
 #include "app/demo_dlg.h"
 #include "app/factory_image.h"
-#include "config/eeprom_config.h"
 #include "cli/exit_codes.h"
 #include "cli/headless_tool.h"
 #include "cli/settings_view.h"
+#include "config/eeprom_config.h"
 #include "device/hid_device_library.h"
 #include "device/sim/sim_transport.h"
 #include "device/sim/simulated_device.h"
