@@ -58,7 +58,7 @@ function(tovrik_msi output version)
     set(build ${TOVRIK_WIXL} --arch ${TOVRIK_MSI_ARCH} -D Version=${version}
         -D ProductCode=${product_code} -D UpgradeCode=${TOVRIK_MSI_UPGRADE_CODE}
         -D Win64=${TOVRIK_MSI_WIN64} -D ProgramFiles=${TOVRIK_MSI_PROGRAM_FILES}
-        "-D" "ProductName=${TOVRIK_MSI_PRODUCT_NAME}"
+        -D "ProductName=${TOVRIK_MSI_PRODUCT_NAME}"
         -o ${output} ${PROJECT_SOURCE_DIR}/packaging/tovrik.wxs)
   else()
     set(build ${CMAKE_COMMAND} -E echo

@@ -115,7 +115,8 @@ check_gone() {
   ! has_arp_entry "$next_code" || fail "the uninstall entry of {$next_code} is left"
 }
 
-version=${project_version%.*}
+# Windows Installer knows three version fields.
+version=$(echo "$project_version" | cut -d. -f1-3)
 msiexec /i "$(windows_path "$msi")" /qn || fail "msiexec /i $msi ended with status $?"
 check_installed "$version" "$code"
 
