@@ -273,24 +273,26 @@ bool SimulatedChip::PersistLocked()
         fileImage_ = eeprom_;
         return true;
     }
-    // Only the bytes that changed are written, in place, and flushed before
-    // the write is reported done: a crash leaves every byte old or new.
-    for (std::size_t at = 0; at < eeprom_.size();) {
-        if (eeprom_[at] == fileImage_[at]) {
-            ++at;
-            continue;
-        }
-        std::size_t end = at;
-        while (end < eeprom_.size() && eeprom_[end] != fileImage_[end]) {
-            ++end;
-        }
-        const std::span<const std::uint8_t> run(eeprom_.data() + at, end - at);
-        if (!UpdateFileInPlace(options_.backingFile, at, run, error)) {
-            return false;
-        }
-        std::copy(run.begin(), run.end(), fileImage_.begin() + static_cast<std::ptrdiff_t>(at));
-        at = end;
+    // The bytes from the first that changed to the last are written in place in one
+    // write, flushed before the write is reported done: a process killed part-way
+    // leaves the page old or new, never its header byte new over an old rest.
+    const auto differs = [&](std::size_t at) { return eeprom_[at] != fileImage_[at]; };
+    std::size_t first = 0;
+    while (first < eeprom_.size() && !differs(first)) {
+        ++first;
     }
+    if (first == eeprom_.size()) {
+        return true;
+    }
+    std::size_t end = eeprom_.size();
+    while (!differs(end - 1)) {
+        --end;
+    }
+    const std::span<const std::uint8_t> run(eeprom_.data() + first, end - first);
+    if (!UpdateFileInPlace(options_.backingFile, first, run, error)) {
+        return false;
+    }
+    std::copy(run.begin(), run.end(), fileImage_.begin() + static_cast<std::ptrdiff_t>(first));
     return true;
 }
 
