@@ -177,7 +177,8 @@ void ToolWindow::SyncViews()
                 open.window = nullptr;
             }
             if (!open.window) {
-                open.window = new ViewWindow(*open.model, [this] { SyncFromModel(); }, this);
+                open.window = new ViewWindow(
+                    *open.model, [this] { SyncFromModel(); }, this);
                 open.window->show();
             }
             open.window->View().SyncFromModel();
