@@ -16,14 +16,17 @@
 //   enabled ID            prints 1 when the visible control ID is enabled, else 0
 //   tabs                  prints the tab titles, one a line
 //   title                 prints the main window's title
-//   rect                  prints the main window's client area on the screen as WxH+X+Y
+//   rect [backups|log]    prints the main window's (or the open view's) client area
+//                         on the screen as WxH+X+Y
 //   prompt                prints the text of the open message box, if any
 //   answer ok|cancel      closes the open message box with that button
 //   close                 asks the main window to close
 //   windows               prints how many main windows exist
 // Exit status 0 when done, 1 when the window or control is not there.
-#include <commctrl.h>
 #include <windows.h>
+
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -216,10 +219,19 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     if (command == L"rect") {
+        HWND shown = main;
+        if (argc > 2) {
+            ViewSearch search{main, std::wstring(argv[2]) == L"log" ? L"Log" : L"Backups", nullptr};
+            EnumWindows(FindView, reinterpret_cast<LPARAM>(&search));
+            if (search.found == nullptr) {
+                return Fail("that view is not open");
+            }
+            shown = search.found;
+        }
         RECT r{};
-        GetClientRect(main, &r);
+        GetClientRect(shown, &r);
         POINT origin{0, 0};
-        ClientToScreen(main, &origin);
+        ClientToScreen(shown, &origin);
         std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, origin.x, origin.y);
         return 0;
     }
