@@ -142,6 +142,8 @@ int main(int argc, char** argv)
     RegisterHardwareTransports(SystemDevices());
     SessionDescription description;
     description.chip = choice;
+    // The window's commands go into the day's log file as well as its Log view.
+    description.keepLog = true;
     const std::unique_ptr<ToolSession> built = ToolSession::Build(description, prompter, error);
     if (!built) {
         std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());

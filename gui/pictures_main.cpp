@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <cctype>
 #include <cstdio>
 #include <string>
@@ -16,8 +17,11 @@
 #include "platform/user_input.h"
 #include "resources/demo_ids.h"
 #include "resources/resource_ids.h"
+#include "resources/usb_volume_ids.h"
+#include "resources/view_ids.h"
 #include "session/tool_session.h"
 #include "tool_window.h"
+#include "view_window.h"
 
 namespace {
 
@@ -38,7 +42,8 @@ std::string FileStem(const std::string& title)
     return stem;
 }
 
-bool Save(tovrik::gui::ToolWindow& window, const QString& folder, const std::string& stem)
+bool Save(tovrik::gui::ToolWindow& window, const QString& folder, const std::string& stem,
+          QWidget* shown = nullptr)
 {
     window.SyncFromModel();
     // No text cursor in the pictures.
@@ -47,7 +52,7 @@ bool Save(tovrik::gui::ToolWindow& window, const QString& folder, const std::str
     }
     QApplication::processEvents();
     const QString path = folder + "/" + QString::fromStdString(stem) + ".png";
-    if (!window.grab().save(path)) {
+    if (!(shown != nullptr ? shown : &window)->grab().save(path)) {
         std::fprintf(stderr, "tovrik-pictures: cannot write %s\n", path.toStdString().c_str());
         return false;
     }
@@ -79,6 +84,11 @@ int main(int argc, char** argv)
     RecordingPrompter prompter;
     SessionDescription description;
     description.chip.simulate = true;
+    // The backups of the pictures' own writes go nowhere the user keeps any;
+    // the log is only listed.
+    QTemporaryDir state;
+    description.backupFolder = state.path().toStdString() + "/backups";
+    description.backupClock = [] { return std::time_t{1796739303}; };
     std::string error;
     const std::unique_ptr<ToolSession> built = ToolSession::Build(description, prompter, error);
     if (!built) {
@@ -105,6 +115,27 @@ int main(int argc, char** argv)
         }
     };
     renderPages("");
+
+    // The Backups view after a save that changed the serial string, compared,
+    // and the Log view of the session.
+    dialog.Sheet().SetActivePage(dialog.Sheet().Pages().front());
+    if (Dialog* usb = dialog.Sheet().GetActivePage()) {
+        user_input::Type(*usb, *usb->GetDlgItem(IDC_USB_SERIAL), "TK23-000002");
+        user_input::Leave(*usb, *usb->GetDlgItem(IDC_USB_SERIAL));
+    }
+    user_input::Click(dialog, *dialog.GetDlgItem(IDC_SAVE_EEPROM));
+    user_input::Click(dialog, *dialog.GetDlgItem(IDC_BACKUPS));
+    Dialog& backups = dialog.BackupsView();
+    user_input::Select(backups, *backups.GetDlgItem(IDC_BACKUPS_LIST), 0);
+    user_input::Click(backups, *backups.GetDlgItem(IDC_BACKUPS_COMPARE));
+    window.SyncFromModel();
+    ok = Save(window, folder, "backups", window.ViewWindowFor(backups)) && ok;
+    user_input::Click(backups, *backups.GetDlgItem(IDC_BACKUPS_CLOSE));
+    user_input::Click(dialog, *dialog.GetDlgItem(IDC_LOG));
+    window.SyncFromModel();
+    ok = Save(window, folder, "log", window.ViewWindowFor(dialog.LogView())) && ok;
+    user_input::Click(dialog.LogView(), *dialog.LogView().GetDlgItem(IDC_LOG_CLOSE));
+    window.SyncFromModel();
     // The demo pages are part of the program too, behind its hidden mode switch;
     // the EEPROM page shows the bytes of a read.
     dialog.OnCommand(IDC_MODE_DEMO, Notify::Clicked);

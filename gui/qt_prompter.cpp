@@ -39,16 +39,22 @@ bool QtPrompter::Question(const std::string& text)
 std::optional<std::string> QtPrompter::OpenFile(const std::string& filter,
                                                 const std::string& defaultExtension)
 {
-    return FileDialog(false, filter, defaultExtension);
+    return FileDialog(FileMode::Open, filter, defaultExtension);
 }
 
 std::optional<std::string> QtPrompter::SaveFile(const std::string& filter,
                                                 const std::string& defaultExtension)
 {
-    return FileDialog(true, filter, defaultExtension);
+    return FileDialog(FileMode::Save, filter, defaultExtension);
 }
 
-std::optional<std::string> QtPrompter::FileDialog(bool save, const std::string& filter,
+std::optional<std::string> QtPrompter::OpenOrNewFile(const std::string& filter,
+                                                     const std::string& defaultExtension)
+{
+    return FileDialog(FileMode::OpenOrNew, filter, defaultExtension);
+}
+
+std::optional<std::string> QtPrompter::FileDialog(FileMode mode, const std::string& filter,
                                                   const std::string& defaultExtension)
 {
     BeforePrompt();
@@ -56,8 +62,9 @@ std::optional<std::string> QtPrompter::FileDialog(bool save, const std::string& 
     // The toolkit's own dialog adds the default extension before it checks for
     // an existing file, so the overwrite question names the file really written.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    const bool save = mode == FileMode::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(mode == FileMode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     QStringList filters;
     for (const FileFilter& f : ParseFileFilter(filter)) {
         filters << QString::fromStdString(ToolkitFilterText(f));

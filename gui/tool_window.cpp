@@ -15,6 +15,7 @@
 #include "message_pump.h"
 #include "resources/resource_ids.h"
 #include "sheet_view.h"
+#include "view_window.h"
 
 namespace tovrik::gui {
 
@@ -65,6 +66,8 @@ ToolWindow::ToolWindow(CDemoDlg& dialog, std::function<std::string()> title, QWi
         busy_.OnOperation(name, running);
         pump_->SetPaused(busy_.HoldsBackMessages());
     });
+
+    views_ = {{&dialog_.BackupsView(), nullptr}, {&dialog_.LogView(), nullptr}};
 
     devicePoll_ = new QTimer(this);
     connect(devicePoll_, &QTimer::timeout, this, [this] {
@@ -150,6 +153,7 @@ void ToolWindow::SyncFromModel()
     mainView_->SyncFromModel();
     sheetView_->SyncFromModel();
     sheetView_->setVisible(dialog_.IsWindow());
+    SyncViews();
     const bool connected = dialog_.IsWindow() && dialog_.IsConnected() != 0;
     if (connected && !wasConnected_) {
         wasConnected_ = true;
@@ -160,6 +164,41 @@ void ToolWindow::SyncFromModel()
     if (windowTitle() != title) {
         setWindowTitle(title);
     }
+}
+
+void ToolWindow::SyncViews()
+{
+    for (OpenView& open : views_) {
+        if (open.model->IsWindow()) {
+            // A window made for an earlier opening of the view shows nothing of this one.
+            if (open.window && open.window->View().IsStale()) {
+                open.window->hide();
+                open.window->deleteLater();
+                open.window = nullptr;
+            }
+            if (!open.window) {
+                open.window = new ViewWindow(
+                    *open.model, [this] { SyncFromModel(); }, this);
+                open.window->show();
+            }
+            open.window->View().SyncFromModel();
+        } else if (open.window) {
+            // Closed from inside its own handler, so it goes once that returns.
+            open.window->hide();
+            open.window->deleteLater();
+            open.window = nullptr;
+        }
+    }
+}
+
+ViewWindow* ToolWindow::ViewWindowFor(const Dialog& view) const
+{
+    for (const OpenView& open : views_) {
+        if (open.model == &view) {
+            return open.window;
+        }
+    }
+    return nullptr;
 }
 
 void ToolWindow::closeEvent(QCloseEvent* event)

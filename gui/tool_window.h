@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/busy_display.h"
 
@@ -14,6 +16,7 @@ class QTimer;
 namespace tovrik {
 class CDemoDlg;
 class DeviceDirectory;
+class Dialog;
 }  // namespace tovrik
 
 namespace tovrik::gui {
@@ -21,6 +24,7 @@ namespace tovrik::gui {
 class DialogView;
 class MessagePump;
 class SheetView;
+class ViewWindow;
 
 // The main window on the desktop: the main dialog with its property sheet
 // placed where the dialog's template puts it. It brings every view up to date
@@ -54,6 +58,8 @@ public:
 
     DialogView& MainView() { return *mainView_; }
     SheetView& Sheet() { return *sheetView_; }
+    // The window of an open view beside the main window (Backups, Log); nullptr when closed.
+    ViewWindow* ViewWindowFor(const Dialog& view) const;
     MessagePump& Pump() { return *pump_; }
     bool IsBusy() const { return busy_.IsRunning(); }
 
@@ -68,6 +74,8 @@ private:
     void ShowBusy(bool shown) override;
     void ShowProgress(const BusyProgress& progress) override;
     void Repaint() override;
+    // Opens, updates or closes the windows of the views the dialog has open.
+    void SyncViews();
 
     CDemoDlg& dialog_;
     std::function<std::string()> title_;
@@ -78,6 +86,11 @@ private:
     QTimer* devicePoll_ = nullptr;
     DeviceDirectory* directory_ = nullptr;
     bool wasConnected_ = false;
+    struct OpenView {
+        Dialog* model;
+        QPointer<ViewWindow> window;
+    };
+    std::vector<OpenView> views_;
     BusyDisplay busy_{*this};
 };
 

@@ -3,7 +3,7 @@
 # The Windows front end under Wine, driven through its own controls: it starts
 # on the simulated chip, refuses a second instance, connects, shows the chip's
 # EEPROM on its pages, saves with a backup, asks before stopping and before
-# closing, and ends.
+# closing, restores a backup from the Backups view, lists the log, and ends.
 # Usage: front_end_test.sh WINE tovrik-config.exe tovrik-remote.exe
 set -eu
 wine=$1
@@ -42,6 +42,9 @@ r page 2
 eventually 1 checked page:1133
 
 # A save keeps a backup of what it replaces first.
+r page 0
+serial=$(r text page:1020 | tr -d '\r')
+r type page:1020 SN-0002
 r click 3
 case "$(r prompt | tr -d '\r')" in
   "Save into EEPROM completely."*) ;;
@@ -49,6 +52,35 @@ case "$(r prompt | tr -d '\r')" in
 esac
 r answer ok
 [ -n "$(ls "$XDG_STATE_HOME/tovrik/backups" 2>/dev/null)" ] || fail "the save kept no backup"
+
+# The Backups view lists that backup; Restore asks, writes it back, keeps what
+# it replaced as a second backup and loads the pages again.
+r click 1210
+eventually 1 count backups:1302
+expect 0 enabled backups:1304
+r select backups:1302 0
+eventually 1 enabled backups:1304
+r click backups:1304
+case "$(r prompt | tr -d '\r')" in
+  "Write "*"back into the EEPROM?"*) ;;
+  *) fail "Restore did not ask first" ;;
+esac
+r answer ok
+case "$(r prompt | tr -d '\r')" in
+  "Written back from "*) ;;
+  *) fail "the restore did not report itself done" ;;
+esac
+r answer ok
+eventually 2 count backups:1302
+eventually "$serial" text page:1020
+r click backups:1306
+# The Log view lists the commands.
+r click 1211
+case "$(r text log:1322 | tr -d '\r')" in
+  *"| Connect | done |"*"| Save EEPROM | done |"*"| Restore "*"| done |"*) ;;
+  *) fail "the log does not list connect, save and restore" ;;
+esac
+r click log:1323
 
 # Stopping asks first: Cancel keeps the connection, OK ends it.
 r click 1017

@@ -91,6 +91,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
     Win32Prompter prompter;
     SessionDescription description;
     description.chip = choice;
+    // The window's commands go into the day's log file as well as its Log view.
+    description.keepLog = true;
     description.libraryWaitsForWindow = true;
     const std::unique_ptr<ToolSession> built = ToolSession::Build(description, prompter, error);
     if (!built) {

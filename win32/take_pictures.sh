@@ -1,8 +1,9 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Screenshots of tovrik-config.exe under Wine, connected to the simulated chip:
-# one of each configuration page, and the status line after a save with a long
-# backup path, as OUT/windows-*.png. Runs inside
+# one of each configuration page, of the Backups view after a save and the Log
+# view, and the status line after a save with a long backup path, as
+# OUT/windows-*.png. Runs inside
 # scripts/wine-session, which provides the Wine prefix and the display.
 # Usage: take_pictures.sh BUILD_DIR OUT_DIR
 set -eu
@@ -28,6 +29,29 @@ for name in usb-config volume-config eq-config misc-config; do
   echo "took $out/windows-$name.png"
   index=$((index + 1))
 done
+
+# A save of a new serial string keeps a backup; the Backups view compares it.
+r page 0
+r type page:1020 TK23-000002
+r click 3
+sleep 1
+r answer ok
+r click 1210
+sleep 1
+r select backups:1302 0
+sleep 1
+r click backups:1303
+sleep 1
+import -window root -crop "$(r rect backups | tr -d '\r')" +repage "$out/windows-backups.png"
+echo "took $out/windows-backups.png"
+r click backups:1306
+r click 1211
+sleep 1
+import -window root -crop "$(r rect log | tr -d '\r')" +repage "$out/windows-log.png"
+echo "took $out/windows-log.png"
+r click log:1323
+sleep 1
+
 r close
 r answer ok
 wait "$tool"

@@ -54,6 +54,8 @@ ToolFrame::ToolFrame(CDemoDlg& dialog, std::function<std::string()> title)
     progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | PBS_SMOOTH, line.left, line.top,
                                 line.right - line.left, line.bottom - line.top, hwnd, nullptr,
                                 instance, nullptr);
+    openViews_.push_back({&dialog_.BackupsView(), nullptr});
+    openViews_.push_back({&dialog_.LogView(), nullptr});
     dialog_.SetOperationObserver(
         [this](const std::string& name, bool running) { OnOperation(name, running); });
     // A post from any thread wakes this thread's message loop.
@@ -71,6 +73,7 @@ ToolFrame::~ToolFrame()
     }
     dialog_.Context().Queue().SetWakeFunction({});
     views_.clear();
+    openViews_.clear();
     retired_.clear();
     main_.reset();
 }
@@ -307,11 +310,43 @@ void ToolFrame::SyncFromModel()
     if (activeIndex >= 0 && TabCtrl_GetCurSel(tab_) != activeIndex) {
         TabCtrl_SetCurSel(tab_, activeIndex);
     }
+    SyncViews();
     const std::wstring title = Widen(title_ ? title_() : dialog_.Title());
     if (WindowText(main_->Hwnd()) != Narrow(title)) {
         SetWindowTextW(main_->Hwnd(), title.c_str());
     }
     syncing_ = false;
+}
+
+void ToolFrame::SyncViews()
+{
+    for (OpenView& open : openViews_) {
+        if (open.window && (open.window->IsStale() || !open.model->IsWindow())) {
+            // Freed later: this may run inside a handler of one of its own controls.
+            ShowWindow(open.window->Hwnd(), SW_HIDE);
+            retired_.push_back(std::move(open.window));
+        }
+        if (!open.model->IsWindow()) {
+            continue;
+        }
+        if (!open.window) {
+            Dialog* model = open.model;
+            // Owned by the main window, so it stays in front of it; its close
+            // box closes the view as its "Close" button does.
+            open.window = std::make_unique<DialogWindow>(
+                *model, main_->Hwnd(), true, [this] { SyncFromModel(); },
+                [this, model](UINT m, WPARAM, LPARAM, INT_PTR&) {
+                    if (m != WM_CLOSE) {
+                        return false;
+                    }
+                    model->Destroy();
+                    SyncFromModel();
+                    return true;
+                });
+            ShowWindow(open.window->Hwnd(), SW_SHOW);
+        }
+        open.window->SyncFromModel();
+    }
 }
 
 void ToolFrame::CollectRetired()

@@ -17,6 +17,7 @@ namespace tovrik {
 
 class CDemoDlg;
 class DeviceDirectory;
+class Dialog;
 class PropertyPage;
 
 namespace win32 {
@@ -58,6 +59,8 @@ private:
     void LayOut();
     void SyncTabs();
     void OnTabChange();
+    // Opens, updates or closes the windows of the views the dialog has open.
+    void SyncViews();
     void OnOperation(const std::string& name, bool running);
     void OnProgress(std::uint32_t done, std::uint32_t total);
     void ShowBusy(bool shown) override;
@@ -72,6 +75,12 @@ private:
     std::map<const PropertyPage*, std::unique_ptr<DialogWindow>> views_;
     std::vector<PropertyPage*> shownPages_;
     std::vector<std::unique_ptr<DialogWindow>> retired_;
+    // The views beside the main window (Backups, Log), each an owned window while open.
+    struct OpenView {
+        Dialog* model;
+        std::unique_ptr<DialogWindow> window;
+    };
+    std::vector<OpenView> openViews_;
     bool syncing_ = false;
     DeviceDirectory* directory_ = nullptr;
     HWND progress_ = nullptr;

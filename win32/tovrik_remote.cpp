@@ -6,14 +6,18 @@
 //   type ID TEXT          sets the text of the visible control ID (the main
 //                         window's own controls first, then the shown page's;
 //                         page:ID for the page's only, as pages reuse ids)
-//   click ID              clicks the visible button ID
+//   click ID              clicks the visible button ID (backups:ID and log:ID
+//                         name the controls of the Backups and Log views)
+//   select ID N           picks the Nth entry (from 0) of the visible list ID
+//   count ID              prints how many entries the visible list ID has
 //   page N                shows the Nth tab of the sheet (from 0)
 //   text ID               prints the text of the visible control ID
 //   checked ID            prints 1 when the visible button ID is checked, else 0
 //   enabled ID            prints 1 when the visible control ID is enabled, else 0
 //   tabs                  prints the tab titles, one a line
 //   title                 prints the main window's title
-//   rect                  prints the main window's client area on the screen as WxH+X+Y
+//   rect [backups|log]    prints the main window's (or the open view's) client area
+//                         on the screen as WxH+X+Y
 //   prompt                prints the text of the open message box, if any
 //   answer ok|cancel      closes the open message box with that button
 //   close                 asks the main window to close
@@ -36,6 +40,8 @@
 //                         closed with OK, "exit N" with the program's status
 // Exit status 0 when done, 1 when the window or control is not there.
 #include <windows.h>
+
+// After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <cstdio>
@@ -136,6 +142,40 @@ HWND Control(HWND main, const std::wstring& name)
     ControlSearch search{id, main, nullptr};
     EnumChildWindows(main, FindControl, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+struct ViewSearch {
+    HWND main;
+    std::wstring title;
+    HWND found;
+};
+
+BOOL CALLBACK FindView(HWND hwnd, LPARAM param)
+{
+    auto* s = reinterpret_cast<ViewSearch*>(param);
+    if (IsClass(hwnd, kDialogClass) && IsWindowVisible(hwnd) &&
+        GetWindow(hwnd, GW_OWNER) == s->main && Text(hwnd) == s->title) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The control "backups:ID" or "log:ID" of the view of that name the main
+// window has open; nullptr for another name or a view that is not open.
+HWND ViewControl(HWND main, const std::wstring& name)
+{
+    for (const auto& [prefix, title] : {std::pair{std::wstring(L"backups:"), L"Backups"},
+                                        std::pair{std::wstring(L"log:"), L"Log"}}) {
+        if (name.rfind(prefix, 0) == 0) {
+            ViewSearch search{main, title, nullptr};
+            EnumWindows(FindView, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr
+                       ? GetDlgItem(search.found, _wtoi(name.c_str() + prefix.size()))
+                       : nullptr;
+        }
+    }
+    return nullptr;
 }
 
 HWND Tabs(HWND main)
@@ -410,10 +450,19 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     if (command == L"rect") {
+        HWND shown = main;
+        if (argc > 2) {
+            ViewSearch search{main, std::wstring(argv[2]) == L"log" ? L"Log" : L"Backups", nullptr};
+            EnumWindows(FindView, reinterpret_cast<LPARAM>(&search));
+            if (search.found == nullptr) {
+                return Fail("that view is not open");
+            }
+            shown = search.found;
+        }
         RECT r{};
-        GetClientRect(main, &r);
+        GetClientRect(shown, &r);
         POINT origin{0, 0};
-        ClientToScreen(main, &origin);
+        ClientToScreen(shown, &origin);
         std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, origin.x, origin.y);
         return 0;
     }
@@ -455,7 +504,9 @@ int wmain(int argc, wchar_t** argv)
     if (argc < 3) {
         return Fail("the command needs a control id");
     }
-    HWND control = Control(main, argv[2]);
+    const std::wstring name = argv[2];
+    const bool inView = name.rfind(L"backups:", 0) == 0 || name.rfind(L"log:", 0) == 0;
+    HWND control = inView ? ViewControl(main, name) : Control(main, name);
     if (control == nullptr) {
         return Fail("no such visible control");
     }
@@ -477,6 +528,18 @@ int wmain(int argc, wchar_t** argv)
     }
     if (command == L"text") {
         Print(Text(control));
+        return 0;
+    }
+    if (command == L"select" && argc > 3) {
+        // As a click on the entry: the list selects it and tells its dialog.
+        SendMessageW(control, LB_SETCURSEL, static_cast<WPARAM>(_wtoi(argv[3])), 0);
+        PostMessageW(GetParent(control), WM_COMMAND,
+                     MAKEWPARAM(GetDlgCtrlID(control), LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(control));
+        return 0;
+    }
+    if (command == L"count") {
+        std::printf("%d\n", static_cast<int>(SendMessageW(control, LB_GETCOUNT, 0, 0)));
         return 0;
     }
     if (command == L"checked") {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "win32_prompter.h"
 
-
 #include <vector>
 
 #include "file_filter.h"
@@ -38,16 +37,22 @@ bool Win32Prompter::Question(const std::string& text)
 std::optional<std::string> Win32Prompter::OpenFile(const std::string& filter,
                                                    const std::string& defaultExtension)
 {
-    return FileDialog(false, filter, defaultExtension);
+    return FileDialog(FileMode::Open, filter, defaultExtension);
 }
 
 std::optional<std::string> Win32Prompter::SaveFile(const std::string& filter,
                                                    const std::string& defaultExtension)
 {
-    return FileDialog(true, filter, defaultExtension);
+    return FileDialog(FileMode::Save, filter, defaultExtension);
 }
 
-std::optional<std::string> Win32Prompter::FileDialog(bool save, const std::string& filter,
+std::optional<std::string> Win32Prompter::OpenOrNewFile(const std::string& filter,
+                                                        const std::string& defaultExtension)
+{
+    return FileDialog(FileMode::OpenOrNew, filter, defaultExtension);
+}
+
+std::optional<std::string> Win32Prompter::FileDialog(FileMode mode, const std::string& filter,
                                                      const std::string& defaultExtension)
 {
     const std::wstring filters = SystemFilter(filter);
@@ -61,9 +66,11 @@ std::optional<std::string> Win32Prompter::FileDialog(bool save, const std::strin
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = kPathCapacity;
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    const bool save = mode == FileMode::Save;
     BeforePrompt();
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER |
-                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+                   (save ? OFN_OVERWRITEPROMPT : 0) |
+                   (mode == FileMode::Open ? OFN_FILEMUSTEXIST : 0);
     const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
     if (!chosen) {
         return std::nullopt;

@@ -23,9 +23,13 @@ public:
                                         const std::string& defaultExtension) override;
     std::optional<std::string> SaveFile(const std::string& filter,
                                         const std::string& defaultExtension) override;
+    // Takes a name that does not exist yet, without asking about it.
+    std::optional<std::string> OpenOrNewFile(const std::string& filter,
+                                             const std::string& defaultExtension) override;
 
 private:
-    std::optional<std::string> FileDialog(bool save, const std::string& filter,
+    enum class FileMode { Open, Save, OpenOrNew };
+    std::optional<std::string> FileDialog(FileMode mode, const std::string& filter,
                                           const std::string& defaultExtension);
 
     void BeforePrompt() const;

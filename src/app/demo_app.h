@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "app/window_services.h"
 #include "pages/page_context.h"
 #include "platform/dialog.h"
 
@@ -63,7 +64,13 @@ public:
     void SetClock(Clock clock) { clock_ = std::move(clock); }
     std::chrono::microseconds Now() const;
 
+    // What the session adds for the main window (image files, settings of
+    // images, the log, the file manager); empty members without a session.
+    void SetServices(WindowServices services) { services_ = std::move(services); }
+    const WindowServices& Services() const { return services_; }
+
 private:
+    WindowServices services_;
     PageContext context_;
     DeviceDirectory* directory_ = nullptr;
     Clock clock_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/demo_dlg.h"
 
+#include "app/backups_view.h"
 #include "app/demo_app.h"
 #include "config/eeprom_config.h"
 #include "device/device_directory.h"
@@ -8,6 +9,7 @@
 #include "formats/hex_text.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
+#include "resources/view_ids.h"
 
 namespace tovrik {
 
@@ -36,11 +38,23 @@ CDemoDlg::CDemoDlg(CDemoApp& app)
       hidPage_(app.Context()),
       aboutPage_(app.Context())
 {
+    backupsView_ = std::make_unique<CBackupsView>(app, *this);
+    logView_ = std::make_unique<CLogView>(app);
 }
 
 CDemoDlg::~CDemoDlg()
 {
     Destroy();
+}
+
+Dialog& CDemoDlg::BackupsView()
+{
+    return *backupsView_;
+}
+
+Dialog& CDemoDlg::LogView()
+{
+    return *logView_;
 }
 
 const std::string& CDemoDlg::LastBackupPath() const
@@ -81,6 +95,8 @@ int CDemoDlg::OnInitDialog()
 
 void CDemoDlg::OnDestroy()
 {
+    backupsView_->Destroy();
+    logView_->Destroy();
     sheet_.Destroy();
     if (connected != 0) {
         connected = 0;
@@ -101,6 +117,7 @@ void CDemoDlg::EnableDeviceCommands(bool enable)
     EnableDlgItem(IDC_EEPROM_TO_FILE, enable);
     EnableDlgItem(IDC_FILE_TO_EEPROM, enable);
     EnableDlgItem(IDC_REFRESH, enable);
+    EnableDlgItem(IDC_BACKUPS, enable);
 }
 
 void CDemoDlg::LoadPages()
@@ -145,6 +162,12 @@ void CDemoDlg::OnCommand(int id, Notify code)
             break;
         case IDC_FILE_TO_EEPROM:
             RunTimed("FILE -> EEPROM", [this] { return OnFileToEeprom(); });
+            break;
+        case IDC_BACKUPS:
+            backupsView_->Open();
+            break;
+        case IDC_LOG:
+            logView_->Open();
             break;
         default:
             break;
@@ -221,6 +244,20 @@ int CDemoDlg::ConnectDevice()
         directory->PreferInterface(picked);
     }
     app_.Config().PreferInterface(picked);
+    // The chip's file and journal follow the interface about to be opened.
+    imageFile_.clear();
+    if (app_.Services().useChip) {
+        std::string path = picked;
+        if (path.empty() && app_.Directory() != nullptr) {
+            for (const HidDeviceInfo& info : app_.Directory()->ListInterfaces()) {
+                if (info.vendorId == vendorId && info.productId == productId) {
+                    path = info.path;
+                    break;
+                }
+            }
+        }
+        imageFile_ = app_.Services().useChip(path);
+    }
     if (library.rmDeviceStart(vendorId, productId, Handle(), 0, DeviceAddedMessage,
                               DeviceRemovedMessage) == 0) {
         ShowWhyNotFound(vendorId, productId);
@@ -257,6 +294,9 @@ int CDemoDlg::DisconnectDevice()
     EnableDeviceCommands(false);
     app_.ReleaseDeviceProfile();
     journalNotice_.clear();
+    imageFile_.clear();
+    // The backups listed were the chip's.
+    backupsView_->Destroy();
     ShowChipStatus();
     return 1;
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,9 @@
 
 namespace tovrik {
 
+class CBackupsView;
 class CDemoApp;
+class CLogView;
 
 // The main window: the connect/stop control with the vendor and product id,
 // the commands on the whole EEPROM, the mode switch and the property sheet
@@ -64,6 +68,18 @@ public:
     // Shows in the status line where the last backup of the EEPROM went, or why none was kept.
     void ShowLastBackup();
 
+    // The views beside the window, open while their window exists: the
+    // connected chip's backups ("Backups...") and the log of the window's
+    // commands ("Log").
+    Dialog& BackupsView();
+    Dialog& LogView();
+    // Writes the backup at `path` back into the connected chip's EEPROM after
+    // asking, keeping what it replaces as a backup, then loads the pages
+    // again; the Backups view's "Restore". 1 when written.
+    int RestoreBackupFile(const std::string& path);
+    // The image file the connected chip is, empty for any other chip.
+    const std::string& ImageFile() const { return imageFile_; }
+
     // Told when a command on the device starts (running true) and when it has
     // ended, so a front end can show that the window is busy.
     using OperationObserver = std::function<void(const std::string& name, bool running)>;
@@ -92,6 +108,12 @@ private:
     void OfferUnfinishedWriteBack(std::uint16_t vendorId, std::uint16_t productId);
     void ShowWhyNotFound(std::uint16_t vendorId, std::uint16_t productId);
     void OnDevicePicked();
+    // The chip list's last entry: opens an image file as a chip and connects to it.
+    Outcome OnImageFile();
+    Outcome OnRestore(const std::string& path);
+    // Puts the command just run into the session's log.
+    void LogCommand(const std::string& name, Outcome outcome, std::chrono::microseconds duration,
+                    std::uint64_t bytesBefore, std::uint64_t backupsBefore);
     // The interface picked in the list when its ids are these; empty otherwise.
     std::string PickedInterface(std::uint16_t vendorId, std::uint16_t productId) const;
 
@@ -120,6 +142,9 @@ private:
     std::string pickedPath_;
     // What the status line adds about an unfinished write to the connected chip.
     std::string journalNotice_;
+    std::string imageFile_;
+    std::unique_ptr<CBackupsView> backupsView_;
+    std::unique_ptr<CLogView> logView_;
     OperationObserver operationObserver_;
 
     PropertySheet sheet_;

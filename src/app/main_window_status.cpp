@@ -11,6 +11,7 @@
 #include "formats/hex_text.h"
 #include "platform/fitted_line.h"
 #include "resources/resource_ids.h"
+#include "resources/view_ids.h"
 
 namespace tovrik {
 
@@ -74,8 +75,10 @@ void CDemoDlg::RefreshDeviceList()
         return;
     }
     std::vector<HidDeviceInfo> devices = directory->ListInterfaces();
+    // The last entry opens an image file as a chip.
+    const bool imageEntry = static_cast<bool>(app_.Services().openImageFile);
     if (SameListing(devices, listedDevices_) &&
-        list->GetCount() == static_cast<int>(devices.size())) {
+        list->GetCount() == static_cast<int>(devices.size()) + (imageEntry ? 1 : 0)) {
         return;
     }
     list->ResetContent();
@@ -95,6 +98,9 @@ void CDemoDlg::RefreshDeviceList()
             picked = static_cast<int>(i);
         }
     }
+    if (imageEntry) {
+        list->AddString(kImageFileEntry);
+    }
     list->SetCurSel(picked);
     if (picked < 0) {
         pickedPath_.clear();
@@ -108,7 +114,13 @@ void CDemoDlg::RefreshDeviceList()
 
 void CDemoDlg::OnDevicePicked()
 {
-    const int row = GetDlgItem(IDC_DEVICE_LIST)->GetCurSel();
+    Control* list = GetDlgItem(IDC_DEVICE_LIST);
+    const int row = list->GetCurSel();
+    if (row == static_cast<int>(listedDevices_.size()) &&
+        list->GetItemText(row) == kImageFileEntry) {
+        RunTimed(kImageFileEntry, [this] { return OnImageFile(); });
+        return;
+    }
     if (row < 0 || row >= static_cast<int>(listedDevices_.size())) {
         pickedPath_.clear();
         return;
@@ -146,7 +158,9 @@ void CDemoDlg::ShowChipStatus()
             (profile->hasEq != 0 ? ", with EQ" : ", no EQ") + ")";
     const int size = config.DetectedEepromSize();
     text += size > 0 ? ", EEPROM " + std::to_string(size) + " bytes" : ", EEPROM size unknown";
-    if (app_.Directory() != nullptr && app_.Directory()->IsSimulated()) {
+    if (!imageFile_.empty()) {
+        text += ", image file " + imageFile_;
+    } else if (app_.Directory() != nullptr && app_.Directory()->IsSimulated()) {
         text += ", simulated chip";
     }
     if (!journalNotice_.empty()) {
@@ -215,11 +229,15 @@ void CDemoDlg::RunTimed(const std::string& name, const std::function<Outcome()>&
         operationObserver_(name, true);
     }
     const auto start = app_.Now();
+    const std::uint64_t bytesBefore =
+        app_.Services().bytesWritten ? app_.Services().bytesWritten() : 0;
+    const std::uint64_t backupsBefore = app_.Context().BackupsKept();
     app_.Context().SetCommandName(name);
     const Outcome outcome = command();
     app_.Context().EndWriteAction();
     app_.Context().SetCommandName({});
     const auto duration = app_.Now() - start;
+    LogCommand(name, outcome, duration, bytesBefore, backupsBefore);
     // The window may be gone: closing it from a prompt ends every command.
     if (IsWindow()) {
         switch (outcome) {

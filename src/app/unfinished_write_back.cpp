@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // What the main window does after a connection when the journal names a
 // write to this chip that was never finished.
+#include "app/backups_view.h"
 #include "app/demo_app.h"
 #include "app/demo_dlg.h"
 #include "config/eeprom_config.h"
@@ -22,7 +23,9 @@ std::string WriteBackQuestion(const JournalRecord& record)
 {
     return "A write to this chip was not finished (" + record.command +
            "), so its EEPROM may be half written.\nWrite back " +
-           WithSystemSeparators(record.backup) + ", the EEPROM as it was before that write?";
+           WithSystemSeparators(record.backup) +
+           ", the EEPROM as it was before that write?\n\nCancel lists this chip's backups "
+           "instead.";
 }
 
 }  // namespace
@@ -56,8 +59,12 @@ void CDemoDlg::OfferUnfinishedWriteBack(std::uint16_t vendorId, std::uint16_t pr
     }
     const JournalRecord& newest = open.back();
     journalNotice_ = UnfinishedNotice(newest);
-    if (!context.OfferWriteBack() || context.Backups() == nullptr ||
-        !GetPrompter().Question(WriteBackQuestion(newest))) {
+    if (!context.OfferWriteBack() || context.Backups() == nullptr) {
+        return;
+    }
+    if (!GetPrompter().Question(WriteBackQuestion(newest))) {
+        // The user decides in the Backups view, where the record's backup is picked.
+        backupsView_->Open(newest.backup);
         return;
     }
     std::string kept;

@@ -16,8 +16,7 @@ namespace tovrik {
 
 // Asked before an EEPROM write when no backup of what it replaces can be kept.
 inline constexpr const char* kAskWriteWithoutBackup = "No backup of the EEPROM can be kept: ";
-inline constexpr const char* kAskWriteWithoutBackupEnd =
-    "\n\nWrite into the EEPROM all the same?";
+inline constexpr const char* kAskWriteWithoutBackupEnd = "\n\nWrite into the EEPROM all the same?";
 
 class DeviceLibrary;
 class EepromConfig;
@@ -126,8 +125,7 @@ public:
             backupObserver_(true);
         }
         if (kept != 0) {
-            lastBackupPath_ = backups_->LastPath();
-            lastBackupError_.clear();
+            NoteBackup(backups_->LastPath());
             // Without a backup a record could name nothing that undoes the write.
             if (journal_ != nullptr) {
                 JournalRecord record;
@@ -160,6 +158,15 @@ public:
         }
         return lastBackupError_.empty() ? std::string() : "No backup was kept: " + lastBackupError_;
     }
+    // A backup kept outside KeepBackupBefore (a restore keeps its own).
+    void NoteBackup(std::string path)
+    {
+        lastBackupPath_ = std::move(path);
+        lastBackupError_.clear();
+        ++backupsKept_;
+    }
+    // How many backups were kept so far, so a command can tell whether it kept one.
+    std::uint64_t BackupsKept() const { return backupsKept_; }
     // The backup of the last action that wrote the EEPROM; empty before the first.
     const std::string& LastBackupPath() const { return lastBackupPath_; }
     // Why the last backup could not be kept; empty when it was.
@@ -182,6 +189,7 @@ private:
     std::uint16_t productId_ = 0;
     std::string lastBackupPath_;
     std::string lastBackupError_;
+    std::uint64_t backupsKept_ = 0;
     JournaledLibrary* journal_ = nullptr;
     bool offerWriteBack_ = false;
     JournalChip journalChip_;

@@ -25,6 +25,14 @@ public:
                                                 const std::string& defaultExtension) = 0;
     virtual std::optional<std::string> SaveFile(const std::string& filter,
                                                 const std::string& defaultExtension) = 0;
+    // The open-file dialog that also takes the name of a file that does not
+    // exist yet (the caller makes it); without a dialog of its own a prompter
+    // answers it as OpenFile.
+    virtual std::optional<std::string> OpenOrNewFile(const std::string& filter,
+                                                     const std::string& defaultExtension)
+    {
+        return OpenFile(filter, defaultExtension);
+    }
 };
 
 // Shows nothing: questions are answered Cancel, file dialogs are cancelled.

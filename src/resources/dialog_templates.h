@@ -19,5 +19,7 @@ DialogTemplate GpioTemplate();
 DialogTemplate EepromTemplate();
 DialogTemplate I2cTemplate();
 DialogTemplate HidControlTemplate();
+DialogTemplate BackupsViewTemplate();
+DialogTemplate LogViewTemplate();
 
 }  // namespace tovrik

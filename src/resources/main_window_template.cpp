@@ -3,6 +3,7 @@
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 #include "resources/template_builders.h"
+#include "resources/view_ids.h"
 
 namespace tovrik {
 
@@ -37,6 +38,9 @@ DialogTemplate MainWindowTemplate()
         // The chips attached now, and below the pages the status line.
         Label("Chips:", {7, 46, 30, 56}),
         Make(IDC_DEVICE_LIST, K::ComboBox, "", {32, 44, 276, 56}),
+        // The views beside the window: the chip's backups and the session's log.
+        Disabled(Make(IDC_BACKUPS, K::PushButton, "Backups...", {280, 43, 334, 57})),
+        Make(IDC_LOG, K::PushButton, "Log", {338, 43, 393, 57}),
         Make(IDC_STATUS_CHIP, K::Static, "No chip connected", {7, 329, 393, 339}),
         Make(IDC_STATUS_OPERATION, K::Static, "", {7, 340, 393, 350}),
         Make(IDC_STATUS_BACKUP, K::Static, "", {7, 351, 393, 361}),

@@ -7,15 +7,18 @@
 #include <cstdio>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 #include "app/demo_dlg.h"
 #include "app/factory_image.h"
 #include "device/command_protocol.h"
 #include "platform/control.h"
+#include "platform/file_manager.h"
 #include "platform/latin1_text.h"
 #include "platform/property_sheet.h"
 #include "platform/safe_file.h"
 #include "resources/resource_ids.h"
+#include "resources/view_ids.h"
 
 namespace tovrik {
 
@@ -26,7 +29,8 @@ namespace {
 constexpr int kMaxSettleRounds = 1000;
 constexpr int kBytesPerEepromLine = 16;
 
-SessionDescription RunSession(const ScriptDriverOptions& options)
+SessionDescription RunSession(const ScriptDriverOptions& options, FileManager& folders,
+                              std::function<std::time_t()> wallClock)
 {
     SessionDescription description;
     // The factory chip, or a device outside the run with a simulated chip kept for `sim`.
@@ -42,8 +46,11 @@ SessionDescription RunSession(const ScriptDriverOptions& options)
     // only by its own message, so transcripts do not depend on the folder.
     description.backupsBeforeWrites = true;
     description.backupFolder = options.backupFolder;
-    description.backupClock = options.backupClock;
+    description.backupClock = std::move(wallClock);
     description.external = options.external;
+    // The log is kept as the desktop tool keeps it; the folder is shown in the transcript.
+    description.keepLog = true;
+    description.fileManager = &folders;
     return description;
 }
 
@@ -117,6 +124,26 @@ std::string Describe(const Control& c)
     return line;
 }
 
+// `YYYY-MM-DDTHH:MM:SS` (UTC) as seconds since 1970; nothing for another form.
+std::optional<std::time_t> ParseUtcTime(const std::string& text)
+{
+    int year = 0;
+    unsigned month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    char end = 0;
+    if (text.size() != 19 || std::sscanf(text.c_str(), "%4d-%2u-%2uT%2u:%2u:%2u%c", &year, &month,
+                                         &day, &hour, &minute, &second, &end) != 6) {
+        return std::nullopt;
+    }
+    using namespace std::chrono;
+    const year_month_day date{std::chrono::year{year}, std::chrono::month{month},
+                              std::chrono::day{day}};
+    if (!date.ok() || hour > 23 || minute > 59 || second > 59) {
+        return std::nullopt;
+    }
+    const sys_seconds at = sys_days{date} + hours{hour} + minutes{minute} + seconds{second};
+    return static_cast<std::time_t>(at.time_since_epoch().count());
+}
+
 std::string Hex2(unsigned value, bool upper)
 {
     char text[8];
@@ -126,6 +153,23 @@ std::string Hex2(unsigned value, bool upper)
 
 }  // namespace
 
+// "Open folder" in a scripted run writes the request into the transcript
+// instead of starting a file manager.
+class ScriptDriver::FolderRecorder : public FileManager {
+public:
+    explicit FolderRecorder(std::function<void(const std::string&)> show) : show_(std::move(show))
+    {
+    }
+    bool ShowFolder(const std::string& folder, std::string&) override
+    {
+        show_(folder);
+        return true;
+    }
+
+private:
+    std::function<void(const std::string&)> show_;
+};
+
 ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
     : out_(out), options_(std::move(options)), prompter_(out)
 {
@@ -133,7 +177,19 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
     prompter_.ShowPathsWithin(!options_.fileFolder.empty()
                                   ? options_.fileFolder
                                   : std::filesystem::current_path(ec).string());
-    session_ = ToolSession::Build(RunSession(options_), prompter_, buildError_);
+    folders_ = std::make_unique<FolderRecorder>([this](const std::string& folder) {
+        if (prompter_.Failure().empty()) {
+            out_ << "open-folder: " << prompter_.WithinFolder(folder) << '\n';
+        }
+    });
+    auto wallClock = [this] {
+        if (fixedTime_) {
+            return *fixedTime_;
+        }
+        return options_.backupClock ? options_.backupClock() : std::time(nullptr);
+    };
+    session_ =
+        ToolSession::Build(RunSession(options_, *folders_, wallClock), prompter_, buildError_);
     if (!session_) {
         // A run that cannot reach its device still has a tool, on the simulated chip,
         // so that the driver's parts exist; Run refuses to start.
@@ -148,6 +204,7 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
     // Durations in the status line are the chip's modelled time, the same on every run.
     session.App().Context().SetTellBackupAfterFailure(false);
     session.App().Context().SetBackupObserver([this](bool done) {
+        FollowChip();
         const SimTraffic now = session_->Chip()->Traffic();
         if (!done) {
             backupStart_ = now;
@@ -161,9 +218,36 @@ ScriptDriver::ScriptDriver(std::ostream& out, ScriptDriverOptions options)
         backupTraffic_.writeCycles += d.writeCycles;
         backupTraffic_.timeUs += d.timeUs;
     });
+    session.SetChipObserver([this] {
+        handledBefore_ = InputReportsHandled();
+        SimulatedChip* chip = session_->Chip();
+        readBefore_ =
+            chip != nullptr ? static_cast<std::uint64_t>(chip->GetCounters().inputReportsRead) : 0;
+    });
     session.CallLog()->SetWindowNamer([this](WindowHandle window) { return WindowName(window); });
-    session.App().SetClock(
-        [this] { return std::chrono::microseconds(session_->Chip()->Traffic().timeUs); });
+    session.App().SetClock([this] {
+        SimulatedChip* chip = session_->Chip();
+        const std::uint64_t now = chip->Traffic().timeUs;
+        if (chip != clockChip_) {
+            // The time of the chip left behind is kept, so no duration runs backwards.
+            clockOffsetUs_ = clockLastUs_ - now;
+            clockChip_ = chip;
+        }
+        clockLastUs_ = now + clockOffsetUs_;
+        return std::chrono::microseconds(clockLastUs_);
+    });
+}
+
+void ScriptDriver::FollowChip()
+{
+    SimulatedChip* chip = session_->Chip();
+    if (chip != trafficChip_) {
+        if (trafficChip_ != nullptr) {
+            lastTraffic_ = {};
+            backupTraffic_ = {};
+        }
+        trafficChip_ = chip;
+    }
 }
 
 ScriptDriver::~ScriptDriver() = default;
@@ -173,6 +257,12 @@ std::string ScriptDriver::WindowName(WindowHandle window)
     if (CDemoDlg* main = session_->App().MainWindow(); main != nullptr && window != kNoWindow) {
         if (window == main->Handle()) {
             return "main";
+        }
+        if (window == main->BackupsView().Handle()) {
+            return "backups";
+        }
+        if (window == main->LogView().Handle()) {
+            return "log";
         }
         for (PropertyPage* page : main->AllPages()) {
             if (window == page->Handle()) {
@@ -261,6 +351,9 @@ bool ScriptDriver::Execute(const std::vector<ScriptToken>& t)
     if (command == "sim") {
         return Sim(t);
     }
+    if (command == "clock") {
+        return Clock(t);
+    }
     if (command == "start") {
         return Start(t);
     }
@@ -333,8 +426,9 @@ bool ScriptDriver::WaitForQuietDevice()
     const auto deadline = std::chrono::steady_clock::now() + options_.settleTimeout;
     while (LibraryOpen()) {
         if (session_->Chip()->PendingInputReports() == 0 &&
-            InputReportsHandled() ==
-                static_cast<std::uint64_t>(session_->Chip()->GetCounters().inputReportsRead)) {
+            InputReportsHandled() - handledBefore_ ==
+                static_cast<std::uint64_t>(session_->Chip()->GetCounters().inputReportsRead) -
+                    readBefore_) {
             return true;
         }
         if (std::chrono::steady_clock::now() > deadline) {
@@ -407,9 +501,16 @@ Control* ScriptDriver::FindTarget(const ScriptToken& target, Dialog*& owner)
     CDemoDlg& main = *session_->App().MainWindow();
     std::string_view idText = target.text;
     constexpr std::string_view kMainPrefix = "main:";
+    std::string viewName;
     if (idText.substr(0, kMainPrefix.size()) == kMainPrefix) {
         idText.remove_prefix(kMainPrefix.size());
         owner = &main;
+    } else if (Dialog* view = ViewOf(idText, viewName)) {
+        if (!view->IsWindow()) {
+            Fail("the " + viewName + " view is not open");
+            return nullptr;
+        }
+        owner = view;
     } else {
         owner = main.Sheet().GetActivePage();
     }
@@ -422,9 +523,26 @@ Control* ScriptDriver::FindTarget(const ScriptToken& target, Dialog*& owner)
     if (control == nullptr) {
         Fail("no control " + std::to_string(*id) +
              (owner == &main ? std::string(" on the main window")
-                             : " on the page " + QuoteScriptText(owner ? owner->Title() : "")));
+              : !viewName.empty()
+                  ? " in the " + viewName + " view"
+                  : " on the page " + QuoteScriptText(owner ? owner->Title() : "")));
     }
     return control;
+}
+
+Dialog* ScriptDriver::ViewOf(std::string_view& idText, std::string& viewName)
+{
+    CDemoDlg& main = *session_->App().MainWindow();
+    for (auto [prefix, view, name] :
+         {std::tuple{std::string_view("backups:"), &main.BackupsView(), "Backups"},
+          std::tuple{std::string_view("log:"), &main.LogView(), "Log"}}) {
+        if (idText.substr(0, prefix.size()) == prefix) {
+            idText.remove_prefix(prefix.size());
+            viewName = name;
+            return view;
+        }
+    }
+    return nullptr;
 }
 
 Control* ScriptDriver::FindUsableTarget(const ScriptToken& target, Dialog*& owner)
@@ -727,6 +845,7 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
         if (!RequireSimulatedChip()) {
             return false;
         }
+        FollowChip();
         // The reads for backups are counted apart, so the figures stay the operations' own.
         const SimTraffic now = session_->Chip()->Traffic() - backupTraffic_;
         const SimTraffic d = now - lastTraffic_;
@@ -801,7 +920,7 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
             return Fail("control " + std::to_string(control->Id()) + " is not a list");
         }
         for (const std::string& item : control->Items()) {
-            out_ << "  " << QuoteScriptText(item) << '\n';
+            out_ << "  " << QuoteScriptText(prompter_.WithinFolder(item)) << '\n';
         }
         return true;
     }
@@ -813,7 +932,22 @@ bool ScriptDriver::Print(const std::vector<ScriptToken>& t)
     if (control == nullptr) {
         return false;
     }
-    out_ << Describe(*control) << '\n';
+    out_ << prompter_.WithinFolder(Describe(*control)) << '\n';
+    return true;
+}
+
+// --- The wall clock ---
+
+bool ScriptDriver::Clock(const std::vector<ScriptToken>& t)
+{
+    if (!Usage(t, 1, 1, "clock YYYY-MM-DDTHH:MM:SS")) {
+        return false;
+    }
+    const std::optional<std::time_t> at = ParseUtcTime(t[1].text);
+    if (!at) {
+        return Fail("bad time " + QuoteScriptText(t[1].text) + " (give YYYY-MM-DDTHH:MM:SS)");
+    }
+    fixedTime_ = at;
     return true;
 }
 

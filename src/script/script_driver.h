@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -99,6 +100,10 @@ private:
     bool RequireWindow();
     // The control a TARGET names; owner is the window it belongs to.
     Control* FindTarget(const ScriptToken& target, Dialog*& owner);
+    // The view a TARGET's prefix names ("backups:", "log:"); nullptr for none.
+    Dialog* ViewOf(std::string_view& idText, std::string& viewName);
+    // The traffic counts start anew when the tool moves to another simulated chip.
+    void FollowChip();
     // A control a user can reach: visible and enabled.
     Control* FindUsableTarget(const ScriptToken& target, Dialog*& owner);
     std::string ResolvePath(const std::string& path) const;
@@ -117,6 +122,7 @@ private:
     bool Answer(const std::vector<ScriptToken>& t);
     bool File(const std::vector<ScriptToken>& t);
     bool Print(const std::vector<ScriptToken>& t);
+    bool Clock(const std::vector<ScriptToken>& t);
     bool Sim(const std::vector<ScriptToken>& t);
     bool SimEeprom(const std::vector<ScriptToken>& t);
     bool SimEvent(const std::vector<ScriptToken>& t);
@@ -130,6 +136,19 @@ private:
 
     SimTraffic backupStart_;
     SimTraffic backupTraffic_;
+    SimulatedChip* trafficChip_ = nullptr;
+    // The reports handled and read before the chip of the current connection
+    // was chosen: the two counts since then must agree for the device to be quiet.
+    std::uint64_t handledBefore_ = 0;
+    std::uint64_t readBefore_ = 0;
+    // The status line's clock stays steady when the tool moves to another chip.
+    SimulatedChip* clockChip_ = nullptr;
+    std::uint64_t clockOffsetUs_ = 0;
+    std::uint64_t clockLastUs_ = 0;
+    // The wall clock set by `clock`, for backup names, the journal and the log.
+    std::optional<std::time_t> fixedTime_;
+    class FolderRecorder;
+    std::unique_ptr<FolderRecorder> folders_;
     ScriptPrompter prompter_;
     std::string buildError_;
     std::unique_ptr<ToolSession> session_;

@@ -32,10 +32,10 @@ void ScriptPrompter::Fail(std::string reason)
     }
 }
 
-std::string ScriptPrompter::Shown(const std::string& text) const
+std::string ScriptPrompter::WithinFolder(const std::string& text) const
 {
     if (shownFolder_.empty()) {
-        return OneLineText(text);
+        return text;
     }
     const std::string prefix = shownFolder_.back() == '/' ? shownFolder_ : shownFolder_ + "/";
     std::string shown = text;
@@ -43,7 +43,12 @@ std::string ScriptPrompter::Shown(const std::string& text) const
          at = shown.find(prefix, at)) {
         shown.erase(at, prefix.size());
     }
-    return OneLineText(shown);
+    return shown;
+}
+
+std::string ScriptPrompter::Shown(const std::string& text) const
+{
+    return OneLineText(WithinFolder(text));
 }
 
 void ScriptPrompter::MessageBox(const std::string& text)

@@ -31,6 +31,8 @@ public:
     // Paths inside `folder` (the run's working folder) are shown relative to it,
     // so a transcript reads the same wherever the run took place.
     void ShowPathsWithin(std::string folder) { shownFolder_ = std::move(folder); }
+    // `text` with the paths inside that folder made relative to it.
+    std::string WithinFolder(const std::string& text) const;
 
     void QueueQuestionAnswer(int line, bool ok);
     // `path` nothing queues a cancelled dialog.

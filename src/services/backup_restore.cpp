@@ -9,6 +9,7 @@
 #include "device/device_library.h"
 #include "platform/prompter.h"
 #include "platform/safe_file.h"
+#include "services/image_library.h"
 
 namespace tovrik {
 namespace {
@@ -18,45 +19,6 @@ constexpr std::size_t kLargestEeprom = 2048;
 constexpr std::uint8_t kVendorIdLow = 0;
 constexpr std::uint8_t kProductIdLow = 2;
 constexpr int kSerialString = 2;
-
-// An EEPROM image as a device library, so the configuration's own loader reads it.
-class ImageLibrary : public DeviceLibrary {
-public:
-    explicit ImageLibrary(std::span<const std::uint8_t> image) : image_(image.begin(), image.end())
-    {
-        image_.resize(std::max<std::size_t>(image_.size(), EepromConfig::kImageSize), 0xFF);
-    }
-    int rmDeviceStart(std::uint16_t, std::uint16_t, WindowHandle, int, UINT, UINT) override
-    {
-        return 1;
-    }
-    void rmDeviceClose() override {}
-    int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
-                     std::uint32_t count) override
-    {
-        if (direction != kEepromRead || address > image_.size() ||
-            count > image_.size() - address) {
-            return 0;
-        }
-        std::memcpy(buffer, image_.data() + address, count);
-        return 1;
-    }
-    void rmSetEEPROMSize(int, int) override {}
-    int rmSetReport(const std::uint8_t*, int) override { return 0; }
-    void rmSetI2CDeviceAddress(std::uint8_t) override {}
-    void rmWriteDataIntoI2C(std::uint16_t, const std::uint8_t*, int) override {}
-    int rmReadDataFromI2C(std::uint16_t, std::uint8_t*, int) override { return 0; }
-    void rmSetPin2GPO(std::uint16_t) override {}
-    void rmSetPinGPOLevel(std::uint16_t) override {}
-    void rmHandleDeviceChangeNotification(WPARAM, LPARAM) override {}
-    void rmSetMixerKeyNotifyMessages(UINT, UINT) override {}
-    void rmSetGenericNotifyMessages(UINT) override {}
-    void rmSetI2CGenericNotifyMessages(UINT) override {}
-    void rmSetGPIGenericNotifyMessages(UINT) override {}
-
-private:
-    std::vector<std::uint8_t> image_;
-};
 
 std::optional<std::uint16_t> Id16(const EepromConfig& config, std::uint8_t low)
 {

@@ -6,7 +6,10 @@
 
 #include "app/demo_dlg.h"
 #include "app/factory_image.h"
+#include "app/window_services.h"
 #include "device/sim/sim_transport.h"
+#include "platform/file_manager.h"
+#include "session/image_settings.h"
 #include "session/platform_devices.h"
 
 namespace tovrik {
@@ -55,34 +58,44 @@ std::optional<std::string> PromptClock::SaveFile(const std::string& filter,
     return Timed([&] { return inner_.SaveFile(filter, defaultExtension); });
 }
 
+std::optional<std::string> PromptClock::OpenOrNewFile(const std::string& filter,
+                                                      const std::string& defaultExtension)
+{
+    return Timed([&] { return inner_.OpenOrNewFile(filter, defaultExtension); });
+}
+
 // The log of the tool's own calls into the device library. It also counts
 // them for FailTransfer, so the reads for backups, which go below it, never
 // change which of the tool's transfers fails.
 class ToolSession::CountedCallLog : public CallLogLibrary {
 public:
-    CountedCallLog(DeviceLibrary& inner, SimulatedChip* chip) : CallLogLibrary(inner), chip_(chip)
+    // `chip` gives the chip the tool is on at each call.
+    CountedCallLog(DeviceLibrary& inner, std::function<SimulatedChip*()> chip)
+        : CallLogLibrary(inner), chip_(std::move(chip))
     {
     }
 
     void FailTransfer(int n)
     {
         failCountdown_ = n;
-        if (chip_ != nullptr) {
-            chip_->FailEepromTransfer(0);
+        if (SimulatedChip* chip = chip_()) {
+            chip->FailEepromTransfer(0);
         }
     }
 
     int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
                      std::uint32_t count) override
     {
-        if (failCountdown_ > 0 && --failCountdown_ == 0 && chip_ != nullptr) {
-            chip_->FailEepromTransfer(1);
+        if (failCountdown_ > 0 && --failCountdown_ == 0) {
+            if (SimulatedChip* chip = chip_()) {
+                chip->FailEepromTransfer(1);
+            }
         }
         return CallLogLibrary::rmBurnEEPROM(direction, address, buffer, count);
     }
 
 private:
-    SimulatedChip* chip_;
+    std::function<SimulatedChip*()> chip_;
     int failCountdown_ = 0;
 };
 
@@ -107,10 +120,14 @@ ToolSession::ToolSession(const SessionDescription& description, Prompter& prompt
     : description_(description),
       backups_(description.backupFolder.empty() ? BackupKeeper::DefaultFolder()
                                                 : description.backupFolder),
+      log_(!description.keepLog            ? std::string()
+           : description.logFolder.empty() ? SessionLog::DefaultFolder()
+                                           : description.logFolder),
       prompts_(prompter, description.clock)
 {
     if (description.backupClock) {
         backups_.SetClock(description.backupClock);
+        log_.SetClock(description.backupClock);
     }
 }
 
@@ -130,7 +147,8 @@ bool ToolSession::Wire(std::string& error, const PlatformDevices& platform)
             return false;
         }
     }
-    view_ = std::make_unique<InterfaceView>(access_->Transport(), choice.path);
+    chips_ = std::make_unique<ChipsWithImageFile>(access_->Transport());
+    view_ = std::make_unique<InterfaceView>(*chips_, choice.path);
     own_ = std::make_unique<HidDeviceLibrary>(*view_, queue_);
     if (!choice.vendorLibrary.empty()) {
         adapter_ = platform.Adapter();
@@ -153,19 +171,19 @@ bool ToolSession::Wire(std::string& error, const PlatformDevices& platform)
             description_.external.attachChip(access_->Transport());
         }
     }
-    if (!choice.simulate || !choice.backingFile.empty()) {
-        journal_ = std::make_unique<WriteJournal>(description_.journalFolder.empty()
-                                                      ? WriteJournal::DefaultFolder()
-                                                      : description_.journalFolder);
-        if (description_.backupClock) {
-            journal_->SetClock(description_.backupClock);
-        }
-        journaled_ = std::make_unique<JournaledLibrary>(DeviceLibraryInUse(), *journal_);
+    counter_ = std::make_unique<WriteCountingLibrary>(external_ ? *external_ : *own_);
+    // The journal stays out of use while the tool is on an in-memory chip,
+    // which nothing outlives; an image file opened later uses it.
+    journal_ = std::make_unique<WriteJournal>(description_.journalFolder.empty()
+                                                  ? WriteJournal::DefaultFolder()
+                                                  : description_.journalFolder);
+    if (description_.backupClock) {
+        journal_->SetClock(description_.backupClock);
     }
+    journaled_ = std::make_unique<JournaledLibrary>(DeviceLibraryInUse(), *journal_);
+    journalInUse_ = !choice.simulate || !choice.backingFile.empty();
     if (description_.callLog) {
-        DeviceLibrary& below =
-            journaled_ ? static_cast<DeviceLibrary&>(*journaled_) : DeviceLibraryInUse();
-        callLog_ = std::make_unique<CountedCallLog>(below, Chip());
+        callLog_ = std::make_unique<CountedCallLog>(*journaled_, [this] { return Chip(); });
     }
     config_ = std::make_unique<EepromConfig>(Library(), prompts_);
     ui_ = std::make_unique<UiContext>(prompts_, queue_);
@@ -179,9 +197,11 @@ bool ToolSession::Wire(std::string& error, const PlatformDevices& platform)
         // Backups read through the library itself, below any call log.
         app_->Context().SetBackups(&backups_, &DeviceLibraryInUse());
         app_->Context().SetTellBackupAfterFailure(true);
-        app_->Context().SetJournal(journaled_.get(), description_.askAboutUnfinishedWrites);
+        app_->Context().SetJournal(journalInUse_ ? journaled_.get() : nullptr,
+                                   description_.askAboutUnfinishedWrites);
     }
     app_->Context().SetChipFile(choice.simulate ? choice.backingFile : std::string());
+    ProvideWindowServices();
     // Says why a device with the ids could not be opened (no permission, say)
     // before the tool's own "cannot find" message.
     own_->SetOpenFailureHandler([this](const HidDeviceInfo& info) {
@@ -192,17 +212,80 @@ bool ToolSession::Wire(std::string& error, const PlatformDevices& platform)
     return true;
 }
 
+void ToolSession::ProvideWindowServices()
+{
+    WindowServices services;
+    services.openImageFile = [this](const std::string& file, std::string& error) {
+        return OpenImageFile(file, error);
+    };
+    services.useChip = [this](const std::string& path) { return UseChip(path); };
+    services.compareImages = CompareImageSettings;
+    services.bytesWritten = [this] { return counter_->BytesWritten(); };
+    services.log = &log_;
+    services.fileManager =
+        description_.fileManager != nullptr ? description_.fileManager : &SystemFileManager();
+    app_->SetServices(std::move(services));
+}
+
+std::string ToolSession::UseChip(const std::string& path)
+{
+    const std::string file = chips_->ImageFileAt(path);
+    imageInUse_ = !file.empty();
+    const ChipChoice& choice = description_.chip;
+    journalInUse_ = imageInUse_ || !choice.simulate || !choice.backingFile.empty();
+    PageContext& context = app_->Context();
+    if (description_.backupsBeforeWrites) {
+        context.SetJournal(journalInUse_ ? journaled_.get() : nullptr,
+                           description_.askAboutUnfinishedWrites);
+    }
+    context.SetChipFile(imageInUse_ ? file : choice.simulate ? choice.backingFile : std::string());
+    if (chipObserver_) {
+        chipObserver_();
+    }
+    return file;
+}
+
+std::optional<HidDeviceInfo> ToolSession::OpenImageFile(const std::string& file, std::string& error)
+{
+    if (imageInUse_ && OwnLibrary().IsOpen()) {
+        error = "the image file open now is still connected";
+        return std::nullopt;
+    }
+    if (ChipAccess* old = chips_->ImageChip()) {
+        TellDeviceChanges(old->Transport(), kNoWindow);
+    }
+    std::optional<HidDeviceInfo> info = chips_->OpenImageFile(file, error);
+    if (ChipAccess* now = chips_->ImageChip()) {
+        CDemoDlg* window = app_->MainWindow();
+        TellDeviceChanges(now->Transport(), window != nullptr ? window->Handle() : kNoWindow);
+    }
+    return info;
+}
+
+void ToolSession::TellDeviceChanges(HidTransport& transport, WindowHandle window)
+{
+    if (auto* sim = dynamic_cast<SimTransport*>(&transport)) {
+        sim->SetDeviceChangeTarget(window != kNoWindow ? &queue_ : nullptr, window);
+    }
+}
+
 ToolSession::~ToolSession()
 {
     // The members go in the reverse of their order: the application and its
     // window before the libraries they call, and those before the chip.
-    if (auto* sim = dynamic_cast<SimTransport*>(access_ ? &access_->Transport() : nullptr)) {
-        sim->SetDeviceChangeTarget(nullptr, kNoWindow);
+    if (access_) {
+        TellDeviceChanges(access_->Transport(), kNoWindow);
+    }
+    if (chips_ && chips_->ImageChip() != nullptr) {
+        TellDeviceChanges(chips_->ImageChip()->Transport(), kNoWindow);
     }
 }
 
 SimulatedChip* ToolSession::Chip()
 {
+    if (imageInUse_ && chips_->ImageChip() != nullptr) {
+        return chips_->ImageChip()->Chip();
+    }
     if (SimulatedChip* chip = access_->Chip()) {
         return chip;
     }
@@ -274,16 +357,14 @@ int ToolSession::Start(bool takeInstanceLock)
         return 0;
     }
     // Plugging and unplugging the simulated chip is announced as the system announces devices.
-    if (auto* sim = dynamic_cast<SimTransport*>(&access_->Transport())) {
-        sim->SetDeviceChangeTarget(&queue_, app_->MainWindow()->Handle());
-    }
+    TellDeviceChanges(access_->Transport(), app_->MainWindow()->Handle());
     return 1;
 }
 
 std::string ToolSession::WindowTitle()
 {
     std::string title = app_->MainWindow() != nullptr ? app_->MainWindow()->Title() : std::string();
-    SimulatedChip* chip = access_->Chip();
+    SimulatedChip* chip = imageInUse_ ? Chip() : access_->Chip();
     if (chip == nullptr) {
         return title;
     }
@@ -295,9 +376,9 @@ std::string ToolSession::WindowTitle()
     } else {
         title += " (unplugged)";
     }
-    if (!description_.chip.backingFile.empty()) {
-        title += ", EEPROM in " +
-                 std::filesystem::path(description_.chip.backingFile).filename().string();
+    const std::string& file = imageInUse_ ? chips_->ImageFile() : description_.chip.backingFile;
+    if (!file.empty()) {
+        title += ", EEPROM in " + std::filesystem::path(file).filename().string();
     }
     return title;
 }

@@ -14,18 +14,22 @@
 #include "device/device_library.h"
 #include "device/hid_device_library.h"
 #include "device/sim/simulated_chip.h"
+#include "device/write_counting_library.h"
 #include "platform/dialog.h"
 #include "platform/message_queue.h"
 #include "platform/prompter.h"
 #include "services/backup_keeper.h"
 #include "services/journaled_library.h"
+#include "services/session_log.h"
 #include "services/write_journal.h"
 #include "session/chip_access.h"
 #include "session/chip_choice.h"
+#include "session/image_file_chip.h"
 
 namespace tovrik {
 
 class CDemoDlg;
+class FileManager;
 class PlatformDevices;
 struct LibraryAdapter;
 
@@ -78,6 +82,13 @@ struct SessionDescription {
     bool libraryWaitsForWindow = false;
     // A library of functions instead of the chip maker's real one.
     ExternalLibrary external;
+    // The window's commands are kept in the log's day files (in `logFolder`,
+    // empty: the user's state folder), dated by `backupClock`; without it
+    // the log is only listed in memory.
+    bool keepLog = false;
+    std::string logFolder;
+    // Shows the backups folder; nullptr: the system's file manager.
+    FileManager* fileManager = nullptr;
 };
 
 // Passes every prompt on and counts the time spent in them, so that how long
@@ -98,6 +109,8 @@ public:
                                         const std::string& defaultExtension) override;
     std::optional<std::string> SaveFile(const std::string& filter,
                                         const std::string& defaultExtension) override;
+    std::optional<std::string> OpenOrNewFile(const std::string& filter,
+                                             const std::string& defaultExtension) override;
 
 private:
     template <typename Prompt>
@@ -143,15 +156,17 @@ public:
     UiContext& Ui() { return *ui_; }
     MessageQueue& Queue() { return queue_; }
     EepromConfig& Config() { return *config_; }
-    // nullptr unless simulated (or kept at hand).
+    // The simulated chip the tool is on: an image file's while a connection
+    // to it is open, else the chosen one. nullptr unless simulated (or kept at hand).
     SimulatedChip* Chip();
     // What the tool lists and opens; RestrictTo narrows it to one interface.
     InterfaceView& Transport() { return *view_; }
     void RestrictTo(const std::string& path) { view_->SetPath(path); }
     DeviceDirectory& Directory() { return *own_; }
     HidDeviceLibrary& OwnLibrary() { return *own_; }
-    // The library below the call log: what backups read through.
-    DeviceLibrary& DeviceLibraryInUse() { return external_ ? *external_ : *own_; }
+    // The library below the call log: what backups read through. It counts
+    // the bytes written through it.
+    DeviceLibrary& DeviceLibraryInUse() { return *counter_; }
     // The library the tool's operations go through.
     DeviceLibrary& Library();
     // nullptr unless the description asked for a call log.
@@ -171,8 +186,18 @@ public:
     // simulated chip.
     bool OutsideDevice() const;
     BackupKeeper& Backups() { return backups_; }
-    // nullptr for an in-memory simulated chip.
-    WriteJournal* Journal() { return journal_.get(); }
+    // nullptr while the tool is on an in-memory simulated chip.
+    WriteJournal* Journal() { return journalInUse_ ? journal_.get() : nullptr; }
+    // The window's commands.
+    SessionLog& Log() { return log_; }
+    // Opens an image file as a simulated chip beside the others (see
+    // ChipsWithImageFile); its interface, or nothing with `error`.
+    std::optional<HidDeviceInfo> OpenImageFile(const std::string& file, std::string& error);
+    // The image file open as a chip now; empty for none.
+    const std::string& ImageFile() const { return chips_->ImageFile(); }
+    // Told when a connection is about to open a chip, with no device open,
+    // so a watcher of the chip's traffic can start counting anew.
+    void SetChipObserver(std::function<void()> observer) { chipObserver_ = std::move(observer); }
     // The prompter every prompt of the tool goes through.
     Prompter& Prompts() { return prompts_; }
 
@@ -181,19 +206,30 @@ private:
 
     ToolSession(const SessionDescription& description, Prompter& prompter);
     bool Wire(std::string& error, const PlatformDevices& platform);
+    void ProvideWindowServices();
+    // A connection opens the interface at `path`: the chip's file and journal
+    // follow it. Returns the image file behind it, empty for any other chip.
+    std::string UseChip(const std::string& path);
+    void TellDeviceChanges(HidTransport& transport, WindowHandle window);
 
     SessionDescription description_;
     MessageQueue queue_;
     std::unique_ptr<ChipAccess> access_;
     // The simulated chip kept at hand beside a device outside the session.
     std::unique_ptr<ChipAccess> spare_;
+    std::unique_ptr<ChipsWithImageFile> chips_;
+    bool imageInUse_ = false;
+    std::function<void()> chipObserver_;
     const LibraryAdapter* adapter_ = nullptr;
     std::unique_ptr<InterfaceView> view_;
     std::unique_ptr<HidDeviceLibrary> own_;
     std::unique_ptr<DeviceLibrary> external_;
+    std::unique_ptr<WriteCountingLibrary> counter_;
     std::unique_ptr<CountedCallLog> callLog_;
     BackupKeeper backups_;
+    SessionLog log_;
     std::unique_ptr<WriteJournal> journal_;
+    bool journalInUse_ = false;
     std::unique_ptr<JournaledLibrary> journaled_;
     PromptClock prompts_;
     std::unique_ptr<EepromConfig> config_;

@@ -22,7 +22,9 @@
 #include "sheet_view.h"
 #include "session/tool_session.h"
 #include "session/simulated_session.h"
+#include "resources/view_ids.h"
 #include "tool_window.h"
+#include "view_window.h"
 
 namespace tovrik::gui {
 namespace {
@@ -71,6 +73,26 @@ protected:
     std::unique_ptr<ToolSession> session;
     std::unique_ptr<ToolWindow> window;
 };
+
+TEST_F(ToolWindowTest, TheLogOpensInAWindowOfItsOwnAndEscapeClosesItInTheModelToo)
+{
+    ConnectByHand();
+    QTest::mouseClick(Button(IDC_LOG), Qt::LeftButton);
+    ViewWindow* log = window->ViewWindowFor(Dialog().LogView());
+    ASSERT_NE(log, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(log));
+    auto* text = log->View().WidgetFor(IDC_LOG_TEXT);
+    ASSERT_NE(text, nullptr);
+    EXPECT_NE(text->property("plainText").toString().indexOf("| Connect | done |"), -1);
+    // Escape, like the title bar's close box, closes the view in the model.
+    QTest::keyClick(log, Qt::Key_Escape);
+    EXPECT_FALSE(Dialog().LogView().IsWindow());
+    EXPECT_TRUE(WaitFor([&] { return window->ViewWindowFor(Dialog().LogView()) == nullptr; }));
+    // Opened again, it is a new window showing the model's new window.
+    QTest::mouseClick(Button(IDC_LOG), Qt::LeftButton);
+    ASSERT_NE(window->ViewWindowFor(Dialog().LogView()), nullptr);
+    EXPECT_FALSE(window->ViewWindowFor(Dialog().LogView())->View().IsStale());
+}
 
 TEST_F(ToolWindowTest, TypedIdsAndConnectRelabelTheButtonAndEnableTheCommands)
 {

@@ -185,7 +185,7 @@ TEST(SessionBuildTest, ARunOnAnOutsideDeviceKeepsASimulatedChipAtHandOnlyWhenAsk
     // The tool's calls are logged above the library that reaches the device.
     ASSERT_NE(session->CallLog(), nullptr);
     EXPECT_EQ(&session->Library(), session->CallLog());
-    EXPECT_EQ(&session->DeviceLibraryInUse(), &session->OwnLibrary());
+    EXPECT_NE(&session->DeviceLibraryInUse(), session->CallLog());
 
     SessionDescription simulated;
     simulated.chip.simulate = true;
@@ -193,7 +193,6 @@ TEST(SessionBuildTest, ARunOnAnOutsideDeviceKeepsASimulatedChipAtHandOnlyWhenAsk
     ASSERT_NE(session, nullptr) << error;
     EXPECT_FALSE(session->OutsideDevice());
     EXPECT_EQ(session->CallLog(), nullptr);
-    EXPECT_EQ(&session->Library(), &session->OwnLibrary());
 }
 
 TEST(SessionBuildTest, TheChipMakersLibraryIsCheckedOnceAndLoadedAgainForLaterConnections)
