@@ -31,26 +31,12 @@ struct StationOptions {
 
 void AddStationOptions(CLI::App& command, StationOptions& options);
 
-// Programs every chip that appears until `count` units are done, the
-// simulated line has no units left, or `stop` is set (Ctrl-C sets it when
-// null). Units in progress are finished first. Exit status 0 when every unit
-// passed and was logged, 4 when one failed or its log line could not be
-// appended (the summary counts those "not logged"), 2 for bad options.
+// Runs the station engine (station/station.h) on the options and prints a
+// line per unit and a summary. Ctrl-C stops it when `stop` is null. Exit
+// status 0 when every unit passed and was logged, 4 when one failed or its
+// log line could not be appended (the summary counts those "not logged"),
+// 2 when the station cannot start.
 int RunStation(const StationOptions& options, std::ostream& out, std::ostream& err,
                std::atomic<bool>* stop = nullptr);
-
-// A serial number format: printf-like text with exactly one integer
-// conversion (d, i, u, x, X or o with flags, width and precision) and %%.
-class SerialFormat {
-public:
-    // Throws UsageError for any other format.
-    explicit SerialFormat(const std::string& format);
-    std::string Format(long long number) const;
-
-private:
-    std::string prefix_;
-    std::string conversion_;  // rebuilt as a long long conversion
-    std::string suffix_;
-};
 
 }  // namespace tovrik::cli
