@@ -59,8 +59,11 @@ void SimulatedProductionLine::Done(const std::string& path)
     for (auto it = attached_.begin(); it != attached_.end(); ++it) {
         if (PathOf(it->first) == path) {
             if (options_.stayMs > 0) {
-                it->second.leaveAt =
-                    std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.stayMs);
+                // The operator takes it off in their own time, whatever the station does.
+                if (!it->second.leaveAt) {
+                    it->second.leaveAt = std::chrono::steady_clock::now() +
+                                         std::chrono::milliseconds(options_.stayMs);
+                }
             } else {
                 TakeOffLocked(it);
             }
