@@ -207,7 +207,10 @@ void WriteVerified(DeviceAccess& access, Connection& connection, const DeviceOpt
 // their own backups, so that a backup that cannot be kept stops them before
 // they write.
 struct DeviceTool {
-    explicit DeviceTool(const DeviceOptions& options) : tool(Description(options)) {}
+    explicit DeviceTool(const DeviceOptions& options)
+        : tool(BuildHeadlessTool(Description(options)))
+    {
+    }
 
     static SessionDescription Description(const DeviceOptions& options)
     {
@@ -219,21 +222,21 @@ struct DeviceTool {
     }
 
     HidDeviceInfo info;
-    HeadlessTool tool;
+    std::unique_ptr<HeadlessTool> tool;
 };
 
 std::unique_ptr<DeviceTool> ConnectTool(const DeviceOptions& options, std::ostream& err)
 {
     auto device = std::make_unique<DeviceTool>(options);
-    ToolSession& session = device->tool.Session();
+    ToolSession& session = device->tool->Session();
     const std::optional<HidDeviceInfo> info = ChooseInterface(session.Transport(), options, err);
     if (!info) {
         throw ExitStatus{kExitNoDevice};
     }
     device->info = *info;
     session.RestrictTo(info->path);
-    if (!device->tool.Connect(info->vendorId, info->productId)) {
-        for (const std::string& message : device->tool.Messages()) {
+    if (!device->tool->Connect(info->vendorId, info->productId)) {
+        for (const std::string& message : device->tool->Messages()) {
             err << "tovrik-cli: " << message << '\n';
         }
         Stop(err, kExitNoDevice, "cannot connect to " + info->path);
@@ -244,7 +247,7 @@ std::unique_ptr<DeviceTool> ConnectTool(const DeviceOptions& options, std::ostre
 
 std::vector<SettingValue> DeviceSettings(DeviceTool& device)
 {
-    return ToolSettings(device.tool);
+    return ToolSettings(*device.tool);
 }
 
 int PrintDiff(const std::vector<SettingValue>& before, const std::vector<SettingValue>& after,
@@ -457,10 +460,10 @@ int SetDevice(const DeviceOptions& options, const std::vector<std::string>& argu
     return Guarded(err, [&] {
         const Assignments assignments = ParseAssignments(arguments);
         auto device = ConnectTool(options, err);
-        ToolSession& session = device->tool.Session();
+        ToolSession& session = device->tool->Session();
         const int fitted = ReadFittedEepromSize(session.Transport(), device->info.path);
         session.DeviceLibraryInUse().rmSetEEPROMSize(1, fitted);
-        ApplyAssignments(device->tool, assignments);
+        ApplyAssignments(*device->tool, assignments);
         BackupKeeper& backups = session.Backups();
         if (backups.KeepBefore(session.DeviceLibraryInUse(), device->info.vendorId,
                                device->info.productId, 0, EepromConfig::kImageSize) == 0) {
@@ -485,8 +488,8 @@ int SetDevice(const DeviceOptions& options, const std::vector<std::string>& argu
                 err << "tovrik-cli: warning: " << journalError << '\n';
             }
         }
-        if (!device->tool.SaveSettings()) {
-            for (const std::string& message : device->tool.Messages()) {
+        if (!device->tool->SaveSettings()) {
+            for (const std::string& message : device->tool->Messages()) {
                 err << "tovrik-cli: " << message << '\n';
             }
             const std::string why =

@@ -74,17 +74,12 @@ void ApplyAssignments(HeadlessTool& tool, const Assignments& assignments)
 std::vector<std::uint8_t> ImageWithSettings(const std::vector<std::uint8_t>& image,
                                             const Assignments& assignments)
 {
-    ToolOnImage loaded(image);
-    HeadlessTool& tool = loaded.Tool();
-    ApplyAssignments(tool, assignments);
-    if (!tool.SaveSettings()) {
-        std::string messages;
-        for (const std::string& message : tool.Messages()) {
-            messages += "; " + message;
-        }
-        throw UsageError{"the image cannot hold these settings" + messages};
+    std::vector<std::uint8_t> result;
+    std::string error;
+    if (!tovrik::ImageWithSettings(image, assignments, result, error)) {
+        throw UsageError{error};
     }
-    return loaded.CloseAndTakeImage();
+    return result;
 }
 
 std::vector<SettingValue> ToolSettings(HeadlessTool& tool)
@@ -94,8 +89,7 @@ std::vector<SettingValue> ToolSettings(HeadlessTool& tool)
 
 std::vector<SettingValue> ImageSettings(const std::vector<std::uint8_t>& image)
 {
-    ToolOnImage loaded(image);
-    return ToolSettings(loaded.Tool());
+    return ToolSettings(OpenToolOnImage(image)->Tool());
 }
 
 std::vector<SettingValue> ImageSettings(const std::string& path)

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "session/headless_tool.h"
 #include "session/settings_table.h"
 
 namespace CLI {
@@ -15,10 +16,8 @@ class App;
 
 namespace tovrik::cli {
 
-class HeadlessTool;
-
 // KEY=VALUE assignments, in the order given.
-using Assignments = std::vector<std::pair<std::string, std::string>>;
+using Assignments = SettingAssignments;
 
 // Reads KEY=VALUE arguments. Throws UsageError for an argument without "="
 // or a key the settings table does not know. An empty value empties the

@@ -17,8 +17,8 @@ SimulatedProductionLine::SimulatedProductionLine(const SimulatedLineOptions& opt
         std::filesystem::create_directories(options_.folder, ec);
     }
     std::lock_guard guard(lock_);
-    for (int i = 0; i < options_.parallel; ++i) {
-        AttachNextLocked();
+    for (int slot = 1; slot <= options_.parallel; ++slot) {
+        AttachNextLocked(slot);
     }
 }
 
@@ -31,6 +31,7 @@ std::string SimulatedProductionLine::PathOf(int number)
 
 std::vector<HidDeviceInfo> SimulatedProductionLine::Enumerate()
 {
+    TakeOffLeaversLocked();
     std::vector<HidDeviceInfo> result;
     for (auto& [number, unit] : attached_) {
         for (HidDeviceInfo info : unit.access->Transport().Enumerate()) {
@@ -47,17 +48,64 @@ std::unique_ptr<HidDevice> SimulatedProductionLine::Open(const std::string& path
     return unit != nullptr ? unit->access->Transport().Open(SimTransport::kDevicePath) : nullptr;
 }
 
+std::string SimulatedProductionLine::SlotName(int slot)
+{
+    return "slot " + std::to_string(slot);
+}
+
 void SimulatedProductionLine::Done(const std::string& path)
 {
     std::lock_guard guard(lock_);
     for (auto it = attached_.begin(); it != attached_.end(); ++it) {
         if (PathOf(it->first) == path) {
-            it->second.access->Chip()->Unplug();
-            attached_.erase(it);
+            if (options_.stayMs > 0) {
+                // The operator takes it off in their own time, whatever the station does.
+                if (!it->second.leaveAt) {
+                    it->second.leaveAt = std::chrono::steady_clock::now() +
+                                         std::chrono::milliseconds(options_.stayMs);
+                }
+            } else {
+                TakeOffLocked(it);
+            }
             break;
         }
     }
-    AttachNextLocked();
+}
+
+void SimulatedProductionLine::TakeOffLocked(std::map<int, Unit>::iterator unit)
+{
+    const int slot = unit->second.slot;
+    unit->second.access->Chip()->Unplug();
+    attached_.erase(unit);
+    AttachNextLocked(slot);
+}
+
+void SimulatedProductionLine::TakeOffLeaversLocked()
+{
+    const auto now = std::chrono::steady_clock::now();
+    for (auto it = attached_.begin(); it != attached_.end();) {
+        const auto next = std::next(it);
+        if (it->second.leaveAt && *it->second.leaveAt <= now) {
+            TakeOffLocked(it);
+        }
+        it = next;
+    }
+}
+
+std::string SimulatedProductionLine::SlotOf(const std::string& path) const
+{
+    std::lock_guard guard(lock_);
+    const auto it = slotOf_.find(path);
+    return it != slotOf_.end() ? SlotName(it->second) : path;
+}
+
+std::vector<std::string> SimulatedProductionLine::SlotNames() const
+{
+    std::vector<std::string> names;
+    for (int slot = 1; slot <= options_.parallel; ++slot) {
+        names.push_back(SlotName(slot));
+    }
+    return names;
 }
 
 void SimulatedProductionLine::BeforeWrite(const std::string& path)
@@ -99,13 +147,14 @@ SimulatedProductionLine::Unit* SimulatedProductionLine::Find(const std::string& 
     return nullptr;
 }
 
-void SimulatedProductionLine::AttachNextLocked()
+void SimulatedProductionLine::AttachNextLocked(int slot)
 {
     if (next_ > options_.units) {
         return;
     }
     const int number = next_++;
-    attached_[number] = Unit{number, std::make_unique<ChipAccess>(UnitChip(number))};
+    attached_[number] = Unit{number, slot, std::make_unique<ChipAccess>(UnitChip(number)), {}};
+    slotOf_[PathOf(number)] = slot;
 }
 
 }  // namespace tovrik

@@ -150,8 +150,8 @@ TEST(DeviceCommandsTest, AReadIntoTheSimulatedChipsOwnFileIsRefused)
 // what the window wrote.
 std::vector<std::uint8_t> EditedOnEveryPage()
 {
-    ToolOnImage loaded(FactoryEepromImage());
-    CDemoDlg& window = loaded.Tool().Window();
+    const std::unique_ptr<ToolOnImage> loaded = OpenToolOnImage(FactoryEepromImage());
+    CDemoDlg& window = loaded->Tool().Window();
     const std::vector<CConfigPage*> pages = window.ConfigPages();
     for (CConfigPage* page : pages) {
         window.Sheet().SetActivePage(page);
@@ -164,9 +164,9 @@ std::vector<std::uint8_t> EditedOnEveryPage()
         user_input::Click(*pages[page], *pages[page]->GetDlgItem(id));
     }
     user_input::Click(window, *window.GetDlgItem(IDC_SAVE_EEPROM));
-    loaded.Tool().Session().Ui().DispatchPending();
-    EXPECT_EQ(loaded.Tool().Messages().size(), 1u);
-    return loaded.CloseAndTakeImage();
+    loaded->Tool().Session().Ui().DispatchPending();
+    EXPECT_EQ(loaded->Tool().Messages().size(), 1u);
+    return loaded->CloseAndTakeImage();
 }
 
 TEST(DeviceCommandsTest, DiffNamesOneChangedSettingOnEachPage)
