@@ -19,5 +19,6 @@ DialogTemplate GpioTemplate();
 DialogTemplate EepromTemplate();
 DialogTemplate I2cTemplate();
 DialogTemplate HidControlTemplate();
+DialogTemplate StationTemplate();
 
 }  // namespace tovrik

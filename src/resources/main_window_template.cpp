@@ -37,6 +37,7 @@ DialogTemplate MainWindowTemplate()
         // The chips attached now, and below the pages the status line.
         Label("Chips:", {7, 46, 30, 56}),
         Make(IDC_DEVICE_LIST, K::ComboBox, "", {32, 44, 276, 56}),
+        Make(IDC_STATION, K::PushButton, "Station...", {282, 43, 342, 57}),
         Make(IDC_STATUS_CHIP, K::Static, "No chip connected", {7, 329, 393, 339}),
         Make(IDC_STATUS_OPERATION, K::Static, "", {7, 340, 393, 350}),
         Make(IDC_STATUS_BACKUP, K::Static, "", {7, 351, 393, 361}),
