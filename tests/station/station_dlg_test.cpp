@@ -6,6 +6,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/factory_image.h"
@@ -150,6 +151,28 @@ TEST(StationWindowTest, FieldsRefuseEditsFromStartToTheEndOfTheRun)
     EXPECT_TRUE(w.dialog->GetDlgItem(IDC_STATION_IMAGE)->IsEnabled());
     // A run that has ended lets the window close.
     EXPECT_TRUE(w.dialog->OnClose());
+}
+
+TEST(StationWindowTest, ProgressReachesTheWindowWhileTheLineRuns)
+{
+    Window w;
+    w.Type(IDC_STATION_SIM_UNITS, "100000");
+    w.Type(IDC_STATION_SERIAL_FORMAT, "S%06d");
+    w.Click(IDC_STATION_START);
+    ASSERT_TRUE(w.dialog->IsRunning());
+    // Delivered as the window's loop would, until passed units show during the run.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool seen = false;
+    while (!seen && std::chrono::steady_clock::now() < deadline) {
+        w.ui.DispatchPending();
+        seen = w.Text(IDC_STATION_COUNTS).rfind("Passed: 0 ", 0) != 0 && w.dialog->IsRunning();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_TRUE(seen) << w.Text(IDC_STATION_COUNTS);
+    const std::vector<std::string> rows = w.Rows();
+    EXPECT_EQ(rows.size(), 1u);
+    w.Click(IDC_STATION_STOP);
+    ASSERT_TRUE(w.dialog->WaitForEnd(kRunLimit));
 }
 
 TEST(StationWindowTest, CloseIsRefusedWhileRunningAndDestructionStopsTheRun)
