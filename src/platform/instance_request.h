@@ -31,7 +31,8 @@ public:
 
     // POSIX: a descriptor that becomes readable when a request may be waiting,
     // for the front end's event loop to watch. -1 on Windows, where the
-    // requests arrive through the thread's message loop.
+    // requests arrive through the listening thread's message loop, and each
+    // makes GetMessage return so the loop can take it.
     int WaitDescriptor() const;
 
     // The requests that arrived since the last call, oldest first, each one

@@ -62,6 +62,9 @@ LRESULT CALLBACK RequestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
             return FALSE;
         }
         state->requests.push_back(std::move(request));
+        // A sent message is handled inside GetMessage, which goes on waiting; this posted
+        // one makes it return, so the loop takes the request now.
+        PostMessageW(hwnd, WM_NULL, 0, 0);
         return TRUE;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
