@@ -55,6 +55,11 @@ StationDescription Describe(const StationOptions& options)
     description.productId = RequestedProductId(ids);
     description.serialFormat = options.serialFormat;
     description.serialStart = options.serialStart;
+    description.serialList = options.serialList;
+    description.sameSerial = options.sameSerial;
+    description.reuseSerials = options.reuseSerials;
+    description.ledgerPath = options.ledger;
+    description.reprogram = options.reprogram;
     description.count = options.count;
     description.logPath = options.log;
     description.simulated.units = options.simulateUnits;
@@ -62,6 +67,7 @@ StationDescription Describe(const StationOptions& options)
     description.simulated.folder = options.simDir;
     description.simulated.failUnit = options.simFailUnit;
     description.simulated.realTiming = options.simTiming == "real";
+    description.simulated.stayMs = options.simStayMs;
     return description;
 }
 
@@ -72,11 +78,35 @@ void AddStationOptions(CLI::App& command, StationOptions& options)
     command.add_option("--image", options.image, "golden EEPROM image (.bin)")->required();
     command.add_option("--vid", options.vid, "vendor id of the blank chips (default 1209)");
     command.add_option("--pid", options.pid, "product id of the blank chips (default 0001)");
-    command.add_option("--serial-format", options.serialFormat,
-                       "serial string per unit, printf with one integer, e.g. TK23-%06d");
-    command.add_option("--serial-start", options.serialStart, "first serial number (default 1)")
-        ->check(CLI::Range(0LL, 999999999999LL));
-    command.add_option("--count", options.count, "units to program, failed ones included")
+    auto* format =
+        command.add_option("--serial-format", options.serialFormat,
+                           "serial string per unit, printf with one integer, e.g. TK23-%06d");
+    auto* start = command
+                      .add_option("--serial-start", options.serialStart,
+                                  "first serial number of a new series (default: go on after "
+                                  "the ledger's highest, else 1)")
+                      ->check(CLI::Range(0LL, 999999999999LL))
+                      ->needs(format);
+    auto* list = command
+                     .add_option("--serial-list", options.serialList,
+                                 "pre-allocated serials, one a line, each used once")
+                     ->excludes(format);
+    command
+        .add_flag("--same-serial", options.sameSerial,
+                  "every unit carries the golden image's own serial")
+        ->excludes(format)
+        ->excludes(list);
+    command
+        .add_flag("--reuse-serials", options.reuseSerials,
+                  "allow a --serial-start at or below a serial the ledger records")
+        ->needs(start);
+    command.add_option("--ledger", options.ledger,
+                       "the serial ledger (default: one per format in the state folder)");
+    command.add_flag("--reprogram", options.reprogram,
+                     "program units that already hold an image too (default: skip them)");
+    command
+        .add_option("--count", options.count,
+                    "units to program, failed ones included, skipped ones not")
         ->check(CLI::PositiveNumber);
     command.add_option("--log", options.log, "CSV log, appended to")->required();
     command
@@ -94,6 +124,10 @@ void AddStationOptions(CLI::App& command, StationOptions& options)
         .add_option("--sim-timing", options.simTiming,
                     "virtual (default) or real: the simulated chips take their modelled time")
         ->check(CLI::IsMember({"virtual", "real"}));
+    command
+        .add_option("--sim-stay-ms", options.simStayMs,
+                    "a finished simulated unit stays in its slot this long (default 0)")
+        ->check(CLI::Range(0, 600000));
 }
 
 int RunStation(const StationOptions& options, std::ostream& out, std::ostream& err,
@@ -104,7 +138,10 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
         std::string error;
         station = Station::Prepare(Describe(options), error);
         if (!station) {
-            throw UsageError{error};
+            throw UsageError{error == kNoSerialSource
+                                 ? "give --serial-format or --serial-list, or --same-serial when "
+                                   "every unit is to carry the golden image's own serial"
+                                 : error};
         }
     } catch (const UsageError& e) {
         err << "tovrik-cli: " << e.reason << '\n';
@@ -137,12 +174,17 @@ int RunStation(const StationOptions& options, std::ostream& out, std::ostream& e
         std::signal(SIGTERM, SIG_DFL);
     }
     const StationCounts& c = summary.counts;
-    out << c.passed + c.failed << " units, " << c.passed << " ok, " << c.failed << " failed, ";
+    out << c.passed + c.failed + c.skipped << " units, " << c.passed << " ok, " << c.failed
+        << " failed, " << c.skipped << " skipped, ";
     if (c.notLogged > 0) {
         out << c.notLogged << " not logged, ";
     }
     out << summary.ms << " ms\n";
-    return c.failed == 0 && c.notLogged == 0 ? kExitOk : kExitTransfer;
+    if (!summary.problem.empty()) {
+        err << "tovrik-cli: the station stopped: " << summary.problem << '\n';
+        return kExitTransfer;
+    }
+    return c.failed == 0 ? kExitOk : kExitTransfer;
 }
 
 }  // namespace tovrik::cli

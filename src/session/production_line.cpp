@@ -31,6 +31,7 @@ std::string SimulatedProductionLine::PathOf(int number)
 
 std::vector<HidDeviceInfo> SimulatedProductionLine::Enumerate()
 {
+    TakeOffLeaversLocked();
     std::vector<HidDeviceInfo> result;
     for (auto& [number, unit] : attached_) {
         for (HidDeviceInfo info : unit.access->Transport().Enumerate()) {
@@ -57,12 +58,34 @@ void SimulatedProductionLine::Done(const std::string& path)
     std::lock_guard guard(lock_);
     for (auto it = attached_.begin(); it != attached_.end(); ++it) {
         if (PathOf(it->first) == path) {
-            const int slot = it->second.slot;
-            it->second.access->Chip()->Unplug();
-            attached_.erase(it);
-            AttachNextLocked(slot);
+            if (options_.stayMs > 0) {
+                it->second.leaveAt =
+                    std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.stayMs);
+            } else {
+                TakeOffLocked(it);
+            }
             break;
         }
+    }
+}
+
+void SimulatedProductionLine::TakeOffLocked(std::map<int, Unit>::iterator unit)
+{
+    const int slot = unit->second.slot;
+    unit->second.access->Chip()->Unplug();
+    attached_.erase(unit);
+    AttachNextLocked(slot);
+}
+
+void SimulatedProductionLine::TakeOffLeaversLocked()
+{
+    const auto now = std::chrono::steady_clock::now();
+    for (auto it = attached_.begin(); it != attached_.end();) {
+        const auto next = std::next(it);
+        if (it->second.leaveAt && *it->second.leaveAt <= now) {
+            TakeOffLocked(it);
+        }
+        it = next;
     }
 }
 
@@ -127,7 +150,7 @@ void SimulatedProductionLine::AttachNextLocked(int slot)
         return;
     }
     const int number = next_++;
-    attached_[number] = Unit{number, slot, std::make_unique<ChipAccess>(UnitChip(number))};
+    attached_[number] = Unit{number, slot, std::make_unique<ChipAccess>(UnitChip(number)), {}};
     slotOf_[PathOf(number)] = slot;
 }
 

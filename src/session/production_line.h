@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,10 @@ struct SimulatedLineOptions {
     // The write of this unit fails (0: none).
     int failUnit = 0;
     bool realTiming = false;
+    // A finished unit stays in its slot this long before it is taken off and
+    // the next one attached (0: at once), as an operator who is slow to
+    // swap would leave it.
+    int stayMs = 0;
 };
 
 // N simulated chips with erased EEPROMs that an imagined operator attaches K
@@ -82,12 +88,16 @@ private:
         int number = 0;
         int slot = 0;
         std::unique_ptr<ChipAccess> access;
+        // Set once the station is done with it: when it leaves.
+        std::optional<std::chrono::steady_clock::time_point> leaveAt;
     };
 
     static std::string PathOf(int number);
     static std::string SlotName(int slot);
     Unit* Find(const std::string& path);
     void AttachNextLocked(int slot);
+    void TakeOffLocked(std::map<int, Unit>::iterator unit);
+    void TakeOffLeaversLocked();
 
     SimulatedLineOptions options_;
     std::mutex& lock_;

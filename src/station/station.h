@@ -9,9 +9,11 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formats/serial_format.h"
+#include "services/serial_ledger.h"
 #include "session/production_line.h"
 
 namespace tovrik {
@@ -22,11 +24,24 @@ struct StationDescription {
     std::string imagePath;
     std::uint16_t vendorId = SimulatedChip::kDefaultVendorId;
     std::uint16_t productId = SimulatedChip::kDefaultProductId;
-    // printf-like with one integer conversion (SerialFormat); empty keeps the
-    // image's serial string.
+    // Where the serials come from: exactly one of a format (printf-like with
+    // one integer conversion, see SerialFormat), a list file (one serial a
+    // line, each used once) or the image's own serial on every unit.
     std::string serialFormat;
-    long long serialStart = 1;
-    // Units to program, failed ones included; none: until stopped or the line is empty.
+    std::string serialList;
+    bool sameSerial = false;
+    // The format's first number. None: the series the ledger keeps goes on
+    // (from 1 in a new ledger).
+    std::optional<long long> serialStart;
+    // A start at or below a serial the ledger records is refused unless this is set.
+    bool reuseSerials = false;
+    // The serial ledger; empty: the one of the format (or of lists) in the
+    // user's state folder.
+    std::string ledgerPath;
+    // Units that already hold an image are programmed too instead of skipped.
+    bool reprogram = false;
+    // Units to program, failed ones included, skipped ones not; none: until
+    // stopped or the line is empty.
     std::optional<int> count;
     // The CSV log, appended to.
     std::string logPath;
@@ -64,7 +79,7 @@ struct StationCounts {
     int passed = 0;
     int failed = 0;
     int skipped = 0;
-    // Units whose line the log could not take.
+    // Of the failed: units whose line the log could not take.
     int notLogged = 0;
 };
 
@@ -72,8 +87,8 @@ struct StationCounts {
 struct StationSummary {
     StationCounts counts;
     long long ms = 0;
-    // Why the run ended before its units were done (the log cannot be
-    // appended to, say); empty when it ran its course or was stopped.
+    // Why the run ended before its units were done (the log or the ledger
+    // cannot be appended to, say); empty when it ran its course or was stopped.
     std::string problem;
 };
 
@@ -96,8 +111,10 @@ public:
 // logs it. One engine for the command line and the windows.
 class Station {
 public:
-    // Checks the description and opens the line and the log; nullptr, with
-    // the reason in `error`, when the station cannot start. Nothing is
+    // Checks the description (the golden image loads as an image, the
+    // longest serial the source can give fits the serial string, the ledger
+    // allows the start) and opens the ledger, the line and the log; nullptr,
+    // with the reason in `error`, when the station cannot start. No unit is
     // touched then.
     static std::unique_ptr<Station> Prepare(const StationDescription& description,
                                             std::string& error);
@@ -118,6 +135,8 @@ public:
     StationCounts Counts() const;
     // The serial the next unit gets; empty when there is none to give.
     std::string NextSerial() const;
+    // Where the ledger is kept; empty without one (the image's own serial).
+    std::string LedgerPath() const;
     // The golden image's SHA-256, first 16 hexadecimal digits.
     const std::string& ImageChecksum() const { return checksum_; }
     const std::string& ImagePath() const { return description_.imagePath; }
@@ -131,16 +150,29 @@ private:
 
     explicit Station(const StationDescription& description);
     bool Open(std::string& error);
+    bool OpenSerialSource(std::string& error);
+    bool CheckSerialFits(const std::string& serial, std::string& error);
+    // Whether the number is passed over rather than given.
+    bool Passed(long long number) const;
+    // The next serial and its number (-1 for a list's), taken under `state_`.
+    std::optional<std::pair<long long, std::string>> PeekLocked() const;
+    bool SerialsLeftLocked() const;
     void SetSlot(const std::string& path, const StationSlot& slot);
     void Progress(const std::string& path, int percent);
-    Result ProgramUnit(const HidDeviceInfo& info, const std::string& serial,
-                       const std::vector<std::uint8_t>& image);
+    Result ProgramUnit(const HidDeviceInfo& info);
+    void EndRun(const std::string& problem);
     void Notify();
 
     StationDescription description_;
     std::vector<std::uint8_t> golden_;
+    std::string goldenSerial_;
     std::string checksum_;
     std::optional<SerialFormat> serials_;
+    std::vector<std::string> list_;
+    std::unique_ptr<SerialLedger> ledger_;
+    std::mutex ledgerLock_;
+    // The pages are run on an in-memory chip to put each unit's serial into its image.
+    std::mutex imageLock_;
     std::mutex lineLock_;
     std::unique_ptr<ProductionLine> line_;
     std::unique_ptr<Log> log_;
@@ -151,7 +183,16 @@ private:
     std::map<std::string, StationSlot> slots_;  // by the slot's name
     StationCounts counts_;
     long long nextNumber_ = 1;
+    // The start of a series the ledger does not know yet, recorded when the station opens.
+    std::optional<long long> newSeries_;
+    std::size_t nextListEntry_ = 0;
+    // Units started that have not yet taken their serial (or been skipped).
+    int claims_ = 0;
+    std::string problem_;
 };
+
+// Why Prepare refuses a description without a serial source.
+extern const char* const kNoSerialSource;
 
 // The text of a slot's state, as a window shows it.
 const char* SlotStateText(SlotState state);
