@@ -83,6 +83,9 @@ const std::vector<StationOption>& StationOptions()
         {"--simulate-parallel", &StationArguments::simulateParallel, 1, 64},
         {"--sim-dir", &StationArguments::simDir},
         {"--sim-fail-unit", &StationArguments::simFailUnit, 1, 1000000},
+        {"--sim-stay-ms", &StationArguments::simStayMs, 0, 600000},
+        {"--serial-list", &StationArguments::serialList},
+        {"--ledger", &StationArguments::ledger},
     };
     return options;
 }
@@ -132,6 +135,12 @@ ToolCommandLine ParseToolCommandLine(const std::vector<std::string>& arguments,
             line.demoFeatures = true;
         } else if (arg == "--station") {
             line.station = true;
+        } else if (arg == "--same-serial" || arg == "--reuse-serials" || arg == "--reprogram") {
+            StationArguments& a = line.stationArguments;
+            (arg == "--same-serial"     ? a.sameSerial
+             : arg == "--reuse-serials" ? a.reuseSerials
+                                        : a.reprogram) = true;
+            stationOptionGiven = arg;
         } else if (TakeStationOption(arguments, i, line.stationArguments, line.error)) {
             if (!line.error.empty()) {
                 return line;
@@ -220,8 +229,9 @@ std::string ToolUsageText(const std::string& program, const CommandLineDialect& 
         "                     a running tool it opens there. It takes the options of\n"
         "                     tovrik-cli station as its first values: --image, --vid,\n"
         "                     --pid, --serial-format, --serial-start, --count, --log,\n"
-        "                     --simulate-units, --simulate-parallel, --sim-dir,\n"
-        "                     --sim-fail-unit and --sim-timing\n"
+        "                     --serial-list, --same-serial, --reuse-serials, --ledger,\n"
+        "                     --reprogram, --simulate-units, --simulate-parallel,\n"
+        "                     --sim-dir, --sim-fail-unit, --sim-stay-ms, --sim-timing\n"
         "  --demo-features    show the switch to the demo pages (raw EEPROM, I2C, GPIO\n"
         "                     and events, HID reports) for bring-up work\n";
     if (dialect.vendorLibrary) {

@@ -21,6 +21,12 @@ struct StationArguments {
     std::string simulateParallel;
     std::string simDir;
     std::string simFailUnit;
+    std::string simStayMs;
+    std::string serialList;
+    std::string ledger;
+    bool sameSerial = false;
+    bool reuseSerials = false;
+    bool reprogram = false;
     // The station's simulated units take their modelled time.
     bool simRealTiming = false;
 };

@@ -134,7 +134,7 @@ int CStationDlg::OnInitDialog()
     SetDlgItemText(IDC_STATION_VID, a.vid);
     SetDlgItemText(IDC_STATION_PID, a.pid);
     SetDlgItemText(IDC_STATION_SERIAL_FORMAT, a.serialFormat);
-    SetDlgItemText(IDC_STATION_SERIAL_START, a.serialStart.empty() ? "1" : a.serialStart);
+    SetDlgItemText(IDC_STATION_SERIAL_START, a.serialStart);
     SetDlgItemText(IDC_STATION_COUNT, a.count);
     SetDlgItemText(IDC_STATION_SIM_UNITS, a.simulateUnits);
     SetDlgItemText(IDC_STATION_SIM_PARALLEL, a.simulateParallel.empty() ? "1" : a.simulateParallel);
@@ -209,10 +209,25 @@ bool CStationDlg::Describe(StationDescription& d, std::string& error)
         return false;
     }
     d.serialFormat = GetDlgItemText(IDC_STATION_SERIAL_FORMAT);
-    if (!ReadNumber(Trimmed(GetDlgItemText(IDC_STATION_SERIAL_START)), 0, 999999999999LL,
-                    d.serialStart)) {
-        error = "The first serial number is a number from 0 to 999999999999";
-        return false;
+    // The options without a field of their own come from the command line as they were given.
+    if (d.serialFormat.empty()) {
+        d.serialList = arguments_.serialList;
+        d.sameSerial = arguments_.sameSerial;
+    }
+    d.reuseSerials = arguments_.reuseSerials;
+    d.ledgerPath = arguments_.ledger;
+    d.reprogram = arguments_.reprogram;
+    // Empty: the series the ledger keeps goes on.
+    const std::string start = Trimmed(GetDlgItemText(IDC_STATION_SERIAL_START));
+    if (!start.empty()) {
+        long long first = 0;
+        if (!ReadNumber(start, 0, 999999999999LL, first)) {
+            error =
+                "The first serial number is a number from 0 to 999999999999, or empty to go "
+                "on after the last one";
+            return false;
+        }
+        d.serialStart = first;
     }
     long long value = 0;
     const std::string count = Trimmed(GetDlgItemText(IDC_STATION_COUNT));
@@ -241,6 +256,9 @@ bool CStationDlg::Describe(StationDescription& d, std::string& error)
             d.simulated.failUnit = static_cast<int>(value);
         }
         d.simulated.realTiming = arguments_.simRealTiming;
+        if (!arguments_.simStayMs.empty() && ReadNumber(arguments_.simStayMs, 0, 600000, value)) {
+            d.simulated.stayMs = static_cast<int>(value);
+        }
     }
     return true;
 }
