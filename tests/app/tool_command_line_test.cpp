@@ -51,6 +51,7 @@ TEST(ToolCommandLineTest, StationTakesTheStationCommandsOptionsAsTheWindowsFirst
     EXPECT_EQ(a.simulateParallel, "4");
     EXPECT_EQ(a.simDir, "d");
     EXPECT_EQ(a.simFailUnit, "3");
+    EXPECT_FALSE(a.reprogram);
     // Without --simulate the timing is the station's simulated units'.
     EXPECT_TRUE(a.simRealTiming);
     EXPECT_FALSE(line.simulate);
@@ -72,6 +73,16 @@ TEST(ToolCommandLineTest, StationOptionsAreCheckedAsTheCommandChecksThem)
     for (const auto& [arguments, error] : wrong) {
         EXPECT_EQ(Parse(arguments).error, error) << arguments[0];
     }
+    const ToolCommandLine flags = Parse({"--station", "--serial-list", "l.txt", "--same-serial",
+                                         "--reprogram", "--ledger", "x", "--sim-stay-ms", "0"});
+    ASSERT_EQ(flags.error, "");
+    EXPECT_EQ(flags.stationArguments.serialList, "l.txt");
+    EXPECT_EQ(flags.stationArguments.ledger, "x");
+    EXPECT_EQ(flags.stationArguments.simStayMs, "0");
+    EXPECT_TRUE(flags.stationArguments.sameSerial);
+    EXPECT_TRUE(flags.stationArguments.reprogram);
+    EXPECT_FALSE(flags.stationArguments.reuseSerials);
+    EXPECT_EQ(Parse({"--reprogram"}).error, "--reprogram needs --station");
     // --simulate alone is the window's own chip, not a station option.
     EXPECT_EQ(Parse({"--simulate", "--station", "--simulate-units", "2"}).error, "");
 }
