@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // tovrik-config: the configuration tool on the desktop.
 #include <QApplication>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QSettings>
 #include <cstdio>
 #include <cstdlib>
@@ -12,12 +10,15 @@
 #include "app/demo_dlg.h"
 #include "app_icon.h"
 #include "command_line.h"
+#include "hardware_transport.h"
+#include "platform/instance_request.h"
 #include "platform/single_instance_lock.h"
 #include "qt_prompter.h"
 #include "remembered_ids.h"
-#include "hardware_transport.h"
 #include "session/platform_devices.h"
 #include "session/tool_session.h"
+#include "station/station_dlg.h"
+#include "station_window.h"
 #include "tool_window.h"
 
 namespace {
@@ -27,9 +28,9 @@ constexpr const char* kVersion = "2.0.1.2";
 constexpr const char* kNoDisplay =
     "tovrik-config: no display to open the window on; use tovrik-cli for scripts and "
     "images, or QT_QPA_PLATFORM=offscreen to run the window unseen";
-// What a second start sends to the running tool.
-constexpr const char* kRaiseRequest = "raise\n";
-constexpr int kRaiseTimeoutMs = 2000;
+// What a second start asks of the running tool.
+constexpr const char* kRaiseRequest = "raise";
+constexpr const char* kStationRequest = "station";
 
 // True while the toolkit connects to the window system, which it cannot survive failing.
 bool startingToolkit = false;
@@ -69,24 +70,6 @@ bool DisplayNamed()
         }
     }
     return false;
-}
-
-// The socket through which a second start reaches the running tool, beside its lock.
-QString RaiseSocketPath()
-{
-    return QString::fromStdString(tovrik::SingleInstanceLock::RuntimeDirectory() +
-                                  "/tovrik-config.socket");
-}
-
-bool AskRunningToolToRaise()
-{
-    QLocalSocket socket;
-    socket.connectToServer(RaiseSocketPath());
-    if (!socket.waitForConnected(kRaiseTimeoutMs)) {
-        return false;
-    }
-    socket.write(kRaiseRequest);
-    return socket.waitForBytesWritten(kRaiseTimeoutMs);
 }
 
 }  // namespace
@@ -151,7 +134,11 @@ int main(int argc, char** argv)
     }
     ToolSession& session = *built;
     if (session.Start(true) == 0) {
-        if (AskRunningToolToRaise()) {
+        // With --station the running tool opens its station window, and this start ends silently.
+        if (line.station && SendInstanceRequest(kProgram, kStationRequest)) {
+            return 0;
+        }
+        if (!line.station && SendInstanceRequest(kProgram, kRaiseRequest)) {
             std::fprintf(stderr, "%s: already running; its window was brought to the front\n",
                          kProgram);
             return 0;
@@ -173,22 +160,33 @@ int main(int argc, char** argv)
     prompter.SetParentWindow(&window);
     prompter.SetBeforePrompt([&window] { window.PauseBusyDisplay(); });
 
-    // The lock says no other instance runs, so a socket left behind by a crash is stale.
-    QLocalServer::removeServer(RaiseSocketPath());
-    QLocalServer raiseServer;
-    QObject::connect(&raiseServer, &QLocalServer::newConnection, &window, [&] {
-        while (QLocalSocket* socket = raiseServer.nextPendingConnection()) {
-            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            window.BringToFront();
-        }
-    });
-    if (!raiseServer.listen(RaiseSocketPath())) {
+    CStationDlg station(session.Ui(), line.stationArguments);
+    StationWindow stationWindow(station);
+    station.SetShowHandler([&stationWindow] { stationWindow.ShowView(); });
+    session.MainWindow()->SetStationOpener([&station] { station.Open(); });
+
+    // A second start's requests: "raise" brings this window to the front,
+    // "station" also opens the station window (after the usual question).
+    std::unique_ptr<InstanceRequestWatcher> requests;
+    if (auto listener = InstanceRequestListener::Listen(kProgram, error)) {
+        requests = std::make_unique<InstanceRequestWatcher>(
+            std::move(listener), [&](const std::string& request) {
+                window.BringToFront();
+                if (request == kStationRequest) {
+                    session.MainWindow()->OpenStation();
+                    window.SyncFromModel();
+                }
+            });
+    } else {
         std::fprintf(stderr, "%s: a second start cannot reach this window: %s\n", kProgram,
-                     raiseServer.errorString().toLocal8Bit().constData());
+                     error.c_str());
     }
 
     QObject::connect(&window, &ToolWindow::Connected, &window,
                      [&] { RememberIds(*session.MainWindow(), settings); });
     window.show();
+    if (line.station) {
+        session.MainWindow()->OpenStation();
+    }
     return QApplication::exec();
 }

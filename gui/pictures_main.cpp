@@ -6,7 +6,9 @@
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <string>
 
 #include "app/demo_dlg.h"
@@ -20,6 +22,8 @@
 #include "resources/usb_volume_ids.h"
 #include "resources/view_ids.h"
 #include "session/tool_session.h"
+#include "station/station_dlg.h"
+#include "station_window.h"
 #include "tool_window.h"
 #include "view_window.h"
 
@@ -42,10 +46,9 @@ std::string FileStem(const std::string& title)
     return stem;
 }
 
-bool Save(tovrik::gui::ToolWindow& window, const QString& folder, const std::string& stem,
+bool Save(QWidget& window, const QString& folder, const std::string& stem,
           QWidget* shown = nullptr)
 {
-    window.SyncFromModel();
     // No text cursor in the pictures.
     if (QWidget* focused = QApplication::focusWidget()) {
         focused->clearFocus();
@@ -111,6 +114,7 @@ int main(int argc, char** argv)
         const std::vector<PropertyPage*> pages = dialog.Sheet().Pages();
         for (PropertyPage* page : pages) {
             dialog.Sheet().SetActivePage(page);
+            window.SyncFromModel();
             ok = Save(window, folder, prefix + FileStem(page->Title())) && ok;
         }
     };
@@ -149,6 +153,37 @@ int main(int argc, char** argv)
     }
     renderPages("demo-");
     dialog.OnCommand(IDC_MODE_CONFIG, Notify::Clicked);
+
+    // The station window after a simulated line of eight units, four at a time,
+    // run in a folder of its own so the picture shows short file names.
+    QTemporaryDir line;
+    const QString here = QDir::currentPath();
+    if (line.isValid() && QDir::setCurrent(line.path())) {
+        std::ofstream("golden.bin", std::ios::binary)
+            .write(reinterpret_cast<const char*>(FactoryEepromImage().data()),
+                   static_cast<std::streamsize>(FactoryEepromImage().size()));
+        StationArguments arguments;
+        arguments.image = "golden.bin";
+        arguments.log = "station.csv";
+        arguments.serialFormat = "TK23-%06d";
+        arguments.serialStart = "100";
+        arguments.simulateUnits = "8";
+        arguments.simulateParallel = "4";
+        CStationDlg station(session.Ui(), arguments);
+        StationWindow stationWindow(station);
+        station.SetShowHandler([&stationWindow] { stationWindow.ShowView(); });
+        dialog.SetStationOpener([&station] { station.Open(); });
+        prompter.QueueAnswer(true);  // "Stop the connection ...?"
+        dialog.OpenStation();
+        user_input::Click(station, *station.GetDlgItem(IDC_STATION_START));
+        ok = station.WaitForEnd(std::chrono::minutes(2)) && ok;
+        stationWindow.SyncFromModel();
+        ok = Save(stationWindow, folder, "station") && ok;
+        dialog.SetStationOpener({});
+        QDir::setCurrent(here);
+    } else {
+        ok = false;
+    }
     for (const std::string& message : prompter.Messages()) {
         std::fprintf(stderr, "tovrik-pictures: the tool said: %s\n", message.c_str());
     }

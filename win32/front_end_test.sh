@@ -2,8 +2,10 @@
 # SPDX-License-Identifier: MIT
 # The Windows front end under Wine, driven through its own controls: it starts
 # on the simulated chip, refuses a second instance, connects, shows the chip's
-# EEPROM on its pages, saves with a backup, asks before stopping and before
-# closing, restores a backup from the Backups view, lists the log, and ends.
+# EEPROM on its pages, saves with a backup, asks before stopping, restores a
+# backup from the Backups view, lists the log, opens the station window on a
+# second start's request and runs simulated units to PASS, asks before
+# closing, and ends.
 # Usage: front_end_test.sh WINE tovrik-config.exe tovrik-remote.exe
 set -eu
 wine=$1
@@ -91,6 +93,26 @@ r click 1017
 r answer ok
 eventually "Connect" text 1017
 expect 0 enabled 3
+
+# A second start with --station opens the station window in the running one
+# and ends; the station programs simulated units to PASS, each with its serial.
+timeout 30 "$wine" "$config" --simulate --station </dev/null >/dev/null 2>&1 ||
+  fail "the second start with --station did not end at once with status 0"
+eventually "Start" text station:1315
+golden=$(cd "$(dirname "$0")/../tests/scenarios/data" && pwd)/golden.bin
+r type station:1300 "Z:$golden"
+r type station:1304 "TK23-%06d"
+r type station:1305 500
+r type station:1309 4
+r type station:1310 2
+r type station:1311 "Z:$XDG_STATE_HOME/station.csv"
+r click station:1315
+eventually "Done" text station:1314
+expect "Passed: 4   Failed: 0   Skipped: 0" text station:1313
+expect 1 enabled station:1300
+passes=$(r items station:1312 | tr -d '\r' | grep -c "PASS   TK23-00050[0-3]$" || true)
+[ "$passes" = 2 ] || fail "the station's rows: $(r items station:1312)"
+[ "$(grep -c ',ok,' "$XDG_STATE_HOME/station.csv")" = 4 ] || fail "the station's log: $(cat "$XDG_STATE_HOME/station.csv")"
 
 # Closing asks too, and the program ends with status 0.
 r close

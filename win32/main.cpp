@@ -8,10 +8,13 @@
 
 #include "app/demo_dlg.h"
 #include "command_line.h"
+#include "platform/instance_request.h"
+#include "platform/win32/wide_text.h"
 #include "session/platform_devices.h"
 #include "session/tool_session.h"
 #include "session/win32/windows_devices.h"
-#include "platform/win32/wide_text.h"
+#include "station/station_dlg.h"
+#include "station_frame.h"
 #include "tool_frame.h"
 #include "win32_prompter.h"
 
@@ -21,6 +24,9 @@ constexpr const char* kVersion = "2.0.1.2";
 // The exit status of a wrong command line, or of input it names (a --simulate
 // file, a device library) that cannot be used, as on every system.
 constexpr int kBadInput = 2;
+// The name under which the running tool takes a second start's requests.
+constexpr const char* kRequestName = "tovrik-config";
+constexpr const char* kStationRequest = "station";
 
 // Help, version and mistakes go to the console the program was started
 // from; started from the desktop it has none, and a message box says it.
@@ -100,8 +106,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
         return kBadInput;
     }
     ToolSession& session = *built;
-    // A second instance ends here, silently.
+    // A second instance ends here, silently; with --station the running one opens its station
+    // window.
     if (session.Start(true) == 0) {
+        if (line.station) {
+            SendInstanceRequest(kRequestName, kStationRequest);
+        }
         return 0;
     }
     if (line.demoFeatures) {
@@ -120,15 +130,41 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
     frame.WatchProgress(session.Directory());
     prompter.SetOwner(frame.Handle());
     prompter.SetBeforePrompt([&frame] { frame.PauseBusyDisplay(); });
+
+    CStationDlg station(session.Ui(), line.stationArguments);
+    StationFrame stationFrame(station, frame.Handle());
+    station.SetShowHandler([&stationFrame] { stationFrame.ShowView(); });
+    session.MainWindow()->SetStationOpener([&station] { station.Open(); });
+    // A second start's requests arrive through this thread's message loop.
+    std::string requestError;
+    const std::unique_ptr<InstanceRequestListener> requests =
+        InstanceRequestListener::Listen(kRequestName, requestError);
+
     frame.Show(show);
+    if (line.station) {
+        session.MainWindow()->OpenStation();
+        frame.SyncFromModel();
+    }
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(frame.Handle(), &message)) {
+        HWND stationWindow = stationFrame.Handle();
+        if ((stationWindow == nullptr || !IsDialogMessageW(stationWindow, &message)) &&
+            !IsDialogMessageW(frame.Handle(), &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
+        if (requests) {
+            for (const std::string& request : requests->Take()) {
+                SetForegroundWindow(frame.Handle());
+                if (request == kStationRequest) {
+                    session.MainWindow()->OpenStation();
+                    frame.SyncFromModel();
+                }
+            }
+        }
         frame.CollectRetired();
+        stationFrame.CollectRetired();
     }
     prompter.SetBeforePrompt({});
     prompter.SetOwner(nullptr);

@@ -1,14 +1,20 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Screenshots of tovrik-config.exe under Wine, connected to the simulated chip:
-# one of each configuration page, of the Backups view after a save and the Log
-# view, and the status line after a save with a long backup path, as
-# OUT/windows-*.png. Runs inside
+# one of each configuration page, of the Backups view after a save, the Log
+# view and the station window, and the status line after a save with a long
+# backup path, as OUT/windows-*.png. Runs inside
 # scripts/wine-session, which provides the Wine prefix and the display.
 # Usage: take_pictures.sh BUILD_DIR OUT_DIR
 set -eu
-build=$1
-out=$2
+build=$(cd "$1" && pwd)
+out=$(cd "$2" && pwd)
+golden=$(cd "$(dirname "$0")/../tests/scenarios/data" && pwd)/golden.bin
+# The tool runs in a folder of its own, where the station window's files go.
+line=$(mktemp -d)
+trap 'rm -rf "$line"' EXIT
+cp "$golden" "$line/"
+cd "$line"
 wine=${TOVRIK_WINE:-/usr/lib/wine/wine64}
 r() { "$wine" "$build/win32/tovrik-remote.exe" "$@"; }
 
@@ -51,6 +57,24 @@ import -window root -crop "$(r rect log | tr -d '\r')" +repage "$out/windows-log
 echo "took $out/windows-log.png"
 r click log:1323
 sleep 1
+# The station window after a simulated line of eight units, four at a time.
+r click 1206
+r answer ok
+sleep 1
+r type station:1300 golden.bin
+r type station:1304 "TK23-%06d"
+r type station:1305 100
+r type station:1309 8
+r type station:1310 4
+r type station:1311 station.csv
+r click station:1315
+for _ in $(seq 100); do
+  [ "$(r text station:1314 | tr -d '\r')" = "Done" ] && break
+  sleep 0.2
+done
+area=$(r rect station | tr -d '\r')
+import -window root -crop "$area" +repage "$out/windows-station.png"
+echo "took $out/windows-station.png"
 
 r close
 r answer ok

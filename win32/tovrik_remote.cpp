@@ -39,10 +39,13 @@
 //                         it shows (or "no message box") and, once it is
 //                         closed with OK, "exit N" with the program's status
 // Exit status 0 when done, 1 when the window or control is not there.
+// windows.h comes first: commctrl.h needs its types.
+// clang-format off
 #include <windows.h>
 
 // After windows.h, which it needs.
 #include <commctrl.h>
+// clang-format on
 
 #include <cstdio>
 #include <cstring>
@@ -129,10 +132,23 @@ BOOL CALLBACK FindControl(HWND hwnd, LPARAM param)
     return TRUE;
 }
 
+// The station window, while it is shown.
+HWND StationWindow()
+{
+    HWND station = FindWindowW(kDialogClass, L"Station");
+    return station != nullptr && IsWindowVisible(station) ? station : nullptr;
+}
+
 // The visible control named "ID" (the main window's own, else the shown
-// page's) or "page:ID" (only the shown page's), where ids may repeat.
+// page's), "page:ID" (only the shown page's), where ids may repeat, or
+// "station:ID" (the station window's).
 HWND Control(HWND main, const std::wstring& name)
 {
+    if (name.rfind(L"station:", 0) == 0) {
+        HWND station = StationWindow();
+        HWND own = station != nullptr ? GetDlgItem(station, _wtoi(name.c_str() + 8)) : nullptr;
+        return own != nullptr && IsWindowVisible(own) ? own : nullptr;
+    }
     const bool pageOnly = name.rfind(L"page:", 0) == 0;
     const int id = _wtoi(name.c_str() + (pageOnly ? 5 : 0));
     HWND own = pageOnly ? nullptr : GetDlgItem(main, id);
@@ -450,14 +466,20 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     if (command == L"rect") {
+        // The main window's client area, or that of the station window or a view.
         HWND shown = main;
         if (argc > 2) {
-            ViewSearch search{main, std::wstring(argv[2]) == L"log" ? L"Log" : L"Backups", nullptr};
-            EnumWindows(FindView, reinterpret_cast<LPARAM>(&search));
-            if (search.found == nullptr) {
-                return Fail("that view is not open");
+            const std::wstring which = argv[2];
+            if (which == L"station") {
+                shown = StationWindow();
+            } else {
+                ViewSearch search{main, which == L"log" ? L"Log" : L"Backups", nullptr};
+                EnumWindows(FindView, reinterpret_cast<LPARAM>(&search));
+                shown = search.found;
             }
-            shown = search.found;
+            if (shown == nullptr) {
+                return Fail("that window is not open");
+            }
         }
         RECT r{};
         GetClientRect(shown, &r);
@@ -571,6 +593,19 @@ int wmain(int argc, wchar_t** argv)
     }
     if (command == L"enabled") {
         std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
+        return 0;
+    }
+    if (command == L"items") {
+        // A list box's entries, one a line.
+        const LRESULT count = SendMessageW(control, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            wchar_t item[1024] = {};
+            if (SendMessageW(control, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0) < 1024) {
+                SendMessageW(control, LB_GETTEXT, static_cast<WPARAM>(i),
+                             reinterpret_cast<LPARAM>(item));
+            }
+            Print(item);
+        }
         return 0;
     }
     return Fail("unknown command");

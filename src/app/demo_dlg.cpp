@@ -142,6 +142,9 @@ void CDemoDlg::OnCommand(int id, Notify code)
             RunTimed(connected == 0 ? kConnectText : kStopText,
                      [this] { return OnConnectButton(); });
             break;
+        case IDC_STATION:
+            OpenStation();
+            break;
         case IDC_MODE_CONFIG:
             OnConfigurationMode();
             break;
@@ -229,6 +232,22 @@ CDemoDlg::Outcome CDemoDlg::OnConnectButton()
         return Outcome::Done;
     }
     return Outcome::Cancelled;
+}
+
+bool CDemoDlg::OpenStation()
+{
+    // The station takes the chips itself, so the window lets go of its own first.
+    if (connected != 0) {
+        if (!GetPrompter().Question(kAskStop)) {
+            return false;
+        }
+        DisconnectDevice();
+        connected = 0;
+    }
+    if (stationOpener_) {
+        stationOpener_();
+    }
+    return true;
 }
 
 int CDemoDlg::ConnectDevice()

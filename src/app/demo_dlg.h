@@ -45,6 +45,12 @@ public:
     void OnCommand(int id, Notify code) override;
     void OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // The station window's opener, which a front end provides.
+    void SetStationOpener(std::function<void()> open) { stationOpener_ = std::move(open); }
+    // Disconnects from the chip, asking first as Stop does, and opens the
+    // station window; false when the user kept the connection.
+    bool OpenStation();
+
     // The close request: asks first and closes the window on OK. true when closed.
     bool OnClose();
 
@@ -146,6 +152,7 @@ private:
     std::unique_ptr<CBackupsView> backupsView_;
     std::unique_ptr<CLogView> logView_;
     OperationObserver operationObserver_;
+    std::function<void()> stationOpener_;
 
     PropertySheet sheet_;
     CUsbCfgPage usbPage_;

@@ -2,6 +2,7 @@
 #include "app/tool_command_line.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace tovrik {
@@ -43,12 +44,86 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& arguments
     return std::nullopt;
 }
 
+// A whole number from `least` to `most`, written in decimal.
+bool IsNumberWithin(const std::string& text, long long least, long long most)
+{
+    long long value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return !text.empty() && ec == std::errc() && ptr == end && value >= least && value <= most;
+}
+
+bool IsHexId(const std::string& text)
+{
+    return !text.empty() && text.size() <= 4 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(c) != 0; });
+}
+
+struct StationOption {
+    const char* name;
+    std::string StationArguments::*field;
+    // A decimal number in this range; most == 0: any text (a hexadecimal id when hex).
+    long long least = 0;
+    long long most = 0;
+    bool hex = false;
+};
+
+// The station command's options, by the same names and with the same ranges.
+const std::vector<StationOption>& StationOptions()
+{
+    static const std::vector<StationOption> options = {
+        {"--image", &StationArguments::image},
+        {"--vid", &StationArguments::vid, 0, 0, true},
+        {"--pid", &StationArguments::pid, 0, 0, true},
+        {"--serial-format", &StationArguments::serialFormat},
+        {"--serial-start", &StationArguments::serialStart, 0, 999999999999LL},
+        {"--count", &StationArguments::count, 1, 1000000},
+        {"--log", &StationArguments::log},
+        {"--simulate-units", &StationArguments::simulateUnits, 1, 100000},
+        {"--simulate-parallel", &StationArguments::simulateParallel, 1, 64},
+        {"--sim-dir", &StationArguments::simDir},
+        {"--sim-fail-unit", &StationArguments::simFailUnit, 1, 1000000},
+        {"--sim-stay-ms", &StationArguments::simStayMs, 0, 600000},
+        {"--serial-list", &StationArguments::serialList},
+        {"--ledger", &StationArguments::ledger},
+    };
+    return options;
+}
+
+// Takes a station option at arguments[i]; false when it is none. `error` is
+// set for a missing or wrong value.
+bool TakeStationOption(const std::vector<std::string>& arguments, std::size_t& i,
+                       StationArguments& station, std::string& error)
+{
+    for (const StationOption& option : StationOptions()) {
+        bool missing = false;
+        const auto value = OptionValue(arguments, i, option.name, missing);
+        if (!value) {
+            continue;
+        }
+        if (missing || value->empty()) {
+            error = std::string(option.name) + " needs a value";
+        } else if (option.hex && !IsHexId(*value)) {
+            error = std::string(option.name) + " takes up to four hexadecimal digits, not '" +
+                    *value + "'";
+        } else if (option.most != 0 && !IsNumberWithin(*value, option.least, option.most)) {
+            error = std::string(option.name) + " takes a number from " +
+                    std::to_string(option.least) + " to " + std::to_string(option.most) +
+                    ", not '" + *value + "'";
+        }
+        station.*option.field = *value;
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 ToolCommandLine ParseToolCommandLine(const std::vector<std::string>& arguments,
                                      const CommandLineDialect& dialect)
 {
     ToolCommandLine line;
+    std::string stationOptionGiven;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
         bool missing = false;
@@ -58,6 +133,19 @@ ToolCommandLine ParseToolCommandLine(const std::vector<std::string>& arguments,
             line.version = true;
         } else if (arg == "--demo-features") {
             line.demoFeatures = true;
+        } else if (arg == "--station") {
+            line.station = true;
+        } else if (arg == "--same-serial" || arg == "--reuse-serials" || arg == "--reprogram") {
+            StationArguments& a = line.stationArguments;
+            (arg == "--same-serial"     ? a.sameSerial
+             : arg == "--reuse-serials" ? a.reuseSerials
+                                        : a.reprogram) = true;
+            stationOptionGiven = arg;
+        } else if (TakeStationOption(arguments, i, line.stationArguments, line.error)) {
+            if (!line.error.empty()) {
+                return line;
+            }
+            stationOptionGiven = arg.substr(0, arg.find('='));
         } else if (arg == "--simulate") {
             line.simulate = true;
         } else if (arg.rfind("--simulate=", 0) == 0) {
@@ -83,6 +171,7 @@ ToolCommandLine ParseToolCommandLine(const std::vector<std::string>& arguments,
                 return line;
             }
             line.simRealTiming = *timing == "real";
+            line.stationArguments.simRealTiming = line.simRealTiming;
             line.simTimingGiven = true;
         } else if (const auto dll = dialect.vendorLibrary
                                         ? OptionValue(arguments, i, "--vendor-library", missing)
@@ -104,7 +193,11 @@ ToolCommandLine ParseToolCommandLine(const std::vector<std::string>& arguments,
     if (line.simCode && !line.simulate) {
         line.error = "--sim-code needs --simulate";
     }
-    if (line.simTimingGiven && !line.simulate) {
+    if (!stationOptionGiven.empty() && !line.station) {
+        line.error = stationOptionGiven + " needs --station";
+    }
+    // With --station the timing is that of the station's simulated units.
+    if (line.simTimingGiven && !line.simulate && !line.station) {
         line.error = "--sim-timing needs --simulate";
     }
     if (!line.vendorLibrary.empty() && line.simulate) {
@@ -119,6 +212,7 @@ std::string ToolUsageText(const std::string& program, const CommandLineDialect& 
         "Usage: " + program + " [--simulate[=FILE]] [--sim-code N] [--sim-timing real|virtual]\n";
     text += dialect.vendorLibrary ? "       [--demo-features] [--vendor-library PATH]\n"
                                   : "       [--demo-features]\n";
+    text += "       [--station [--image FILE --log FILE ...]]\n";
     text +=
         "Configures a Tovrik USB audio controller chip through its boot EEPROM.\n"
         "\n"
@@ -130,6 +224,14 @@ std::string ToolUsageText(const std::string& program, const CommandLineDialect& 
         "  --sim-timing real  the simulated chip takes the time a real one would (USB\n"
         "                     frames, I2C bus, EEPROM write cycles); virtual, the\n"
         "                     default, answers at once\n"
+        "  --station          open the station window, which programs every blank chip\n"
+        "                     that appears with a golden image and its own serial; in\n"
+        "                     a running tool it opens there. It takes the options of\n"
+        "                     tovrik-cli station as its first values: --image, --vid,\n"
+        "                     --pid, --serial-format, --serial-start, --count, --log,\n"
+        "                     --serial-list, --same-serial, --reuse-serials, --ledger,\n"
+        "                     --reprogram, --simulate-units, --simulate-parallel,\n"
+        "                     --sim-dir, --sim-fail-unit, --sim-stay-ms, --sim-timing\n"
         "  --demo-features    show the switch to the demo pages (raw EEPROM, I2C, GPIO\n"
         "                     and events, HID reports) for bring-up work\n";
     if (dialect.vendorLibrary) {

@@ -7,6 +7,30 @@
 
 namespace tovrik {
 
+// The station window's first values, given with the names and meaning of the
+// station command's options; the window takes them as texts its fields show.
+struct StationArguments {
+    std::string image;
+    std::string vid;
+    std::string pid;
+    std::string serialFormat;
+    std::string serialStart;
+    std::string count;
+    std::string log;
+    std::string simulateUnits;
+    std::string simulateParallel;
+    std::string simDir;
+    std::string simFailUnit;
+    std::string simStayMs;
+    std::string serialList;
+    std::string ledger;
+    bool sameSerial = false;
+    bool reuseSerials = false;
+    bool reprogram = false;
+    // The station's simulated units take their modelled time.
+    bool simRealTiming = false;
+};
+
 // What tovrik-config was asked to do on its command line.
 struct ToolCommandLine {
     bool help = false;
@@ -24,6 +48,9 @@ struct ToolCommandLine {
     bool demoFeatures = false;
     // The chip maker's device library to reach the chip through; empty uses our own.
     std::string vendorLibrary;
+    // Open the station window (in the running tool when there is one).
+    bool station = false;
+    StationArguments stationArguments;
     // Set when the command line is wrong; the tool then says so and ends.
     std::string error;
 };

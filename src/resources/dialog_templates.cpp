@@ -13,7 +13,8 @@ std::map<int, DialogTemplate> BuildTemplates()
     for (DialogTemplate d :
          {MainWindowTemplate(), AboutPageTemplate(), UsbConfigTemplate(), VolumeConfigTemplate(),
           EqConfigTemplate(), MiscConfigTemplate(), GpioTemplate(), EepromTemplate(), I2cTemplate(),
-          HidControlTemplate(), BackupsViewTemplate(), LogViewTemplate()}) {
+          HidControlTemplate(), BackupsViewTemplate(), LogViewTemplate(),
+          StationTemplate()}) {
         all.emplace(d.id, std::move(d));
     }
     return all;

@@ -21,5 +21,6 @@ DialogTemplate I2cTemplate();
 DialogTemplate HidControlTemplate();
 DialogTemplate BackupsViewTemplate();
 DialogTemplate LogViewTemplate();
+DialogTemplate StationTemplate();
 
 }  // namespace tovrik

@@ -15,7 +15,7 @@ DialogTemplate MainWindowTemplate()
     DialogTemplate d;
     d.id = IDD_MAIN;
     d.title = "Tovrik Configuration";
-    d.rect = {0, 0, 400, 374};
+    d.rect = {0, 0, 470, 374};
     d.iconId = IDR_MAINFRAME;
     d.sheetArea = {7, 61, 393, 326};
     ControlTemplate configMode =
@@ -38,13 +38,15 @@ DialogTemplate MainWindowTemplate()
         // The chips attached now, and below the pages the status line.
         Label("Chips:", {7, 46, 30, 56}),
         Make(IDC_DEVICE_LIST, K::ComboBox, "", {32, 44, 276, 56}),
-        // The views beside the window: the chip's backups and the session's log.
-        Disabled(Make(IDC_BACKUPS, K::PushButton, "Backups...", {280, 43, 334, 57})),
-        Make(IDC_LOG, K::PushButton, "Log", {338, 43, 393, 57}),
-        Make(IDC_STATUS_CHIP, K::Static, "No chip connected", {7, 329, 393, 339}),
-        Make(IDC_STATUS_OPERATION, K::Static, "", {7, 340, 393, 350}),
-        Make(IDC_STATUS_BACKUP, K::Static, "", {7, 351, 393, 361}),
-        Make(IDC_STATUS_NOTE, K::Static, "", {7, 362, 393, 372}),
+        // A column of the views beside the window: the chip's backups, the session's
+        // log and the production station.
+        Disabled(Make(IDC_BACKUPS, K::PushButton, "Backups...", {400, 6, 463, 20})),
+        Make(IDC_LOG, K::PushButton, "Log", {400, 25, 463, 39}),
+        Make(IDC_STATION, K::PushButton, "Station...", {400, 43, 463, 57}),
+        Make(IDC_STATUS_CHIP, K::Static, "No chip connected", {7, 329, 463, 339}),
+        Make(IDC_STATUS_OPERATION, K::Static, "", {7, 340, 463, 350}),
+        Make(IDC_STATUS_BACKUP, K::Static, "", {7, 351, 463, 361}),
+        Make(IDC_STATUS_NOTE, K::Static, "", {7, 362, 463, 372}),
     };
     return d;
 }

@@ -17,6 +17,7 @@ constexpr int IDD_EQ_CONFIG = 142;
 constexpr int IDD_VOLUME_CONFIG = 143;
 constexpr int IDD_MISC_CONFIG = 144;
 constexpr int IDD_ABOUT = 153;
+constexpr int IDD_STATION = 170;
 
 // Controls of the main window.
 constexpr int IDC_SAVE_EEPROM = 3;
@@ -36,6 +37,26 @@ constexpr int IDC_STATUS_CHIP = 1202;
 constexpr int IDC_STATUS_OPERATION = 1203;
 constexpr int IDC_STATUS_BACKUP = 1204;
 constexpr int IDC_STATUS_NOTE = 1205;
+constexpr int IDC_STATION = 1206;  // opens the station window
+
+// Controls of the station window.
+constexpr int IDC_STATION_IMAGE = 1300;
+constexpr int IDC_STATION_CHECKSUM = 1301;
+constexpr int IDC_STATION_VID = 1302;
+constexpr int IDC_STATION_PID = 1303;
+constexpr int IDC_STATION_SERIAL_FORMAT = 1304;
+constexpr int IDC_STATION_SERIAL_START = 1305;
+constexpr int IDC_STATION_COUNT = 1306;
+constexpr int IDC_STATION_SERIAL_SOURCE = 1307;
+constexpr int IDC_STATION_NEXT_SERIAL = 1308;
+constexpr int IDC_STATION_SIM_UNITS = 1309;
+constexpr int IDC_STATION_SIM_PARALLEL = 1310;
+constexpr int IDC_STATION_LOG = 1311;
+constexpr int IDC_STATION_SLOTS = 1312;
+constexpr int IDC_STATION_COUNTS = 1313;
+constexpr int IDC_STATION_STATUS = 1314;
+constexpr int IDC_STATION_START = 1315;
+constexpr int IDC_STATION_STOP = 1316;
 
 // Controls of the about page.
 constexpr int IDC_ABOUT_BACKUP = 1200;  // where the last EEPROM backup went

@@ -28,6 +28,8 @@ namespace {
 // waiting and delivering without going quiet means the tool is in a loop.
 constexpr int kMaxSettleRounds = 1000;
 constexpr int kBytesPerEepromLine = 16;
+// How long `wait station` waits for a run to end before the script fails.
+constexpr std::chrono::seconds kStationRunLimit{120};
 
 SessionDescription RunSession(const ScriptDriverOptions& options, FileManager& folders,
                               std::function<std::time_t()> wallClock)
@@ -264,6 +266,9 @@ std::string ScriptDriver::WindowName(WindowHandle window)
         if (window == main->LogView().Handle()) {
             return "log";
         }
+        if (station_ && window == station_->Handle()) {
+            return "station";
+        }
         for (PropertyPage* page : main->AllPages()) {
             if (window == page->Handle()) {
                 return page->Title();
@@ -384,6 +389,9 @@ bool ScriptDriver::Execute(const std::vector<ScriptToken>& t)
     if (command == "close") {
         return Close(t);
     }
+    if (command == "wait") {
+        return Wait(t);
+    }
     if (command == "answer") {
         return Answer(t);
     }
@@ -398,6 +406,11 @@ bool ScriptDriver::Execute(const std::vector<ScriptToken>& t)
 
 bool ScriptDriver::Settle()
 {
+    // A running station posts as its units go; what the window shows would then
+    // depend on timing, so its messages wait for `wait station`, which delivers them.
+    if (station_ && station_->IsRunning()) {
+        return true;
+    }
     for (int round = 0; round < kMaxSettleRounds; ++round) {
         if (!WaitForQuietDevice()) {
             return Fail("the simulated device did not go quiet");
@@ -501,10 +514,18 @@ Control* ScriptDriver::FindTarget(const ScriptToken& target, Dialog*& owner)
     CDemoDlg& main = *session_->App().MainWindow();
     std::string_view idText = target.text;
     constexpr std::string_view kMainPrefix = "main:";
+    constexpr std::string_view kStationPrefix = "station:";
     std::string viewName;
     if (idText.substr(0, kMainPrefix.size()) == kMainPrefix) {
         idText.remove_prefix(kMainPrefix.size());
         owner = &main;
+    } else if (idText.substr(0, kStationPrefix.size()) == kStationPrefix) {
+        idText.remove_prefix(kStationPrefix.size());
+        if (!station_ || !station_->IsWindow()) {
+            Fail("the station window is not open");
+            return nullptr;
+        }
+        owner = station_.get();
     } else if (Dialog* view = ViewOf(idText, viewName)) {
         if (!view->IsWindow()) {
             Fail("the " + viewName + " view is not open");
@@ -523,6 +544,8 @@ Control* ScriptDriver::FindTarget(const ScriptToken& target, Dialog*& owner)
     if (control == nullptr) {
         Fail("no control " + std::to_string(*id) +
              (owner == &main ? std::string(" on the main window")
+              : owner == station_.get()
+                  ? std::string(" on the station window")
               : !viewName.empty()
                   ? " in the " + viewName + " view"
                   : " on the page " + QuoteScriptText(owner ? owner->Title() : "")));
@@ -586,6 +609,8 @@ bool ScriptDriver::Start(const std::vector<ScriptToken>& t)
         return Fail("the main window did not open");
     }
     started_ = true;
+    station_ = std::make_unique<CStationDlg>(session_->Ui(), StationArguments{});
+    session_->App().MainWindow()->SetStationOpener([this] { station_->Open(); });
     return true;
 }
 
@@ -779,6 +804,20 @@ bool ScriptDriver::Close(const std::vector<ScriptToken>& t)
         return false;
     }
     session_->App().MainWindow()->OnClose();
+    return true;
+}
+
+bool ScriptDriver::Wait(const std::vector<ScriptToken>& t)
+{
+    if (!Usage(t, 1, 1, "wait station") || !RequireWindow()) {
+        return false;
+    }
+    if (t[1].text != "station") {
+        return Fail("usage: wait station");
+    }
+    if (!station_ || !station_->WaitForEnd(kStationRunLimit)) {
+        return Fail("the station did not end");
+    }
     return true;
 }
 

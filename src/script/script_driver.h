@@ -17,6 +17,7 @@
 #include "script/script_prompter.h"
 #include "script/script_syntax.h"
 #include "session/tool_session.h"
+#include "station/station_dlg.h"
 
 namespace tovrik {
 
@@ -119,6 +120,7 @@ private:
     bool Page(const std::vector<ScriptToken>& t);
     bool Mode(const std::vector<ScriptToken>& t);
     bool Close(const std::vector<ScriptToken>& t);
+    bool Wait(const std::vector<ScriptToken>& t);
     bool Answer(const std::vector<ScriptToken>& t);
     bool File(const std::vector<ScriptToken>& t);
     bool Print(const std::vector<ScriptToken>& t);
@@ -152,6 +154,8 @@ private:
     ScriptPrompter prompter_;
     std::string buildError_;
     std::unique_ptr<ToolSession> session_;
+    // The station window, which the main window's "Station..." opens; gone before the session.
+    std::unique_ptr<CStationDlg> station_;
 };
 
 }  // namespace tovrik

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # A second start of tovrik-config finds the first one running, brings its
-# window to the front and says so; the first one keeps running.
+# window to the front and says so; with --station it ends silently after asking
+# the running one to open its station window; the first one keeps running.
 set -euo pipefail
 tool=${1:?usage: second_start.sh TOVRIK_CONFIG}
 runtime=$(mktemp -d)
@@ -25,4 +26,8 @@ err=$("$tool" --simulate 2>&1 >/dev/null) && rc=0 || rc=$?
 grep -q "already running; its window was brought to the front" <<<"$err" ||
   { echo "second start said: $err"; exit 1; }
 kill -0 "$first" || { echo "the first instance ended"; exit 1; }
+# With --station it asks the running one to open its station window and ends silently.
+err=$("$tool" --simulate --station 2>&1 >/dev/null) && rc=0 || rc=$?
+[ "$rc" -eq 0 ] && [ -z "$err" ] || { echo "second start with --station: $rc: $err"; exit 1; }
+kill -0 "$first" || { echo "the first instance ended after the station request"; exit 1; }
 exit 0
