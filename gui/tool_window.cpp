@@ -15,6 +15,7 @@
 #include "message_pump.h"
 #include "resources/resource_ids.h"
 #include "sheet_view.h"
+#include "view_window.h"
 
 namespace tovrik::gui {
 
@@ -66,6 +67,8 @@ ToolWindow::ToolWindow(CDemoDlg& dialog, std::function<std::string()> title, QWi
         pump_->SetPaused(busy_.HoldsBackMessages());
     });
 
+    dialog_.Context().SetViewShower([this](Dialog& view) { ShowView(view); });
+
     devicePoll_ = new QTimer(this);
     connect(devicePoll_, &QTimer::timeout, this, [this] {
         if (!busy_.IsRunning() && dialog_.IsWindow()) {
@@ -79,6 +82,7 @@ ToolWindow::ToolWindow(CDemoDlg& dialog, std::function<std::string()> title, QWi
 
 ToolWindow::~ToolWindow()
 {
+    dialog_.Context().SetViewShower({});
     dialog_.SetOperationObserver({});
     if (directory_ != nullptr) {
         directory_->SetProgressHandler({});
@@ -131,6 +135,36 @@ void ToolWindow::Repaint()
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void ToolWindow::ShowView(Dialog& view)
+{
+    ViewWindow* window = nullptr;
+    for (ViewWindow* open : Views()) {
+        if (&open->View().Model() == &view && !open->IsStale()) {
+            window = open;
+        }
+    }
+    if (window == nullptr) {
+        window = new ViewWindow(
+            view, [this] { SyncFromModel(); }, this);
+        views_.emplace_back(window);
+    }
+    window->SyncFromModel();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+std::vector<ViewWindow*> ToolWindow::Views() const
+{
+    std::vector<ViewWindow*> open;
+    for (const QPointer<ViewWindow>& window : views_) {
+        if (!window.isNull()) {
+            open.push_back(window.data());
+        }
+    }
+    return open;
+}
+
 void ToolWindow::BringToFront()
 {
     if (isMinimized()) {
@@ -149,6 +183,20 @@ void ToolWindow::SyncFromModel()
     }
     mainView_->SyncFromModel();
     sheetView_->SyncFromModel();
+    // A view whose dialog closed goes; later: this may run inside one of its own handlers.
+    for (QPointer<ViewWindow>& window : views_) {
+        if (window.isNull()) {
+            continue;
+        }
+        if (window->IsStale()) {
+            window->hide();
+            window->deleteLater();
+            window.clear();
+        } else {
+            window->SyncFromModel();
+        }
+    }
+    std::erase_if(views_, [](const QPointer<ViewWindow>& window) { return window.isNull(); });
     sheetView_->setVisible(dialog_.IsWindow());
     const bool connected = dialog_.IsWindow() && dialog_.IsConnected() != 0;
     if (connected && !wasConnected_) {

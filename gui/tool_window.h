@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/busy_display.h"
 
@@ -13,6 +15,7 @@ class QTimer;
 
 namespace tovrik {
 class CDemoDlg;
+class Dialog;
 class DeviceDirectory;
 }  // namespace tovrik
 
@@ -21,6 +24,7 @@ namespace tovrik::gui {
 class DialogView;
 class MessagePump;
 class SheetView;
+class ViewWindow;
 
 // The main window on the desktop: the main dialog with its property sheet
 // placed where the dialog's template puts it. It brings every view up to date
@@ -56,6 +60,8 @@ public:
     SheetView& Sheet() { return *sheetView_; }
     MessagePump& Pump() { return *pump_; }
     bool IsBusy() const { return busy_.IsRunning(); }
+    // The windows of the views the user opened that are still open, oldest first.
+    std::vector<ViewWindow*> Views() const;
 
 signals:
     // The dialog connected to a chip since the last update.
@@ -68,6 +74,7 @@ private:
     void ShowBusy(bool shown) override;
     void ShowProgress(const BusyProgress& progress) override;
     void Repaint() override;
+    void ShowView(Dialog& view);
 
     CDemoDlg& dialog_;
     std::function<std::string()> title_;
@@ -77,6 +84,7 @@ private:
     QProgressBar* progress_ = nullptr;
     QTimer* devicePoll_ = nullptr;
     DeviceDirectory* directory_ = nullptr;
+    std::vector<QPointer<ViewWindow>> views_;
     bool wasConnected_ = false;
     BusyDisplay busy_{*this};
 };

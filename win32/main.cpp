@@ -8,10 +8,10 @@
 
 #include "app/demo_dlg.h"
 #include "command_line.h"
+#include "platform/win32/wide_text.h"
 #include "session/platform_devices.h"
 #include "session/tool_session.h"
 #include "session/win32/windows_devices.h"
-#include "platform/win32/wide_text.h"
 #include "tool_frame.h"
 #include "win32_prompter.h"
 
@@ -59,9 +59,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
 
     const CommandLine line = ParseCommandLine(Arguments());
     if (!line.error.empty()) {
-        Tell("tovrik-config: " + line.error +
-                 "\nTry 'tovrik-config --help' for more information.\n",
-             true);
+        Tell(
+            "tovrik-config: " + line.error + "\nTry 'tovrik-config --help' for more information.\n",
+            true);
         return 2;
     }
     if (line.help) {
@@ -118,7 +118,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(frame.Handle(), &message)) {
+        // The keyboard of the main window and of every open view works as in a dialog.
+        bool handled = IsDialogMessageW(frame.Handle(), &message) != FALSE;
+        for (HWND view : frame.OpenViews()) {
+            handled = handled || IsDialogMessageW(view, &message) != FALSE;
+        }
+        if (!handled) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }

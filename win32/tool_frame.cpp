@@ -56,6 +56,7 @@ ToolFrame::ToolFrame(CDemoDlg& dialog, std::function<std::string()> title)
                                 instance, nullptr);
     dialog_.SetOperationObserver(
         [this](const std::string& name, bool running) { OnOperation(name, running); });
+    dialog_.Context().SetViewShower([this](Dialog& view) { ShowView(view); });
     // A post from any thread wakes this thread's message loop.
     dialog_.Context().Queue().SetWakeFunction(
         [hwnd] { PostMessageW(hwnd, kDeliverQueuedMessages, 0, 0); });
@@ -70,6 +71,8 @@ ToolFrame::~ToolFrame()
         directory_->SetProgressHandler({});
     }
     dialog_.Context().Queue().SetWakeFunction({});
+    dialog_.Context().SetViewShower({});
+    openViews_.clear();
     views_.clear();
     retired_.clear();
     main_.reset();
@@ -303,6 +306,17 @@ void ToolFrame::SyncFromModel()
             }
         }
     }
+    // A view whose dialog closed goes; freed later, as it may be in one of its own handlers.
+    for (auto it = openViews_.begin(); it != openViews_.end();) {
+        if ((*it)->IsStale()) {
+            ShowWindow((*it)->Hwnd(), SW_HIDE);
+            retired_.push_back(std::move(*it));
+            it = openViews_.erase(it);
+        } else {
+            (*it)->SyncFromModel();
+            ++it;
+        }
+    }
     const int activeIndex = sheet.GetPageIndex(active);
     if (activeIndex >= 0 && TabCtrl_GetCurSel(tab_) != activeIndex) {
         TabCtrl_SetCurSel(tab_, activeIndex);
@@ -317,6 +331,48 @@ void ToolFrame::SyncFromModel()
 void ToolFrame::CollectRetired()
 {
     retired_.clear();
+}
+
+void ToolFrame::ShowView(Dialog& view)
+{
+    DialogWindow* window = nullptr;
+    for (const auto& open : openViews_) {
+        if (&open->Model() == &view && !open->IsStale()) {
+            window = open.get();
+        }
+    }
+    if (window == nullptr) {
+        // Owned by the main window: above it, and gone with it. Its close box closes the view.
+        auto made = std::make_unique<DialogWindow>(
+            view, main_->Hwnd(), true, [this] { SyncFromModel(); },
+            [this, &view](UINT message, WPARAM, LPARAM, INT_PTR&) {
+                if (message != WM_CLOSE) {
+                    return false;
+                }
+                view.Destroy();
+                SyncFromModel();
+                return true;
+            });
+        if (made->Hwnd() == nullptr) {
+            return;
+        }
+        window = made.get();
+        openViews_.push_back(std::move(made));
+    }
+    window->SyncFromModel();
+    ShowWindow(window->Hwnd(), SW_SHOW);
+    SetForegroundWindow(window->Hwnd());
+}
+
+std::vector<HWND> ToolFrame::OpenViews() const
+{
+    std::vector<HWND> open;
+    for (const auto& view : openViews_) {
+        if (!view->IsStale()) {
+            open.push_back(view->Hwnd());
+        }
+    }
+    return open;
 }
 
 }  // namespace tovrik::win32

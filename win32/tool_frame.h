@@ -49,6 +49,8 @@ public:
     // Frees the views of page windows that are gone; called between messages,
     // never from inside a view's own handler.
     void CollectRetired();
+    // The windows of the views the user opened (UiContext::ShowView) that are still open.
+    std::vector<HWND> OpenViews() const;
 
 private:
     bool OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
@@ -60,6 +62,7 @@ private:
     void ShowBusy(bool shown) override;
     void ShowProgress(const BusyProgress& progress) override;
     void Repaint() override;
+    void ShowView(Dialog& view);
 
     CDemoDlg& dialog_;
     std::function<std::string()> title_;
@@ -69,6 +72,8 @@ private:
     std::map<const PropertyPage*, std::unique_ptr<DialogWindow>> views_;
     std::vector<PropertyPage*> shownPages_;
     std::vector<std::unique_ptr<DialogWindow>> retired_;
+    // Views beside the main window, each a top-level window of its own.
+    std::vector<std::unique_ptr<DialogWindow>> openViews_;
     bool syncing_ = false;
     DeviceDirectory* directory_ = nullptr;
     HWND progress_ = nullptr;

@@ -16,8 +16,7 @@ namespace tovrik {
 
 // Asked before an EEPROM write when no backup of what it replaces can be kept.
 inline constexpr const char* kAskWriteWithoutBackup = "No backup of the EEPROM can be kept: ";
-inline constexpr const char* kAskWriteWithoutBackupEnd =
-    "\n\nWrite into the EEPROM all the same?";
+inline constexpr const char* kAskWriteWithoutBackupEnd = "\n\nWrite into the EEPROM all the same?";
 
 class DeviceLibrary;
 class EepromConfig;
@@ -52,6 +51,19 @@ public:
     void ReleaseDeviceProfile() { profile_.reset(); }
     // The profile without creating one; nullptr while there is none.
     const DeviceProfile* CurrentDeviceProfile() const { return profile_.get(); }
+
+    // Told after a configuration page handled an input of the user (an edit,
+    // a click, a choice), which may have changed what a save would write.
+    void SetPageInputObserver(std::function<void()> observer)
+    {
+        pageInputObserver_ = std::move(observer);
+    }
+    void PageInputHandled()
+    {
+        if (pageInputObserver_) {
+            pageInputObserver_();
+        }
+    }
 
     // The page that receives forwarded generic-event notifications.
     void SetGenericEventReceiver(PropertyPage* page) { genericEventReceiver_ = page; }
@@ -174,6 +186,7 @@ private:
     EepromConfig& config_;
     std::unique_ptr<DeviceProfile> profile_;
     PropertyPage* genericEventReceiver_ = nullptr;
+    std::function<void()> pageInputObserver_;
     BackupKeeper* backups_ = nullptr;
     DeviceLibrary* backupSource_ = nullptr;
     bool tellBackupAfterFailure_ = false;

@@ -10,10 +10,10 @@ namespace {
 std::map<int, DialogTemplate> BuildTemplates()
 {
     std::map<int, DialogTemplate> all;
-    for (DialogTemplate d : {MainWindowTemplate(), AboutPageTemplate(), UsbConfigTemplate(),
-                             VolumeConfigTemplate(), EqConfigTemplate(), MiscConfigTemplate(),
-                             GpioTemplate(), EepromTemplate(), I2cTemplate(),
-                             HidControlTemplate()}) {
+    for (DialogTemplate d :
+         {MainWindowTemplate(), AboutPageTemplate(), UsbConfigTemplate(), VolumeConfigTemplate(),
+          EqConfigTemplate(), MiscConfigTemplate(), GpioTemplate(), EepromTemplate(), I2cTemplate(),
+          HidControlTemplate(), ChangesTemplate()}) {
         all.emplace(d.id, std::move(d));
     }
     return all;

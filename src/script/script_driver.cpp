@@ -15,6 +15,7 @@
 #include "platform/latin1_text.h"
 #include "platform/property_sheet.h"
 #include "platform/safe_file.h"
+#include "platform/user_input.h"
 #include "resources/resource_ids.h"
 
 namespace tovrik {
@@ -407,9 +408,20 @@ Control* ScriptDriver::FindTarget(const ScriptToken& target, Dialog*& owner)
     CDemoDlg& main = *session_->App().MainWindow();
     std::string_view idText = target.text;
     constexpr std::string_view kMainPrefix = "main:";
+    const std::size_t colon = idText.find(':');
+    std::string viewName;
     if (idText.substr(0, kMainPrefix.size()) == kMainPrefix) {
         idText.remove_prefix(kMainPrefix.size());
         owner = &main;
+    } else if (colon != std::string_view::npos) {
+        // A view the user opened, by its name ("changes:1257").
+        viewName = std::string(idText.substr(0, colon));
+        owner = session_->Ui().FindView(viewName);
+        if (owner == nullptr) {
+            Fail("no view " + QuoteScriptText(viewName) + " is open");
+            return nullptr;
+        }
+        idText.remove_prefix(colon + 1);
     } else {
         owner = main.Sheet().GetActivePage();
     }
@@ -422,7 +434,9 @@ Control* ScriptDriver::FindTarget(const ScriptToken& target, Dialog*& owner)
     if (control == nullptr) {
         Fail("no control " + std::to_string(*id) +
              (owner == &main ? std::string(" on the main window")
-                             : " on the page " + QuoteScriptText(owner ? owner->Title() : "")));
+              : !viewName.empty()
+                  ? " on the view " + QuoteScriptText(viewName)
+                  : " on the page " + QuoteScriptText(owner ? owner->Title() : "")));
     }
     return control;
 }
@@ -619,10 +633,14 @@ bool ScriptDriver::Key(const std::vector<ScriptToken>& t)
     if (control == nullptr) {
         return false;
     }
-    if (control->Kind() != ControlKind::Edit || !control->TakesEnterAndTab()) {
-        return Fail("control " + std::to_string(control->Id()) + " does not take Enter and Tab");
+    if (control->Kind() != ControlKind::Edit) {
+        return Fail("control " + std::to_string(control->Id()) + " is not an edit field");
     }
-    owner->OnCommand(control->Id(), key == "enter" ? Notify::EnterKey : Notify::TabKey);
+    // Enter in a field that does not take it is the dialog's: its default button.
+    if (!control->TakesEnterAndTab() && key == "tab") {
+        return Fail("control " + std::to_string(control->Id()) + " does not take Tab");
+    }
+    user_input::Key(*owner, *control, key == "enter");
     return true;
 }
 

@@ -273,6 +273,7 @@ int ToolSession::Start(bool takeInstanceLock)
     if (app_->InitInstance(takeInstanceLock) == 0) {
         return 0;
     }
+    changes_ = std::make_unique<PendingChanges>(*app_);
     // Plugging and unplugging the simulated chip is announced as the system announces devices.
     if (auto* sim = dynamic_cast<SimTransport*>(&access_->Transport())) {
         sim->SetDeviceChangeTarget(&queue_, app_->MainWindow()->Handle());

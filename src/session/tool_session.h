@@ -22,6 +22,7 @@
 #include "services/write_journal.h"
 #include "session/chip_access.h"
 #include "session/chip_choice.h"
+#include "session/pending_changes.h"
 
 namespace tovrik {
 
@@ -175,6 +176,8 @@ public:
     WriteJournal* Journal() { return journal_.get(); }
     // The prompter every prompt of the tool goes through.
     Prompter& Prompts() { return prompts_; }
+    // What the pages' edits change against the chip; nullptr before Start.
+    PendingChanges* Changes() { return changes_.get(); }
 
 private:
     class CountedCallLog;
@@ -199,6 +202,8 @@ private:
     std::unique_ptr<EepromConfig> config_;
     std::unique_ptr<UiContext> ui_;
     std::unique_ptr<CDemoApp> app_;
+    // Follows the main window, so it goes before it.
+    std::unique_ptr<PendingChanges> changes_;
 };
 
 }  // namespace tovrik
