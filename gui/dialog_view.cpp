@@ -39,7 +39,9 @@ void ShowReadOnly(QWidget* edit, bool readOnly)
 {
     if (readOnly) {
         QPalette palette = edit->palette();
-        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Base, palette.color(group, QPalette::Window));
+        }
         edit->setPalette(palette);
     } else {
         // An empty palette inherits the window's again.

@@ -14,6 +14,7 @@
 #include "platform/recording_prompter.h"
 #include "platform/safe_file.h"
 #include "platform/single_instance_lock.h"
+#include "platform/user_input.h"
 #include "resources/resource_ids.h"
 #include "support/posix_shim.h"
 
@@ -238,6 +239,26 @@ TEST_F(MainWindowTest, SavingOverAnEraseIsAskedAndOnlyOkRestoresTheImageInMemory
     prompter.Clear();
     Click(IDC_ERASE);
     EXPECT_EQ(prompter.Messages(), Messages{"Fail to erase EEPROM"});
+}
+
+TEST_F(MainWindowTest, EnterInAnIdFieldConnectsButNeverStops)
+{
+    Type(IDC_VID, "1209");
+    Type(IDC_PID, "0001");
+    user_input::Key(*window, *window->GetDlgItem(IDC_PID), true);
+    ASSERT_EQ(window->IsConnected(), 1);
+    EXPECT_EQ(window->GetDlgItemText(IDC_STATUS_OPERATION).rfind("Connect: done", 0), 0u);
+    // Connected, Enter in either field asks nothing and keeps the connection.
+    user_input::Key(*window, *window->GetDlgItem(IDC_VID), true);
+    user_input::Key(*window, *window->GetDlgItem(IDC_PID), true);
+    EXPECT_EQ(window->IsConnected(), 1);
+    EXPECT_TRUE(prompter.Prompts().empty());
+    // Tab only moves the focus.
+    prompter.QueueAnswer(true);
+    Click(IDC_CONNECT);
+    ASSERT_EQ(window->IsConnected(), 0);
+    user_input::Key(*window, *window->GetDlgItem(IDC_VID), false);
+    EXPECT_EQ(window->IsConnected(), 0);
 }
 
 TEST_F(MainWindowTest, ALockThatCannotBeUsedIsReportedAndTheToolRuns)
