@@ -3,7 +3,7 @@
 # The Windows front end under Wine, driven through its own controls: it starts
 # on the simulated chip, refuses a second instance, connects, shows the chip's
 # EEPROM on its pages, saves with a backup, asks before stopping and before
-# closing, and ends.
+# closing, counts and lists the pending changes, and ends.
 # Usage: front_end_test.sh WINE tovrik-config.exe tovrik-remote.exe
 set -eu
 wine=$1
@@ -41,6 +41,25 @@ expect "Tovrik Audio" text page:1017
 r page 2
 eventually 1 checked page:1133
 
+# An edit is counted against the chip, and "Changes..." lists it in a window of its own.
+r page 0
+eventually "Tovrik Audio" text page:1017
+expect "" text 1251
+r type page:1017 "Bench Audio"
+eventually "1 setting changed" text 1251
+r click 1250
+eventually "1 setting changed against the chip" text Changes:1255
+case "$(r items Changes:1257 | tr -d '\r')" in
+  "USB Config  Manufacturer String  \"Tovrik Audio\"  \"Bench Audio\"") ;;
+  *) fail "the Changes view does not list the edit: $(r items Changes:1257)" ;;
+esac
+r click Changes:1258
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  r text Changes:1255 >/dev/null 2>&1 || break
+  sleep 0.2
+done
+r text Changes:1255 >/dev/null 2>&1 && fail "Close left the Changes view open"
+
 # A save keeps a backup of what it replaces first.
 r click 3
 case "$(r prompt | tr -d '\r')" in
@@ -49,6 +68,7 @@ case "$(r prompt | tr -d '\r')" in
 esac
 r answer ok
 [ -n "$(ls "$XDG_STATE_HOME/tovrik/backups" 2>/dev/null)" ] || fail "the save kept no backup"
+eventually "" text 1251
 
 # Stopping asks first: Cancel keeps the connection, OK ends it.
 r click 1017
@@ -65,4 +85,4 @@ r close
 expect "Exit the configuration tool without further saving ?" prompt
 r answer ok
 wait "$tool" || fail "tovrik-config.exe ended with status $?"
-echo "the window connected, switched pages, saved with a backup, stopped and closed as the dialogs say"
+echo "the window connected, switched pages, listed a change, saved with a backup, stopped and closed as the dialogs say"

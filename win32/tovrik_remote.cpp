@@ -5,7 +5,8 @@
 //   wait                  waits until the main window is shown
 //   type ID TEXT          sets the text of the visible control ID (the main
 //                         window's own controls first, then the shown page's;
-//                         page:ID for the page's only, as pages reuse ids)
+//                         page:ID for the page's only, as pages reuse ids;
+//                         TITLE:ID for a control of the open view TITLE)
 //   click ID              clicks the visible button ID
 //   page N                shows the Nth tab of the sheet (from 0)
 //   text ID               prints the text of the visible control ID
@@ -13,15 +14,18 @@
 //   enabled ID            prints 1 when the visible control ID is enabled, else 0
 //   tabs                  prints the tab titles, one a line
 //   title                 prints the main window's title
-//   rect                  prints the main window's client area on the screen as WxH+X+Y
+//   items ID              prints the entries of the visible list box ID, one a line
+//   rect [TITLE]          prints the client area on the screen of the main window
+//                         (or of the open view TITLE) as WxH+X+Y
 //   prompt                prints the text of the open message box, if any
 //   answer ok|cancel      closes the open message box with that button
 //   close                 asks the main window to close
 //   windows               prints how many main windows exist
 // Exit status 0 when done, 1 when the window or control is not there.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -104,10 +108,24 @@ BOOL CALLBACK FindControl(HWND hwnd, LPARAM param)
     return TRUE;
 }
 
+// A view the tool opened beside its main window: a dialog of its own with this title.
+HWND View(const std::wstring& title)
+{
+    HWND view = FindWindowW(kDialogClass, title.c_str());
+    return view != nullptr && IsWindowVisible(view) ? view : nullptr;
+}
+
 // The visible control named "ID" (the main window's own, else the shown
-// page's) or "page:ID" (only the shown page's), where ids may repeat.
+// page's), "page:ID" (only the shown page's), where ids may repeat, or
+// "TITLE:ID" (the open view TITLE's).
 HWND Control(HWND main, const std::wstring& name)
 {
+    const std::size_t colon = name.find(L':');
+    if (colon != std::wstring::npos && name.compare(0, colon, L"page") != 0) {
+        HWND view = View(name.substr(0, colon));
+        HWND own = view != nullptr ? GetDlgItem(view, _wtoi(name.c_str() + colon + 1)) : nullptr;
+        return own != nullptr && IsWindowVisible(own) ? own : nullptr;
+    }
     const bool pageOnly = name.rfind(L"page:", 0) == 0;
     const int id = _wtoi(name.c_str() + (pageOnly ? 5 : 0));
     HWND own = pageOnly ? nullptr : GetDlgItem(main, id);
@@ -179,10 +197,14 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     if (command == L"rect") {
+        HWND shown = argc > 2 ? View(argv[2]) : main;
+        if (shown == nullptr) {
+            return Fail("no such view");
+        }
         RECT r{};
-        GetClientRect(main, &r);
+        GetClientRect(shown, &r);
         POINT origin{0, 0};
-        ClientToScreen(main, &origin);
+        ClientToScreen(shown, &origin);
         std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, origin.x, origin.y);
         return 0;
     }
@@ -226,6 +248,18 @@ int wmain(int argc, wchar_t** argv)
     }
     if (command == L"text") {
         Print(Text(control));
+        return 0;
+    }
+    if (command == L"items") {
+        const int count = static_cast<int>(SendMessageW(control, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            const auto length = SendMessageW(control, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+            std::wstring item(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+            SendMessageW(control, LB_GETTEXT, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(item.data()));
+            item.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
+            Print(item);
+        }
         return 0;
     }
     if (command == L"checked") {
