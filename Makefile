@@ -69,13 +69,14 @@ fuzz:
 
 # The same tool as native Windows programs, cross-built with MinGW-w64, and
 # its tests (unit tests, CLI golden files, scenarios, the window) under Wine.
-# $(call windows-build,FOLDER,TOOLCHAIN): configures, builds and zips one of them.
+# $(call windows-build,FOLDER,TOOLCHAIN): configures, builds, zips one of them and
+# builds its installer (.msi).
 define windows-build
 	scripts/install-deps --windows
 	cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/$(2).cmake -DTOVRIK_GUI=OFF -DTOVRIK_HIDAPI=OFF
 	cmake --build $(1) -j$(JOBS)
-	cmake --build $(1) --target windows-zip
+	cmake --build $(1) --target windows-zip windows-msi
 endef
 
 windows:

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QSlider>
 
 #include "app_icon.h"
+#include "platform/fitted_line.h"
 #include "platform/user_input.h"
 
 namespace tovrik::gui {
@@ -25,8 +27,6 @@ namespace {
 
 // What a line edit accepts when its control sets no limit.
 constexpr int kUnlimitedEdit = 32767;
-// Labels at least this many dialog units high wrap their text, as multi-line statics do.
-constexpr int kWrappingLabelHeight = 16;
 
 QString ToQt(const std::string& text)
 {
@@ -114,7 +114,7 @@ void DialogView::Build()
         widget->setGeometry(units_.ToPixels(controls[i]->Area()));
         widget->setProperty("controlId", controls[i]->Id());
         indexOf_[widget] = i;
-        bindings_.push_back(Binding{i, widget, {}});
+        bindings_.push_back(Binding{i, widget, {}, {}});
     }
     // Frames lie under the controls they hold, whatever their place in the template.
     for (const Binding& b : bindings_) {
@@ -131,7 +131,7 @@ QWidget* DialogView::MakeWidget(const Control& control, int index)
             auto* label = new QLabel(this);
             label->setTextFormat(Qt::PlainText);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            label->setWordWrap(control.Area().Height() >= kWrappingLabelHeight);
+            label->setWordWrap(control.Area().Height() >= kWrappingStaticHeight);
             const int iconId = dialog_.Template().controls[index].iconId;
             if (iconId != 0) {
                 const QRect area = units_.ToPixels(control.Area());
@@ -283,8 +283,26 @@ void DialogView::SyncOne(Binding& binding, const Control& control)
     switch (control.Kind()) {
         case ControlKind::Static: {
             auto* label = static_cast<QLabel*>(w);
-            if (dialog_.Template().controls[binding.index].iconId == 0 && label->text() != text) {
-                label->setText(text);
+            if (dialog_.Template().controls[binding.index].iconId != 0) {
+                break;
+            }
+            if (label->wordWrap()) {
+                if (label->text() != text) {
+                    label->setText(text);
+                }
+                break;
+            }
+            // A one-line label shows what fits of its text, all of it in its tooltip.
+            if (binding.fittedFrom != control.Text()) {
+                const QFontMetrics metrics(label->font());
+                const std::string fitted =
+                    FitLine(control.Text(), label->contentsRect().width(), [&](std::string_view s) {
+                        return metrics.horizontalAdvance(
+                            QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())));
+                    });
+                label->setText(ToQt(fitted));
+                label->setToolTip(fitted != AsOneLine(control.Text()) ? text : QString());
+                binding.fittedFrom = control.Text();
             }
             break;
         }

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,8 @@ private:
         int index = 0;  // the control's place in Dialog::Controls()
         QWidget* widget = nullptr;
         std::vector<std::string> shownItems;
+        // The model's text a one-line label was last fitted from.
+        std::optional<std::string> fittedFrom;
     };
 
     void Build();

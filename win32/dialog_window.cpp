@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/fitted_line.h"
 #include "platform/user_input.h"
 #include "platform/win32/wide_text.h"
 
@@ -220,7 +221,7 @@ void DialogWindow::Build()
         }
         SetWindowLongPtrW(child, GWLP_USERDATA, i + 1);
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        bindings_.push_back(Binding{i, child, {}});
+        bindings_.push_back(Binding{i, child, {}, {}, false});
     }
     // Frames lie under the controls they hold, whatever their place in the template.
     for (const Binding& b : bindings_) {
@@ -238,8 +239,14 @@ HWND DialogWindow::MakeControl(const Control& control, int index)
     Rect area = control.Area();
     switch (control.Kind()) {
         case ControlKind::Static:
-            style |= dialog_.Template().controls[index].iconId != 0 ? SS_ICON | SS_CENTERIMAGE
-                                                                    : SS_LEFT | SS_NOPREFIX;
+            // A one-line static does not wrap, and takes the mouse for its tooltip.
+            if (dialog_.Template().controls[index].iconId != 0) {
+                style |= SS_ICON | SS_CENTERIMAGE;
+            } else if (area.Height() < kWrappingStaticHeight) {
+                style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY;
+            } else {
+                style |= SS_LEFT | SS_NOPREFIX;
+            }
             break;
         case ControlKind::GroupBox:
             windowClass = L"BUTTON";
@@ -451,6 +458,12 @@ void DialogWindow::SyncOne(Binding& binding, const Control& control)
             if (dialog_.Template().controls[binding.index].iconId != 0) {
                 break;
             }
+            if ((GetWindowLongW(w, GWL_STYLE) & SS_TYPEMASK) == SS_LEFTNOWORDWRAP) {
+                if (binding.fittedFrom != control.Text()) {
+                    FitStatic(binding, control.Text());
+                }
+                break;
+            }
             [[fallthrough]];
         case ControlKind::GroupBox:
         case ControlKind::PushButton:
@@ -511,6 +524,57 @@ void DialogWindow::SyncOne(Binding& binding, const Control& control)
             }
             break;
         }
+    }
+}
+
+void DialogWindow::FitStatic(Binding& binding, const std::string& text)
+{
+    HWND w = binding.hwnd;
+    RECT client{};
+    GetClientRect(w, &client);
+    HDC dc = GetDC(w);
+    const HGDIOBJ before = SelectObject(dc, font_);
+    const std::string fitted = FitLine(text, client.right, [dc](std::string_view part) {
+        const std::wstring wide = Widen(std::string(part));
+        SIZE size{};
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+        return static_cast<int>(size.cx);
+    });
+    SelectObject(dc, before);
+    ReleaseDC(w, dc);
+    const std::wstring shown = Widen(fitted);
+    if (GetText(w) != shown) {
+        SetWindowTextW(w, shown.c_str());
+    }
+    binding.fittedFrom = text;
+
+    const bool shortened = fitted != AsOneLine(text);
+    if (!shortened && !binding.tip) {
+        return;
+    }
+    if (tips_ == nullptr) {
+        tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+        if (tips_ == nullptr) {
+            return;
+        }
+    }
+    std::wstring whole = Widen(text);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(w);
+    tool.lpszText = whole.data();
+    if (!shortened) {
+        SendMessageW(tips_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        binding.tip = false;
+    } else if (binding.tip) {
+        SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        binding.tip = SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != 0;
     }
 }
 

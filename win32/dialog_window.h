@@ -4,6 +4,7 @@
 #include "windows_api.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,10 @@ private:
         int index = 0;  // the control's place in Dialog::Controls()
         HWND hwnd = nullptr;
         std::vector<std::string> shownItems;
+        // The model's text a one-line static was last fitted from, and whether
+        // its tooltip shows all of it.
+        std::optional<std::string> fittedFrom;
+        bool tip = false;
     };
 
     // The system's message types: on 32-bit its LPARAM is a long, the tool's an int.
@@ -57,6 +62,8 @@ private:
     void Build();
     HWND MakeControl(const Control& control, int index);
     void SyncOne(Binding& binding, const Control& control);
+    // Shows what fits of a one-line static's text, all of it in its tooltip.
+    void FitStatic(Binding& binding, const std::string& text);
     // The live control behind a child window of this view, nullptr for none or when stale.
     Control* ControlOf(HWND child, int* index = nullptr);
     void OnControlCommand(HWND child, int code);
@@ -70,6 +77,7 @@ private:
     MessageHook hook_;
     HWND hwnd_ = nullptr;
     HFONT font_ = nullptr;
+    HWND tips_ = nullptr;  // the tooltips of statics whose text is shortened
     std::vector<Binding> bindings_;
     bool syncing_ = false;
 };

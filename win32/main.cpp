@@ -18,6 +18,9 @@
 namespace {
 
 constexpr const char* kVersion = "2.0.1.2";
+// The exit status of a wrong command line, or of input it names (a --simulate
+// file, a device library) that cannot be used, as on every system.
+constexpr int kBadInput = 2;
 
 // Help, version and mistakes go to the console the program was started
 // from; started from the desktop it has none, and a message box says it.
@@ -62,7 +65,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
         Tell(
             "tovrik-config: " + line.error + "\nTry 'tovrik-config --help' for more information.\n",
             true);
-        return 2;
+        return kBadInput;
     }
     if (line.help) {
         Tell(UsageText(), false);
@@ -92,7 +95,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
     const std::unique_ptr<ToolSession> built = ToolSession::Build(description, prompter, error);
     if (!built) {
         Tell("tovrik-config: " + error + "\n", true);
-        return 1;
+        return kBadInput;
     }
     ToolSession& session = *built;
     // A second instance ends here, silently.
@@ -110,10 +113,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
     // The chip maker's library posts its messages to this window.
     if (!session.ConnectExternalLibrary(frame.Handle())) {
         Tell("tovrik-config: the device library's messages cannot reach the main window\n", true);
-        return 1;
+        return kBadInput;
     }
     frame.WatchProgress(session.Directory());
     prompter.SetOwner(frame.Handle());
+    prompter.SetBeforePrompt([&frame] { frame.PauseBusyDisplay(); });
     frame.Show(show);
 
     MSG message;
@@ -129,6 +133,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
         }
         frame.CollectRetired();
     }
+    prompter.SetBeforePrompt({});
     prompter.SetOwner(nullptr);
     return 0;
 }

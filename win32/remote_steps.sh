@@ -25,3 +25,15 @@ eventually() {
   done
   expect "$want" "$@"
 }
+# The same for an answer that starts with `want`.
+eventually_starts() {
+  want=$1
+  shift
+  for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
+    case "$(r "$@" | tr -d '\r')" in
+      "$want"*) return 0 ;;
+    esac
+    sleep 0.2
+  done
+  fail "$*: '$(r "$@" | tr -d '\r')', expected it to start with '$want'"
+}

@@ -1,7 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Screenshots of tovrik-config.exe under Wine, connected to the simulated chip:
-# one of each configuration page and of the Changes view, as OUT/windows-*.png. Runs inside
+# one of each configuration page, the Changes view, and the status line after a
+# save with a long backup path, as OUT/windows-*.png. Runs inside
 # scripts/wine-session, which provides the Wine prefix and the display.
 # Usage: take_pictures.sh BUILD_DIR OUT_DIR
 set -eu
@@ -42,3 +43,35 @@ r click Changes:1258
 r close
 r answer ok
 wait "$tool"
+
+# The status line after a save whose backup lies deep down a long folder: the
+# window's lower part, from the sheet's bottom edge down.
+state=$(mktemp -d)
+XDG_STATE_HOME="$state/Engineering Department/Product Bring-Up/Audio Controller Boards/state"
+mkdir -p "$XDG_STATE_HOME"
+export XDG_STATE_HOME
+"$wine" "$build/tovrik-config.exe" --simulate </dev/null >/dev/null 2>&1 &
+tool=$!
+r wait
+r type 1016 1209
+r type 1018 0001
+r click 1017
+sleep 1
+r click 3
+r answer ok
+sleep 1
+area=$(r rect | tr -d '\r')
+width=${area%%x*}
+rest=${area#*x}
+height=${rest%%+*}
+origin=${rest#*+}
+left=${origin%%+*}
+top=${origin#*+}
+line_top=$(r box 1202 | tr -d '\r' | cut -d' ' -f2)
+import -window root -crop "${width}x$((height - line_top + 6))+$left+$((top + line_top - 6))" +repage \
+  "$out/windows-status-line.png"
+echo "took $out/windows-status-line.png"
+r close
+r answer ok
+wait "$tool"
+rm -rf "$state"

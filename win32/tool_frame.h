@@ -46,6 +46,9 @@ public:
     // Shows the progress of transfers that wait for the chip.
     void WatchProgress(DeviceDirectory& directory);
     void SyncFromModel();
+    // Takes the wait cursor and the progress bar away while a prompt waits for
+    // the user; a transfer after it shows them again once it runs long.
+    void PauseBusyDisplay() { busy_.Pause(); }
     // Frees the views of page windows that are gone; called between messages,
     // never from inside a view's own handler.
     void CollectRetired();

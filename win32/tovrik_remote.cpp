@@ -20,13 +20,30 @@
 //   prompt                prints the text of the open message box, if any
 //   answer ok|cancel      closes the open message box with that button
 //   close                 asks the main window to close
+//   close-now             the same, waiting until the window has handled it:
+//                         prints "handled", or "waiting" when the window is
+//                         still busy with it (it opened a prompt) after 10 s
 //   windows               prints how many main windows exist
+//   box ID                prints where the visible control ID lies in the main
+//                         window's client area and how wide its text is in the
+//                         dialog font: LEFT TOP RIGHT BOTTOM TEXT_WIDTH
+//   tip ID                prints the tooltip text of the visible control ID
+//   items ID              prints the entries of the visible list box ID, one a line
+//   shown CLASS           prints 1 when a visible child window of that class
+//                         lies on the main window, else 0
+//   file PATH             types PATH into the open file dialog and presses its
+//                         Open or Save button
+//   startup EXE ARGS...   starts EXE as from the desktop (no console, no
+//                         standard handles), prints the text of the message box
+//                         it shows (or "no message box") and, once it is
+//                         closed with OK, "exit N" with the program's status
 // Exit status 0 when done, 1 when the window or control is not there.
 #include <commctrl.h>
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -36,6 +53,8 @@
 namespace {
 
 constexpr wchar_t kTitlePrefix[] = L"Tovrik Configuration";
+
+int Fail(const char* what);
 constexpr wchar_t kDialogClass[] = L"#32770";
 
 std::wstring Text(HWND hwnd)
@@ -142,6 +161,193 @@ HWND Tabs(HWND main)
     return FindWindowExW(main, nullptr, WC_TABCONTROLW, nullptr);
 }
 
+INT_PTR CALLBACK NoDialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+// The dialog font of the tool's windows, taken from a hidden dialog made the
+// same way: "MS Shell Dlg" at 8 points.
+HFONT DialogFont()
+{
+    alignas(DWORD) WORD words[64] = {};
+    auto* header = reinterpret_cast<DLGTEMPLATE*>(words);
+    header->style = DS_SETFONT | WS_POPUP;
+    header->cx = 100;
+    header->cy = 100;
+    std::size_t at = sizeof(DLGTEMPLATE) / sizeof(WORD);
+    at += 3;  // no menu, the standard class, no title
+    words[at++] = 8;
+    for (const wchar_t* c = L"MS Shell Dlg"; *c != L'\0'; ++c) {
+        words[at++] = static_cast<WORD>(*c);
+    }
+    HWND dialog =
+        CreateDialogIndirectParamW(GetModuleHandleW(nullptr), header, nullptr, NoDialogProc, 0);
+    return dialog != nullptr ? reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0))
+                             : nullptr;
+}
+
+int TextWidth(const std::wstring& text)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, DialogFont());
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    DeleteDC(dc);
+    return size.cx;
+}
+
+struct TipSearch {
+    DWORD process;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTips(HWND hwnd, LPARAM param)
+{
+    auto* s = reinterpret_cast<TipSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process == s->process && IsClass(hwnd, TOOLTIPS_CLASSW)) {
+        s->found.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+// The text a tooltip of the tool's process holds for `control`, read through
+// memory lent in that process, as the message carries a pointer.
+std::wstring TipText(HWND control)
+{
+    TipSearch search{0, {}};
+    GetWindowThreadProcessId(control, &search.process);
+    EnumWindows(CollectTips, reinterpret_cast<LPARAM>(&search));
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                 search.process);
+    if (process == nullptr) {
+        return {};
+    }
+    constexpr std::size_t kChars = 4096;
+    const std::size_t size = sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t);
+    auto* lent = static_cast<char*>(
+        VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    std::wstring text;
+    for (HWND tips : search.found) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND;
+        tool.hwnd = GetParent(control);
+        tool.uId = reinterpret_cast<UINT_PTR>(control);
+        tool.lpszText = reinterpret_cast<wchar_t*>(lent + sizeof tool);
+        const wchar_t nothing = L'\0';
+        WriteProcessMemory(process, lent, &tool, sizeof tool, nullptr);
+        WriteProcessMemory(process, lent + sizeof tool, &nothing, sizeof nothing, nullptr);
+        SendMessageW(tips, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(lent));
+        std::vector<wchar_t> buffer(kChars + 1, L'\0');
+        ReadProcessMemory(process, lent + sizeof tool, buffer.data(), kChars * sizeof(wchar_t),
+                          nullptr);
+        text = buffer.data();
+        if (!text.empty()) {
+            break;
+        }
+    }
+    VirtualFreeEx(process, lent, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return text;
+}
+
+struct ClassSearch {
+    const wchar_t* name;
+    bool found;
+};
+
+BOOL CALLBACK FindShownClass(HWND hwnd, LPARAM param)
+{
+    auto* s = reinterpret_cast<ClassSearch*>(param);
+    if (IsClass(hwnd, s->name) && IsWindowVisible(hwnd)) {
+        s->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The open file dialog: a dialog of the tool's process with a file name field.
+struct FileDialogSearch {
+    DWORD process;
+    HWND found;
+};
+
+constexpr int kFileNameCombo = 0x47C;  // cmb13
+constexpr int kFileNameEdit = 0x480;   // edt1
+
+BOOL CALLBACK FindFileDialog(HWND hwnd, LPARAM param)
+{
+    auto* s = reinterpret_cast<FileDialogSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process == s->process && IsClass(hwnd, kDialogClass) && IsWindowVisible(hwnd) &&
+        (GetDlgItem(hwnd, kFileNameCombo) != nullptr ||
+         GetDlgItem(hwnd, kFileNameEdit) != nullptr)) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct BoxSearch {
+    DWORD process;
+    HWND found;
+};
+
+BOOL CALLBACK FindMessageBox(HWND hwnd, LPARAM param)
+{
+    auto* s = reinterpret_cast<BoxSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process == s->process && IsClass(hwnd, kDialogClass) && IsWindowVisible(hwnd)) {
+        s->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Starts the program as a shortcut or the desktop would: no console to attach
+// to and no standard handles; then reads and closes the message box it shows.
+int StartUp(int argc, wchar_t** argv)
+{
+    std::wstring line;
+    for (int i = 2; i < argc; ++i) {
+        line += (i > 2 ? L" \"" : L"\"") + std::wstring(argv[i]) + L"\"";
+    }
+    // The program is this one's child: without this, it could use this one's console.
+    FreeConsole();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                        nullptr, &startup, &started)) {
+        return Fail("the program could not be started");
+    }
+    BoxSearch search{started.dwProcessId, nullptr};
+    // Until a message box shows or the program ends without one.
+    while (search.found == nullptr && WaitForSingleObject(started.hProcess, 100) == WAIT_TIMEOUT) {
+        EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
+    }
+    if (search.found != nullptr) {
+        HWND text = GetDlgItem(search.found, 0xFFFF);
+        Print(text != nullptr ? Text(text) : L"");
+        PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    } else {
+        std::printf("no message box\n");
+    }
+    WaitForSingleObject(started.hProcess, INFINITE);
+    DWORD status = 0;
+    GetExitCodeProcess(started.hProcess, &status);
+    std::printf("exit %lu\n", static_cast<unsigned long>(status));
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return 0;
+}
+
 int Fail(const char* what)
 {
     std::fprintf(stderr, "tovrik-remote: %s\n", what);
@@ -164,6 +370,31 @@ int wmain(int argc, wchar_t** argv)
             Sleep(100);
         }
         return Fail("no main window appeared");
+    }
+    if (command == L"startup" && argc > 2) {
+        return StartUp(argc, argv);
+    }
+    if (command == L"file" && argc > 2) {
+        for (int i = 0; i < 50; ++i) {
+            HWND main = MainWindow();
+            FileDialogSearch search{0, nullptr};
+            if (main != nullptr) {
+                GetWindowThreadProcessId(main, &search.process);
+                EnumWindows(FindFileDialog, reinterpret_cast<LPARAM>(&search));
+            }
+            if (search.found != nullptr) {
+                HWND name = GetDlgItem(search.found, kFileNameCombo);
+                if (name == nullptr) {
+                    name = GetDlgItem(search.found, kFileNameEdit);
+                }
+                SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2]));
+                PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(search.found, IDOK)));
+                return 0;
+            }
+            Sleep(100);
+        }
+        return Fail("no file dialog is open");
     }
     if (command == L"windows") {
         std::printf("%d\n", static_cast<int>(TopWindows(false).size()));
@@ -212,6 +443,19 @@ int wmain(int argc, wchar_t** argv)
         PostMessageW(main, WM_CLOSE, 0, 0);
         return 0;
     }
+    if (command == L"close-now") {
+        DWORD_PTR result = 0;
+        const bool handled =
+            SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+        std::printf("%s\n", handled ? "handled" : "waiting");
+        return 0;
+    }
+    if (command == L"shown" && argc > 2) {
+        ClassSearch search{argv[2], false};
+        EnumChildWindows(main, FindShownClass, reinterpret_cast<LPARAM>(&search));
+        std::printf("%d\n", search.found ? 1 : 0);
+        return 0;
+    }
     if (command == L"tabs") {
         HWND tabs = Tabs(main);
         const int count = tabs != nullptr ? TabCtrl_GetItemCount(tabs) : 0;
@@ -238,6 +482,13 @@ int wmain(int argc, wchar_t** argv)
         return Fail("no such visible control");
     }
     if (command == L"type" && argc > 3) {
+        // A multi-line edit tells no change of a text set whole; one typed over its
+        // selection it tells, as when a user types.
+        if (IsClass(control, L"Edit") && (GetWindowLongW(control, GWL_STYLE) & ES_MULTILINE) != 0) {
+            SendMessageW(control, EM_SETSEL, 0, -1);
+            SendMessageW(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(argv[3]));
+            return 0;
+        }
         SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
         return 0;
     }
@@ -264,6 +515,29 @@ int wmain(int argc, wchar_t** argv)
     }
     if (command == L"checked") {
         std::printf("%d\n", SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0);
+        return 0;
+    }
+    if (command == L"box") {
+        RECT r{};
+        GetWindowRect(control, &r);
+        MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&r), 2);
+        std::printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right, r.bottom,
+                    TextWidth(Text(control)));
+        return 0;
+    }
+    if (command == L"tip") {
+        Print(TipText(control));
+        return 0;
+    }
+    if (command == L"items") {
+        const int count = static_cast<int>(SendMessageW(control, LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            wchar_t item[1024] = {};
+            if (SendMessageW(control, LB_GETTEXTLEN, i, 0) < 1024) {
+                SendMessageW(control, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item));
+            }
+            Print(item);
+        }
         return 0;
     }
     if (command == L"enabled") {

@@ -16,13 +16,22 @@ constexpr DWORD kPathCapacity = 32768;
 
 }  // namespace
 
+void Win32Prompter::BeforePrompt() const
+{
+    if (beforePrompt_) {
+        beforePrompt_();
+    }
+}
+
 void Win32Prompter::MessageBox(const std::string& text)
 {
+    BeforePrompt();
     MessageBoxW(owner_, Widen(text).c_str(), kPromptCaption, MB_OK);
 }
 
 bool Win32Prompter::Question(const std::string& text)
 {
+    BeforePrompt();
     return MessageBoxW(owner_, Widen(text).c_str(), kPromptCaption, MB_OKCANCEL) == IDOK;
 }
 
@@ -52,6 +61,7 @@ std::optional<std::string> Win32Prompter::FileDialog(bool save, const std::strin
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = kPathCapacity;
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    BeforePrompt();
     dialog.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER |
                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);

@@ -3,6 +3,8 @@
 
 #include "windows_api.h"
 
+#include <functional>
+
 #include "platform/prompter.h"
 
 namespace tovrik::win32 {
@@ -12,6 +14,8 @@ namespace tovrik::win32 {
 class Win32Prompter : public Prompter {
 public:
     void SetOwner(HWND owner) { owner_ = owner; }
+    // Runs before each prompt waits for the user (the busy display steps aside).
+    void SetBeforePrompt(std::function<void()> before) { beforePrompt_ = std::move(before); }
 
     void MessageBox(const std::string& text) override;
     bool Question(const std::string& text) override;
@@ -24,7 +28,10 @@ private:
     std::optional<std::string> FileDialog(bool save, const std::string& filter,
                                           const std::string& defaultExtension);
 
+    void BeforePrompt() const;
+
     HWND owner_ = nullptr;
+    std::function<void()> beforePrompt_;
 };
 
 // The caption of every message box: the application's title.

@@ -9,6 +9,7 @@
 #include "config/eeprom_config.h"
 #include "device/device_directory.h"
 #include "formats/hex_text.h"
+#include "platform/fitted_line.h"
 #include "resources/resource_ids.h"
 
 namespace tovrik {
@@ -200,7 +201,8 @@ void CDemoDlg::ShowLastBackup()
     const PageContext& context = app_.Context();
     std::string text;
     if (!context.LastBackupPath().empty()) {
-        text = "Backup of the EEPROM before the last write: " + context.LastBackupPath();
+        text = "Backup of the EEPROM before the last write: " +
+               WithSystemSeparators(context.LastBackupPath());
     } else if (!context.LastBackupError().empty()) {
         text = "No backup was kept before the last write: " + context.LastBackupError();
     }

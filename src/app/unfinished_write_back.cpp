@@ -5,6 +5,7 @@
 #include "app/demo_dlg.h"
 #include "config/eeprom_config.h"
 #include "device/device_directory.h"
+#include "platform/fitted_line.h"
 #include "services/backup_restore.h"
 
 namespace tovrik {
@@ -13,15 +14,15 @@ namespace {
 
 std::string UnfinishedNotice(const JournalRecord& record)
 {
-    return "A write to this chip was not finished (" + record.command + "); " + record.backup +
-           " holds what it replaced";
+    return "A write to this chip was not finished (" + record.command + "); " +
+           WithSystemSeparators(record.backup) + " holds what it replaced";
 }
 
 std::string WriteBackQuestion(const JournalRecord& record)
 {
     return "A write to this chip was not finished (" + record.command +
-           "), so its EEPROM may be half written.\nWrite back " + record.backup +
-           ", the EEPROM as it was before that write?";
+           "), so its EEPROM may be half written.\nWrite back " +
+           WithSystemSeparators(record.backup) + ", the EEPROM as it was before that write?";
 }
 
 }  // namespace
@@ -67,8 +68,8 @@ void CDemoDlg::OfferUnfinishedWriteBack(std::uint16_t vendorId, std::uint16_t pr
         return;
     }
     context.BackupSource().ForgetEepromContent();
-    journalNotice_ =
-        "Written back from " + newest.backup + "; the EEPROM before that is kept in " + kept;
+    journalNotice_ = "Written back from " + WithSystemSeparators(newest.backup) +
+                     "; the EEPROM before that is kept in " + WithSystemSeparators(kept);
 }
 
 }  // namespace tovrik

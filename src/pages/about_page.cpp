@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "pages/about_page.h"
 
-#include "platform/control.h"
 #include "pages/page_context.h"
+#include "platform/control.h"
+#include "platform/fitted_line.h"
 #include "resources/dialog_templates.h"
 #include "resources/resource_ids.h"
 
@@ -21,11 +22,12 @@ void CAboutPage::OnSetActive()
         return;
     }
     if (!app_.LastBackupPath().empty()) {
-        text->SetText("Last EEPROM backup: " + app_.LastBackupPath());
+        text->SetText("Last EEPROM backup: " + WithSystemSeparators(app_.LastBackupPath()));
     } else if (!app_.LastBackupError().empty()) {
         text->SetText("No EEPROM backup was kept: " + app_.LastBackupError());
     } else {
-        text->SetText("EEPROM backups are kept in " + app_.Backups()->Folder());
+        text->SetText("EEPROM backups are kept in " +
+                      WithSystemSeparators(app_.Backups()->Folder()));
     }
 }
 

@@ -2,6 +2,7 @@
 #include "platform/busy_display.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace tovrik {
 
@@ -13,6 +14,21 @@ BusyDisplay::BusyDisplay(BusyView& view, Clock clock) : view_(view), clock_(std:
                 std::chrono::steady_clock::now().time_since_epoch());
         };
     }
+}
+
+std::chrono::milliseconds BusyDisplay::ShowAfter()
+{
+    constexpr long kLongest = 60000;
+    const char* text = std::getenv("TOVRIK_BUSY_AFTER_MS");
+    if (text == nullptr || *text == '\0') {
+        return kShowAfter;
+    }
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*end != '\0' || value < 0 || value > kLongest) {
+        return kShowAfter;
+    }
+    return std::chrono::milliseconds(value);
 }
 
 void BusyDisplay::OnOperation(const std::string& name, bool running)
@@ -47,7 +63,7 @@ void BusyDisplay::Hide()
 void BusyDisplay::OnProgress(std::uint32_t done, std::uint32_t total)
 {
     const std::chrono::milliseconds now = clock_();
-    if (!running_ || now - since_ < kShowAfter) {
+    if (!running_ || now - since_ < showAfter_) {
         return;
     }
     if (!shown_) {

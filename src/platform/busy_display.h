@@ -31,7 +31,8 @@ public:
 };
 
 // The decisions of a window while a command on the device runs: a command
-// that runs longer than kShowAfter shows a wait cursor and a progress bar
+// that runs longer than kShowAfter (or, for tests, the milliseconds in the
+// environment variable TOVRIK_BUSY_AFTER_MS) shows a wait cursor and a progress bar
 // until it ends, repainted at most every kRepaintEvery; a prompt takes them
 // away and the waiting starts again after it; a close request and window
 // messages wait until the command has ended. No toolkit here: the windows
@@ -44,6 +45,11 @@ public:
 
     // `clock` is a steady clock unless given; `view` must outlive this.
     explicit BusyDisplay(BusyView& view, Clock clock = {});
+
+    // How long a command runs before it shows: kShowAfter, unless
+    // TOVRIK_BUSY_AFTER_MS holds a number of milliseconds from 0 to 60000,
+    // which lets the window tests see the busy display of short commands.
+    static std::chrono::milliseconds ShowAfter();
 
     // A command starts (running true) or has ended, as CDemoDlg tells it.
     void OnOperation(const std::string& name, bool running);
@@ -71,6 +77,7 @@ private:
     std::string operation_;
     std::chrono::milliseconds since_{0};
     std::chrono::milliseconds lastRepaint_{0};
+    std::chrono::milliseconds showAfter_ = ShowAfter();
 };
 
 }  // namespace tovrik

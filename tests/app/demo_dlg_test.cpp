@@ -11,6 +11,7 @@
 #include "config/eeprom_config.h"
 #include "device/sim/simulated_device.h"
 #include "pages/page_context.h"
+#include "platform/fitted_line.h"
 #include "platform/recording_prompter.h"
 #include "platform/safe_file.h"
 #include "platform/single_instance_lock.h"
@@ -294,7 +295,8 @@ TEST_F(MainWindowTest, EveryOverwriteKeepsABackupAndAFailureSaysWhere)
     Click(IDC_ERASE);
     ASSERT_FALSE(window->LastBackupPath().empty());
     EXPECT_EQ(window->GetDlgItemText(IDC_STATUS_BACKUP),
-              "Backup of the EEPROM before the last write: " + window->LastBackupPath());
+              "Backup of the EEPROM before the last write: " +
+                  WithSystemSeparators(window->LastBackupPath()));
     std::vector<std::uint8_t> kept;
     std::string error;
     ASSERT_TRUE(ReadFileBounded(window->LastBackupPath(), 2048, kept, error));

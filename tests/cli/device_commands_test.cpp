@@ -11,7 +11,10 @@
 #include "cli/exit_codes.h"
 #include "cli/headless_tool.h"
 #include "cli/settings_view.h"
+#include "config/eeprom_config.h"
+#include "device/hid_device_library.h"
 #include "device/sim/sim_transport.h"
+#include "device/sim/simulated_device.h"
 #include "platform/safe_file.h"
 #include "platform/user_input.h"
 #include "resources/eq_ids.h"
@@ -196,6 +199,72 @@ TEST(DeviceCommandsTest, DiffNamesOneChangedSettingOnEachPage)
     EXPECT_EQ(DiffDevice(SimulatedChipIn(folder / "chip.bin"), folder / "b.bin", false, out, err),
               kExitDiffers);
     EXPECT_EQ(out.str(), imageDiff);
+}
+
+// The factory image with one register more, as the tool saves it.
+std::vector<std::uint8_t> FactoryImageWith(std::uint8_t reg, std::uint8_t value)
+{
+    SimulatedDevice device;
+    EXPECT_EQ(device.Start(), 1);
+    SilentPrompter prompter;
+    EepromConfig config(device.Library(), prompter);
+    ApplyFactoryConfiguration(config);
+    config.SetRegisterValue(reg, value);
+    EXPECT_EQ(config.SaveToEeprom(), 1);
+    device.Library().rmDeviceClose();
+    std::vector<std::uint8_t> image = device.Chip().Eeprom();
+    image.resize(EepromConfig::kImageSize);
+    return image;
+}
+
+TEST(DeviceCommandsTest, DiffSeesTheLastSettingOfTheLastPage)
+{
+    // Bit 0 of register 0x9C is the misc page's last setting, a list the page keeps hidden.
+    TempFolder folder;
+    WriteBytes(folder / "a.bin", FactoryImageWith(0x9C, 0x00));
+    WriteBytes(folder / "b.bin", FactoryImageWith(0x9C, 0x01));
+    const std::string expected =
+        "[Misc Config] OC Local Playback Volume Control: \"Disable\" -> \"Enable\"\n";
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(DiffImages(folder / "a.bin", folder / "b.bin", false, out, err), kExitDiffers)
+        << err.str();
+    EXPECT_EQ(out.str(), expected);
+    WriteBytes(folder / "chip.bin", ReadBytes(folder / "a.bin"));
+    out.str("");
+    EXPECT_EQ(DiffDevice(SimulatedChipIn(folder / "chip.bin"), folder / "b.bin", false, out, err),
+              kExitDiffers)
+        << err.str();
+    EXPECT_EQ(out.str(), expected);
+}
+
+// Our own library, except that every EEPROM read fails.
+class FailingReadsLibrary : public HidDeviceLibrary {
+public:
+    using HidDeviceLibrary::HidDeviceLibrary;
+    int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
+                     std::uint32_t count) override
+    {
+        return direction == kEepromRead
+                   ? 0
+                   : HidDeviceLibrary::rmBurnEEPROM(direction, address, buffer, count);
+    }
+};
+
+TEST(DeviceCommandsTest, VerifyTellsAFailedReadFromADifference)
+{
+    TempFolder folder;
+    DeviceOptions chip = SimulatedChipIn(folder / "chip.bin");
+    chip.external.make = [](HidTransport& view,
+                            MessageQueue& queue) -> std::unique_ptr<DeviceLibrary> {
+        return std::make_unique<FailingReadsLibrary>(view, queue);
+    };
+    WriteBytes(folder / "image.bin", std::vector<std::uint8_t>(16, 0x22));
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(VerifyDevice(chip, folder / "image.bin", false, out, err), kExitTransfer);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "tovrik-cli: reading the EEPROM failed\n");
 }
 
 TEST(DeviceCommandsTest, SetRefusesWhatTheWindowWouldCutAndWritesNothing)

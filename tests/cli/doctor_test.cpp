@@ -39,6 +39,16 @@ TEST(DoctorTest, PrintsTheRuleWhenNoneMatchesTheIds)
               std::string::npos)
         << out.str();
     EXPECT_NE(out.str().find(UdevRule("1209", "0001") + "\n"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("the chip is plugged in but has no hidraw node"), std::string::npos);
+
+    // Ids nothing on the bus has: no talk of a driver, the cable and the ids instead.
+    out.str("");
+    options.pid = "0002";
+    EXPECT_EQ(RunDoctor(options, out, err), kExitNoDevice);
+    EXPECT_NE(out.str().find("bus: 0 USB device(s) with the ids 1209:0002"), std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("  no such chip is plugged in"), std::string::npos) << out.str();
+    options.pid.clear();
 
     std::ofstream(folder / "rules/71-more.rules", std::ios::app)
         << "KERNEL==\"hidraw*\", SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"1209\", "

@@ -164,6 +164,41 @@ TEST(HidDeviceLibraryEeprom, AWriteTheChipDropsFailsTheVerify)
     EXPECT_EQ(rig.WriteEeprom(8, data), 1);
     EXPECT_EQ((rig.chip.Traffic() - before).writeCycles, 1u);
     EXPECT_EQ(rig.chip.Eeprom()[16], 0x33);
+    // Its only changed byte the last one of the range: a dropped page still fails.
+    data.back() = 0x34;
+    rig.chip.DropEepromWriteCycle(1);
+    EXPECT_EQ(rig.WriteEeprom(8, data), 0);
+    EXPECT_EQ(rig.chip.Eeprom()[31], 0x33);
+}
+
+TEST(HidDeviceLibraryEeprom, AWriteThatTimedOutAfterTheChipWroteLeavesItsBytesUnknown)
+{
+    Rig rig;
+    ASSERT_EQ(rig.Start(), 1);
+    const std::vector<std::uint8_t> oldBytes(8, 0x11);
+    ASSERT_EQ(rig.WriteEeprom(16, oldBytes), 1);
+    rig.library.SetAnswerTimeout(30ms);
+    rig.chip.HoldAnswers(true);  // the chip writes; its answer comes too late
+    EXPECT_EQ(rig.WriteEeprom(16, std::vector<std::uint8_t>(8, 0x22)), 0);
+    rig.chip.HoldAnswers(false);
+    ASSERT_EQ(rig.chip.Eeprom()[16], 0x22);
+    // Writing the old bytes back is no "unchanged" write: it reaches the chip.
+    rig.library.SetAnswerTimeout(2s);
+    EXPECT_EQ(rig.WriteEeprom(16, oldBytes), 1);
+    EXPECT_EQ(rig.chip.Eeprom()[16], 0x11);
+}
+
+TEST(HidDeviceLibraryEeprom, AReadWhoseDataCarriesAFailureStatusFails)
+{
+    Rig rig(Options(256, std::vector<std::uint8_t>(256, 0x42)));
+    ASSERT_EQ(rig.Start(), 1);
+    std::vector<std::uint8_t> buffer(40, 0);
+    // The first two data reports say done, the last one a device error.
+    rig.chip.FailNextReadData(p::kStatusDeviceError);
+    EXPECT_EQ(rig.library.rmBurnEEPROM(kEepromRead, 0, buffer.data(), 40), 0);
+    EXPECT_EQ(buffer, std::vector<std::uint8_t>(40, 0));
+    ASSERT_EQ(rig.library.rmBurnEEPROM(kEepromRead, 0, buffer.data(), 40), 1);
+    EXPECT_EQ(buffer, std::vector<std::uint8_t>(40, 0x42));
 }
 
 // A 256-byte image whose first bytes look like a header, different for each seed.
@@ -543,6 +578,35 @@ TEST(HidDeviceLibraryI2c, MemoryRoundTripAndNack)
     EXPECT_EQ(rig.library.rmReadDataFromI2C(0x05, back.data(), 4), 0);
     rig.library.rmWriteDataIntoI2C(0x00, data.data(), 4);
     EXPECT_EQ(rig.chip.I2cMemory(), memory);
+}
+
+TEST(HidDeviceLibraryI2c, ALateRefusalIsNotTakenForTheNextIdenticalRead)
+{
+    Rig rig;
+    ASSERT_EQ(rig.Start(), 1);
+    std::vector<std::uint8_t> buffer(4, 0);
+    rig.library.SetAnswerTimeout(30ms);
+    rig.chip.HoldAnswers(true);
+    rig.library.rmSetI2CDeviceAddress(0x50);  // nobody acknowledges it
+    EXPECT_EQ(rig.library.rmReadDataFromI2C(0, buffer.data(), 4), 0);
+
+    // The same read from the memory that is there: the kept refusal arrives
+    // just ahead of its data, the same in all but the sequence number.
+    const int sent = rig.chip.GetCounters().i2cCommands + 1;
+    std::thread release([&] {
+        const auto giveUp = std::chrono::steady_clock::now() + 10s;
+        while (rig.chip.GetCounters().i2cCommands < sent &&
+               std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::sleep_for(1ms);
+        }
+        rig.chip.HoldAnswers(false);
+    });
+    rig.library.SetAnswerTimeout(5s);
+    rig.library.rmSetI2CDeviceAddress(0xA0);
+    const int result = rig.library.rmReadDataFromI2C(0, buffer.data(), 4);
+    release.join();
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(buffer, std::vector<std::uint8_t>(4, 0xFF));
 }
 
 TEST(HidDeviceLibraryI2c, RangesMayEndAtTheTopOfTheAddressSpaceButNotPastIt)

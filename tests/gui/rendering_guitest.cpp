@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 // How the window draws the dialogs: whole pages, multi-line fields, the
-// fixed-pitch font where the templates ask for it, and the busy state of a
-// long command.
+// fixed-pitch font where the templates ask for it, the busy state of a long
+// command, and a status line that keeps to one line.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include <QApplication>
 #include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -27,6 +31,7 @@
 #include "session/simulated_session.h"
 #include "session/tool_session.h"
 #include "sheet_view.h"
+#include "support/posix_shim.h"
 #include "tool_window.h"
 
 namespace tovrik::gui {
@@ -248,6 +253,67 @@ TEST(BusyTest, ALongCommandShowsItsProgressAndKeepsTheWindowPainted)
     EXPECT_FALSE(bar->isVisible());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(dialog.GetDlgItemText(IDC_STATUS_OPERATION).rfind("Erase: done in ", 0), 0U);
+}
+
+TEST(StatusLineTest, ALongBackupPathIsShortenedInTheMiddleAndTheWindowKeepsItsSize)
+{
+    std::string folder = (std::filesystem::temp_directory_path() / "status-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    folder +=
+        "/a-folder-whose-name-is-long-enough-to-need-shortening/and-one-more-level-below-it/"
+        "and-another-one-to-be-sure";
+    std::filesystem::create_directories(folder);
+    RecordingPrompter prompter;
+    SessionDescription description;
+    description.chip.simulate = true;
+    description.backupFolder = folder;
+    std::string error;
+    auto session = ToolSession::Build(description, prompter, error);
+    ASSERT_NE(session, nullptr) << error;
+    ASSERT_EQ(session->Start(false), 1);
+    CDemoDlg& dialog = *session->MainWindow();
+    ToolWindow window(dialog, [] { return std::string("test"); });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QSize before = window.size();
+    user_input::Select(dialog, *dialog.GetDlgItem(IDC_DEVICE_LIST), 0);
+    user_input::Click(dialog, *dialog.GetDlgItem(IDC_CONNECT));
+    user_input::Click(dialog, *dialog.GetDlgItem(IDC_ERASE));
+    window.SyncFromModel();
+    QApplication::processEvents();
+
+    const std::string whole = dialog.GetDlgItemText(IDC_STATUS_BACKUP);
+    ASSERT_NE(whole.find(folder), std::string::npos) << whole;
+    auto* line = qobject_cast<QLabel*>(window.MainView().WidgetFor(IDC_STATUS_BACKUP));
+    ASSERT_NE(line, nullptr);
+    const std::string shown = line->text().toStdString();
+    EXPECT_LE(QFontMetrics(line->font()).horizontalAdvance(line->text()),
+              line->contentsRect().width());
+    EXPECT_NE(shown.find("/.../"), std::string::npos) << shown;
+    EXPECT_EQ(shown.substr(shown.rfind('/')), whole.substr(whole.rfind('/'))) << shown;
+    EXPECT_EQ(line->toolTip().toStdString(), whole);
+    EXPECT_EQ(window.size(), before);
+    // One line each, none over another.
+    int above = -1;
+    for (int id : {IDC_STATUS_CHIP, IDC_STATUS_OPERATION, IDC_STATUS_BACKUP, IDC_STATUS_NOTE}) {
+        const QRect placed = window.MainView().WidgetFor(id)->geometry();
+        EXPECT_GT(placed.top(), above) << id;
+        above = placed.bottom();
+    }
+    EXPECT_FALSE(line->wordWrap());
+
+    // Text with no path is cut at its end; a text that fits again shows whole, with no tooltip.
+    auto* chip = qobject_cast<QLabel*>(window.MainView().WidgetFor(IDC_STATUS_CHIP));
+    ASSERT_NE(chip, nullptr);
+    dialog.SetDlgItemText(IDC_STATUS_CHIP, "Connected: " + std::string(300, 'x'));
+    window.MainView().SyncFromModel();
+    EXPECT_TRUE(chip->text().endsWith("x..."));
+    EXPECT_EQ(chip->toolTip().size(), 311);
+    dialog.SetDlgItemText(IDC_STATUS_CHIP, "No chip connected");
+    window.MainView().SyncFromModel();
+    EXPECT_EQ(chip->text(), "No chip connected");
+    EXPECT_TRUE(chip->toolTip().isEmpty());
+    std::filesystem::remove_all(std::filesystem::path(folder).parent_path().parent_path());
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/posix_shim.h"
+
 #include <string>
 #include <vector>
 
@@ -139,6 +141,34 @@ TEST_F(BusyDisplayTest, EachCommandWaitsAfreshAndNamesItself)
     busy.OnProgress(1, 2);
     EXPECT_EQ(view.Take(), (Calls{"show", "progress", "repaint"}));
     EXPECT_EQ(view.last.operation, "Verify");
+}
+
+// The window tests lower the wait through the environment; anything but a
+// number of milliseconds up to a minute keeps the usual one.
+TEST(BusyDisplayWaitTest, TheEnvironmentMayLowerTheWaitForTests)
+{
+    RecordingView view;
+    milliseconds now{1000};
+    const auto shownAfter = [&](milliseconds elapsed) {
+        BusyDisplay busy{view, [&now] { return now; }};
+        busy.OnOperation("Erase", true);
+        now += elapsed;
+        busy.OnProgress(1, 4);
+        const bool shown = busy.IsShown();
+        busy.OnOperation("Erase", false);
+        return shown;
+    };
+    setenv("TOVRIK_BUSY_AFTER_MS", "0", 1);
+    EXPECT_TRUE(shownAfter(milliseconds(0)));
+    setenv("TOVRIK_BUSY_AFTER_MS", "50", 1);
+    EXPECT_FALSE(shownAfter(milliseconds(49)));
+    EXPECT_TRUE(shownAfter(milliseconds(50)));
+    for (const char* wrong : {"", "5x", "-1", "60001", "fast"}) {
+        setenv("TOVRIK_BUSY_AFTER_MS", wrong, 1);
+        EXPECT_EQ(BusyDisplay::ShowAfter(), BusyDisplay::kShowAfter) << wrong;
+    }
+    unsetenv("TOVRIK_BUSY_AFTER_MS");
+    EXPECT_FALSE(shownAfter(BusyDisplay::kShowAfter - milliseconds(1)));
 }
 
 }  // namespace

@@ -49,14 +49,17 @@ protected:
 TEST_F(SafeFileTest, ReplacesTheTargetKeepingItsModeAndLeavingNoTemporaryFile)
 {
     const std::string path = dir + "/image.bin";
-    Put(path, "old");
-    ASSERT_EQ(chmod(path.c_str(), 0600), 0);
-    std::string error;
-    ASSERT_TRUE(Write(path, "new bytes", error)) << error;
-    EXPECT_EQ(Read(path), "new bytes");
-    struct stat info {};
-    ASSERT_EQ(stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    // The group's and others' bits too, whatever the temporary file was made with.
+    for (const mode_t mode : {0600, 0644, 0640}) {
+        Put(path, "old");
+        ASSERT_EQ(chmod(path.c_str(), mode), 0);
+        std::string error;
+        ASSERT_TRUE(Write(path, "new bytes", error)) << error;
+        EXPECT_EQ(Read(path), "new bytes");
+        struct stat info {};
+        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode);
+    }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 

@@ -75,6 +75,13 @@ TEST_F(BackupKeeperTest, KeepsTheEepromOnceUntilItChanges)
     EXPECT_EQ(list[1].name, "20261208-141603-1209-0001.bin");
     EXPECT_EQ(list[0].size, 256u);
     EXPECT_EQ(Contents(dir + "/state/tovrik/backups/" + list[0].name)[3], '\xBB');
+
+    // Back to what an older backup holds: the newest holds something else, so it is kept again.
+    library.eeprom[3] = 0xAA;
+    now += 1;
+    ASSERT_EQ(keeper->KeepBefore(library, 0x1209, 0x0001, 0, 256), 1);
+    EXPECT_EQ(fs::path(keeper->LastPath()).filename(), "20261208-141604-1209-0001.bin");
+    EXPECT_EQ(keeper->List().size(), 5u);
 }
 
 TEST_F(BackupKeeperTest, OnlyTheNewestAreKept)

@@ -93,6 +93,10 @@ TEST_F(WriteJournalTest, ARecordWithoutItsBackupIsNoRecord)
     text = FormatJournalRecord(Record("S"));
     text.replace(text.find("count=240"), 9, "count=-4294967295");
     EXPECT_FALSE(ParseJournalRecord(text, parsed));
+    // Nor is a file of another kind or version, whatever lines follow its first.
+    text = FormatJournalRecord(Record("S"));
+    text.replace(0, text.find('\n'), "tovrik write journal 2");
+    EXPECT_FALSE(ParseJournalRecord(text, parsed));
 }
 
 // A library whose writes can be made to fail, as a cut cable would.

@@ -13,6 +13,7 @@
 #include "device/sim/simulated_chip.h"
 #include "platform/recording_prompter.h"
 #include "session/chip_access.h"
+#include "session/chip_choice.h"
 #include "session/platform_devices.h"
 #include "support/memory_eeprom_library.h"
 
@@ -64,6 +65,31 @@ TEST(SessionBuildTest, AChoiceThatCannotBeUsedIsRefusedWithTheReason)
     refusing.SetLibraryAdapter(adapter);
     EXPECT_EQ(Build(vendor, refusing, error), nullptr);
     EXPECT_EQ(error, "device library maker.dll does not exist");
+}
+
+TEST(SessionBuildTest, ASimulatedChipsFileOfNoEepromSizeIsRefusedByName)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "sizes-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    const std::filesystem::path folder = pattern;
+    ChipChoice choice;
+    choice.simulate = true;
+    for (const std::size_t size : {0u, 255u, 600u, 2049u, 512u}) {
+        choice.backingFile = (folder / ("chip" + std::to_string(size) + ".bin")).string();
+        std::ofstream(choice.backingFile, std::ios::binary) << std::string(size, '\xFF');
+        std::string error;
+        const auto options = SimulatedChipFor(choice, error);
+        if (size == 512u) {
+            ASSERT_TRUE(options) << error;
+            EXPECT_EQ(options->eepromSize, 512);
+        } else {
+            EXPECT_FALSE(options) << size;
+            EXPECT_NE(error.find(choice.backingFile + ": " + std::to_string(size) + " bytes"),
+                      std::string::npos)
+                << error;
+        }
+    }
+    std::filesystem::remove_all(folder);
 }
 
 TEST(SessionBuildTest, ASimulatedChipsFileInUseByAnotherChipIsRefusedWithTheReason)

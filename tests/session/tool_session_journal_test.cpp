@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "app/demo_dlg.h"
+#include "platform/fitted_line.h"
 #include "platform/recording_prompter.h"
 #include "platform/user_input.h"
 #include "resources/resource_ids.h"
@@ -87,14 +88,16 @@ TEST_F(ToolSessionJournalTest, AnEraseCutOffIsNamedAtTheNextConnectionAndOkWrite
     Connect(*session);
     CDemoDlg& window = *session->MainWindow();
     const std::string backup = session->Journal()->Records()[0].backup;
+    // The window shows paths with the system's separator.
+    const std::string shown = WithSystemSeparators(backup);
     EXPECT_NE(window.GetDlgItemText(IDC_STATUS_CHIP)
-                  .find("A write to this chip was not finished (Erase); " + backup +
+                  .find("A write to this chip was not finished (Erase); " + shown +
                         " holds what it replaced"),
               std::string::npos)
         << window.GetDlgItemText(IDC_STATUS_CHIP);
     const auto asked =
         std::find_if(prompter.Prompts().begin(), prompter.Prompts().end(), [&](const auto& prompt) {
-            return prompt.text.find("Write back " + backup) != std::string::npos;
+            return prompt.text.find("Write back " + shown) != std::string::npos;
         });
     ASSERT_NE(asked, prompter.Prompts().end());
     EXPECT_EQ(asked->answer, "cancel");
@@ -105,7 +108,7 @@ TEST_F(ToolSessionJournalTest, AnEraseCutOffIsNamedAtTheNextConnectionAndOkWrite
     Connect(*session);
     EXPECT_EQ(session->Chip()->Eeprom(), before);
     EXPECT_TRUE(session->Journal()->Records().empty());
-    EXPECT_NE(window.GetDlgItemText(IDC_STATUS_CHIP).find("Written back from " + backup),
+    EXPECT_NE(window.GetDlgItemText(IDC_STATUS_CHIP).find("Written back from " + shown),
               std::string::npos)
         << window.GetDlgItemText(IDC_STATUS_CHIP);
     // What the write-back replaced, the half-erased EEPROM, is the newest backup.

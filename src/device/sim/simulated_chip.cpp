@@ -477,6 +477,8 @@ void SimulatedChip::QueueStatusLocked(const p::Report& request, std::uint8_t sta
 
 void SimulatedChip::QueueDataLocked(const p::Report& request, const std::vector<std::uint8_t>& data)
 {
+    const std::uint8_t lastStatus = nextReadDataStatus_;
+    nextReadDataStatus_ = p::kStatusOk;
     for (std::size_t at = 0, index = 0; at < data.size(); at += p::kMaxData, ++index) {
         p::Report report{};
         report[0] = p::kDataReportId;
@@ -486,7 +488,7 @@ void SimulatedChip::QueueDataLocked(const p::Report& request, const std::vector<
         p::Put16(report, p::kDataIndex, static_cast<std::uint32_t>(index));
         const std::size_t n = std::min<std::size_t>(p::kMaxData, data.size() - at);
         report[p::kDataLength] = static_cast<std::uint8_t>(n);
-        report[p::kDataStatus] = p::kStatusOk;
+        report[p::kDataStatus] = at + n < data.size() ? p::kStatusOk : lastStatus;
         std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(at), n, report.begin() + p::kData);
         if (holdAnswers_) {
             heldAnswers_.push_back(report);
@@ -574,6 +576,12 @@ void SimulatedChip::CutNextInputReport(int length)
 {
     std::lock_guard lock(mutex_);
     cutNextReport_ = std::max(length, 0);
+}
+
+void SimulatedChip::FailNextReadData(std::uint8_t status)
+{
+    std::lock_guard lock(mutex_);
+    nextReadDataStatus_ = status;
 }
 
 void SimulatedChip::RefuseInputReport1(bool refuse)

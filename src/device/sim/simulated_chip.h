@@ -152,6 +152,10 @@ public:
     // The next interrupt report the host takes is cut to `length` bytes, as a
     // faulty device might send it; 0 cancels.
     void CutNextInputReport(int length);
+    // The last data report of the next read (EEPROM or I2C) carries `status`
+    // instead of success, as from a chip whose bus failed before the read's
+    // end; protocol::kStatusOk cancels.
+    void FailNextReadData(std::uint8_t status);
 
     // --- Timing model: virtual time only counts; real time also makes the
     // calling thread sleep for the modelled time of what it did. ---
@@ -259,6 +263,7 @@ private:
     std::vector<protocol::Report> heldAnswers_;
     int dropWriteCycleCountdown_ = 0;
     int cutNextReport_ = 0;
+    std::uint8_t nextReadDataStatus_ = protocol::kStatusOk;
     Counters counters_;
 
     // A write whose data reports are still arriving.

@@ -90,13 +90,23 @@ TEST_F(UsbCfgPageModelTest, CharactersAboveLatin1AreCutWhenTypedAndRefusedWholeA
                        "characters up to U+00FF can."});
     EXPECT_TRUE(model.StoreToImage());
     EXPECT_EQ(String(0), "A\xFC");
+    // A character of two bytes beyond U+00FF, L with stroke, is no Latin-1 one either.
+    Type(IDC_USB_MANUFACTURER, "B\xC5\x81");
+    EXPECT_EQ(C(IDC_USB_MANUFACTURER).Text(), "B");
+    EXPECT_EQ(prompter.Messages().back(),
+              "\"\xC5\x81\" (U+0141) cannot be stored in a USB string: only characters up to "
+              "U+00FF can.");
+    prompter.Clear();
 
     // Set without typing: the store stops before the strings, after the ids.
     Type(IDC_USB_VID, "ABCD");
     C(IDC_USB_PRODUCT).SetText("\xE2\x82\xAC");
     EXPECT_FALSE(model.StoreToImage());
-    EXPECT_EQ(prompter.Messages().size(), 2u);
+    EXPECT_EQ(prompter.Messages().size(), 1u);
     EXPECT_EQ(config.GetRegisterValue(0), 0xCD);
+    EXPECT_EQ(String(1), "Caf\xE9");
+    C(IDC_USB_PRODUCT).SetText("\xC5\x81");
+    EXPECT_FALSE(model.StoreToImage());
     EXPECT_EQ(String(1), "Caf\xE9");
 }
 

@@ -18,7 +18,7 @@ refused() {
   reason=$2
   status=0
   err=$("$wine" "$config" --vendor-library "$dll" </dev/null 2>&1 >/dev/null) || status=$?
-  [ "$status" = 1 ] || fail "--vendor-library $dll ended with status $status, expected 1"
+  [ "$status" = 2 ] || fail "--vendor-library $dll ended with status $status, expected 2"
   case "$err" in
     *"device library $dll $reason"*) ;;
     *) fail "--vendor-library $dll said '$err', expected '$reason'" ;;
