@@ -38,8 +38,10 @@
 //                         it shows (or "no message box") and, once it is
 //                         closed with OK, "exit N" with the program's status
 // Exit status 0 when done, 1 when the window or control is not there.
-#include <commctrl.h>
 #include <windows.h>
+
+// After windows.h, which it needs.
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
