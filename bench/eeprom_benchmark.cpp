@@ -34,9 +34,8 @@ class MeasuredRun {
 public:
     explicit MeasuredRun(const std::string& folder) : driver_(transcript_, Options(folder))
     {
-        driver_.CallLog().SetObserver([this](const CallLogLibrary::ObservedCall& call) {
-            Observe(call);
-        });
+        driver_.CallLog().SetObserver(
+            [this](const CallLogLibrary::ObservedCall& call) { Observe(call); });
     }
 
     SimulatedChip& Chip() { return driver_.Chip(); }
@@ -131,10 +130,10 @@ bool RunEepromBenchmark(const std::string& workFolder, std::vector<BenchmarkResu
     if (!run.Run(kStartScript, error) ||
         !run.Measure("connect + load", kConnect, control, results, error) ||
         !run.Measure("Save EEPROM, no edit", "click main:3\n", 0, results, error) ||
-        !run.Measure("Save EEPROM, one serial character",
-                     "type 1020 TK23-000002\nclick main:3\n", 0, results, error) ||
+        !run.Measure("Save EEPROM, one serial character", "type 1020 TK23-000002\nclick main:3\n",
+                     0, results, error) ||
         !run.Measure("Erase", "click main:4\n", 0, results, error) ||
-        !run.Measure("Save EEPROM after Erase", "click main:3\n", 0, results, error) ||
+        !run.Measure("Save EEPROM after Erase", "answer ok\nclick main:3\n", 0, results, error) ||
         !run.Measure("EEPROM -> FILE", "file bench-copy.bin\nclick main:1160\n", 0, results,
                      error) ||
         !run.Measure("FILE -> EEPROM, same content", "file bench-copy.bin\nclick main:1161\n", 0,

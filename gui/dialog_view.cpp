@@ -33,6 +33,22 @@ QString ToQt(const std::string& text)
     return QString::fromStdString(text);
 }
 
+// A read-only field has the window's background instead of a field's, as on
+// Windows, so that it does not look as if it took typing.
+void ShowReadOnly(QWidget* edit, bool readOnly)
+{
+    if (readOnly) {
+        QPalette palette = edit->palette();
+        for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Base, palette.color(group, QPalette::Window));
+        }
+        edit->setPalette(palette);
+    } else {
+        // An empty palette inherits the window's again.
+        edit->setPalette(QPalette());
+    }
+}
+
 }  // namespace
 
 DialogView::DialogView(Dialog& dialog, std::function<void()> afterInput, QWidget* parent)
@@ -230,6 +246,11 @@ bool DialogView::eventFilter(QObject* watched, QEvent* event)
             Input(index, [enter](Dialog& d, Control& c) { user_input::Key(d, c, enter); });
             return true;
         }
+        // Enter in a one-line field that leaves it to the dialog: its default button.
+        if (enter && control != nullptr && qobject_cast<QLineEdit*>(watched) != nullptr) {
+            Input(index, [](Dialog& d, Control& c) { user_input::Key(d, c, true); });
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -306,7 +327,10 @@ void DialogView::SyncOne(Binding& binding, const Control& control)
         }
         case ControlKind::Edit: {
             if (auto* lines = qobject_cast<QPlainTextEdit*>(w)) {
-                lines->setReadOnly(control.IsReadOnly());
+                if (lines->isReadOnly() != control.IsReadOnly()) {
+                    lines->setReadOnly(control.IsReadOnly());
+                    ShowReadOnly(lines, control.IsReadOnly());
+                }
                 if (lines->toPlainText() != text) {
                     const int cursor = lines->textCursor().position();
                     lines->setPlainText(text);
@@ -319,7 +343,10 @@ void DialogView::SyncOne(Binding& binding, const Control& control)
                 break;
             }
             auto* edit = static_cast<QLineEdit*>(w);
-            edit->setReadOnly(control.IsReadOnly());
+            if (edit->isReadOnly() != control.IsReadOnly()) {
+                edit->setReadOnly(control.IsReadOnly());
+                ShowReadOnly(edit, control.IsReadOnly());
+            }
             edit->setMaxLength(control.Limit() > 0 ? control.Limit() : kUnlimitedEdit);
             // Equal texts are left alone, so the cursor of a field being typed in stays put.
             if (edit->text() != text) {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // tovrik-pictures: renders every page of the tool, connected to the simulated
-// chip, into PNG files for the documentation.
+// chip, and the Changes view into PNG files for the documentation.
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -119,6 +119,27 @@ int main(int argc, char** argv)
         }
     };
     renderPages("");
+    // Two edits, the count they make and the Changes view that lists them.
+    dialog.Sheet().SetActivePage(dialog.Sheet().FindPage("USB Config"));
+    if (PropertyPage* usb = dialog.Sheet().GetActivePage()) {
+        user_input::Type(*usb, *usb->GetDlgItem(IDC_USB_MANUFACTURER), "Bench Audio");
+        user_input::Type(*usb, *usb->GetDlgItem(IDC_USB_SERIAL), "B-0007");
+    }
+    user_input::Click(dialog, *dialog.GetDlgItem(IDC_CHANGES));
+    window.SyncFromModel();
+    if (window.Views().empty()) {
+        std::fprintf(stderr, "tovrik-pictures: the Changes view did not open\n");
+        ok = false;
+    } else {
+        QWidget* changes = window.Views().front();
+        QApplication::processEvents();
+        const QString path = folder + "/changes.png";
+        ok = changes->grab().save(path) && ok;
+        std::printf("%s\n", path.toStdString().c_str());
+        Dialog& view = window.Views().front()->View().Model();
+        user_input::Click(view, *view.GetDlgItem(IDC_CHANGES_CLOSE));
+    }
+    ok = Save(window, folder, "usb-config-changed") && ok;
 
     // The Backups view after a save that changed the serial string, compared,
     // and the Log view of the session.

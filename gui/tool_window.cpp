@@ -68,6 +68,7 @@ ToolWindow::ToolWindow(CDemoDlg& dialog, std::function<std::string()> title, QWi
     });
 
     views_ = {{&dialog_.BackupsView(), nullptr}, {&dialog_.LogView(), nullptr}};
+    dialog_.Context().SetViewShower([this](Dialog& view) { ShowView(view); });
 
     devicePoll_ = new QTimer(this);
     connect(devicePoll_, &QTimer::timeout, this, [this] {
@@ -82,6 +83,7 @@ ToolWindow::ToolWindow(CDemoDlg& dialog, std::function<std::string()> title, QWi
 
 ToolWindow::~ToolWindow()
 {
+    dialog_.Context().SetViewShower({});
     dialog_.SetOperationObserver({});
     if (directory_ != nullptr) {
         directory_->SetProgressHandler({});
@@ -134,6 +136,36 @@ void ToolWindow::Repaint()
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void ToolWindow::ShowView(Dialog& view)
+{
+    ViewWindow* window = nullptr;
+    for (ViewWindow* open : Views()) {
+        if (&open->View().Model() == &view && !open->IsStale()) {
+            window = open;
+        }
+    }
+    if (window == nullptr) {
+        window = new ViewWindow(
+            view, [this] { SyncFromModel(); }, this);
+        shownViews_.emplace_back(window);
+    }
+    window->SyncFromModel();
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+std::vector<ViewWindow*> ToolWindow::Views() const
+{
+    std::vector<ViewWindow*> open;
+    for (const QPointer<ViewWindow>& window : shownViews_) {
+        if (!window.isNull()) {
+            open.push_back(window.data());
+        }
+    }
+    return open;
+}
+
 void ToolWindow::BringToFront()
 {
     if (isMinimized()) {
@@ -152,6 +184,20 @@ void ToolWindow::SyncFromModel()
     }
     mainView_->SyncFromModel();
     sheetView_->SyncFromModel();
+    // A view whose dialog closed goes; later: this may run inside one of its own handlers.
+    for (QPointer<ViewWindow>& window : shownViews_) {
+        if (window.isNull()) {
+            continue;
+        }
+        if (window->IsStale()) {
+            window->hide();
+            window->deleteLater();
+            window.clear();
+        } else {
+            window->SyncFromModel();
+        }
+    }
+    std::erase_if(shownViews_, [](const QPointer<ViewWindow>& window) { return window.isNull(); });
     sheetView_->setVisible(dialog_.IsWindow());
     SyncViews();
     const bool connected = dialog_.IsWindow() && dialog_.IsConnected() != 0;
@@ -179,6 +225,8 @@ void ToolWindow::SyncViews()
             if (!open.window) {
                 open.window = new ViewWindow(
                     *open.model, [this] { SyncFromModel(); }, this);
+                // The main window waits while the view is open, as it waits for a prompt.
+                open.window->setWindowModality(Qt::WindowModal);
                 open.window->show();
             }
             open.window->View().SyncFromModel();

@@ -62,6 +62,8 @@ public:
     ViewWindow* ViewWindowFor(const Dialog& view) const;
     MessagePump& Pump() { return *pump_; }
     bool IsBusy() const { return busy_.IsRunning(); }
+    // The windows of the views the user opened that are still open, oldest first.
+    std::vector<ViewWindow*> Views() const;
 
 signals:
     // The dialog connected to a chip since the last update.
@@ -76,6 +78,7 @@ private:
     void Repaint() override;
     // Opens, updates or closes the windows of the views the dialog has open.
     void SyncViews();
+    void ShowView(Dialog& view);
 
     CDemoDlg& dialog_;
     std::function<std::string()> title_;
@@ -85,6 +88,8 @@ private:
     QProgressBar* progress_ = nullptr;
     QTimer* devicePoll_ = nullptr;
     DeviceDirectory* directory_ = nullptr;
+    // The views shown through the context (the Changes view).
+    std::vector<QPointer<ViewWindow>> shownViews_;
     bool wasConnected_ = false;
     struct OpenView {
         Dialog* model;

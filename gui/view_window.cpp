@@ -13,10 +13,18 @@ ViewWindow::ViewWindow(Dialog& dialog, std::function<void()> afterInput, QWidget
     setWindowIcon(AppIcon());
     setWindowTitle(QString::fromStdString(dialog.Title()));
     setObjectName(QString::fromStdString("tovrikView" + dialog.Title()));
-    // The main window waits while the view is open, as it waits for a prompt.
-    setWindowModality(Qt::WindowModal);
     view_ = new DialogView(dialog, afterInput_, this);
     setFixedSize(view_->size());
+}
+
+bool ViewWindow::IsStale() const
+{
+    return view_->IsStale();
+}
+
+void ViewWindow::SyncFromModel()
+{
+    view_->SyncFromModel();
 }
 
 void ViewWindow::reject()

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "dialog_window.h"
 
-
 #include <algorithm>
 
 #include "platform/fitted_line.h"
@@ -30,10 +29,9 @@ std::vector<WORD> EmptyTemplate(const DialogTemplate& t, bool topLevel)
     std::vector<WORD> words(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
     auto* header = reinterpret_cast<DLGTEMPLATE*>(words.data());
     // No WS_CLIPCHILDREN: the dialog paints the inside of its group boxes, which do not.
-    header->style = DS_SETFONT |
-                    (topLevel ? WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME |
-                                    DS_CENTER
-                              : WS_CHILD | DS_CONTROL);
+    header->style = DS_SETFONT | (topLevel ? WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                                                 DS_MODALFRAME | DS_CENTER
+                                           : WS_CHILD | DS_CONTROL);
     header->dwExtendedStyle = WS_EX_CONTROLPARENT | (topLevel ? WS_EX_APPWINDOW : 0);
     header->cdit = 0;
     header->x = 0;
@@ -96,6 +94,27 @@ bool IsMultiLine(HWND edit)
     return (GetWindowLongW(edit, GWL_STYLE) & ES_MULTILINE) != 0;
 }
 
+// A list box scrolls sideways only as far as it is told its widest entry reaches.
+void SetListWidth(HWND list, const std::vector<std::string>& items)
+{
+    HDC dc = GetDC(list);
+    if (dc == nullptr) {
+        return;
+    }
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(list, WM_GETFONT, 0, 0)));
+    LONG widest = 0;
+    for (const std::string& item : items) {
+        const std::wstring wide = Widen(item);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+        widest = std::max(widest, size.cx);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    // A few pixels for the entry's margins.
+    SendMessageW(list, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 8), 0);
+}
+
 }  // namespace
 
 std::string WindowText(HWND hwnd)
@@ -105,7 +124,10 @@ std::string WindowText(HWND hwnd)
 
 DialogWindow::DialogWindow(Dialog& dialog, HWND parent, bool topLevel,
                            std::function<void()> afterInput, MessageHook hook)
-    : dialog_(dialog), handle_(dialog.Handle()), afterInput_(std::move(afterInput)), hook_(std::move(hook))
+    : dialog_(dialog),
+      handle_(dialog.Handle()),
+      afterInput_(std::move(afterInput)),
+      hook_(std::move(hook))
 {
     const std::vector<WORD> words = EmptyTemplate(dialog.Template(), topLevel);
     CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
@@ -127,7 +149,8 @@ DialogWindow::~DialogWindow()
     }
 }
 
-INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, ::UINT message, ::WPARAM wParam, ::LPARAM lParam)
+INT_PTR CALLBACK DialogWindow::DialogProc(HWND hwnd, ::UINT message, ::WPARAM wParam,
+                                          ::LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
         auto* self = reinterpret_cast<DialogWindow*>(lParam);
@@ -148,7 +171,18 @@ INT_PTR DialogWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
                 return TRUE;
             }
             // Enter and Escape reach the dialog as IDOK and IDCANCEL; neither closes the tool.
-            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            // Enter in a one-line field goes to the dialog as the field's (its default button).
+            if (LOWORD(wParam) == IDOK) {
+                int index = 0;
+                HWND focus = GetFocus();
+                const Control* control = ControlOf(focus, &index);
+                if (control != nullptr && control->Kind() == ControlKind::Edit &&
+                    !IsMultiLine(focus)) {
+                    Input(index, [](Dialog& d, Control& c) { user_input::Key(d, c, true); });
+                }
+                return TRUE;
+            }
+            if (LOWORD(wParam) == IDCANCEL) {
                 return TRUE;
             }
             break;
@@ -247,7 +281,7 @@ HWND DialogWindow::MakeControl(const Control& control, int index)
             break;
         case ControlKind::ListBox:
             windowClass = L"LISTBOX";
-            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+            style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
             exStyle |= WS_EX_CLIENTEDGE;
             break;
         case ControlKind::Slider:
@@ -258,17 +292,16 @@ HWND DialogWindow::MakeControl(const Control& control, int index)
     }
     const RECT r = ToPixels(area);
     const int id = control.Id() == kNoControlId ? 0xFFFF : control.Id();
-    HWND child = CreateWindowExW(exStyle, windowClass, L"", style, r.left, r.top, r.right - r.left,
-                                 r.bottom - r.top, hwnd_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleW(nullptr), nullptr);
+    HWND child = CreateWindowExW(
+        exStyle, windowClass, L"", style, r.left, r.top, r.right - r.left, r.bottom - r.top, hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (child == nullptr) {
         return nullptr;
     }
     if (control.Kind() == ControlKind::Static && dialog_.Template().controls[index].iconId != 0) {
         HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                                   MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                                   0, 0, LR_DEFAULTSIZE | LR_SHARED));
+                                                   MAKEINTRESOURCEW(kIconResource), IMAGE_ICON, 0,
+                                                   0, LR_DEFAULTSIZE | LR_SHARED));
         SendMessageW(child, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     }
     if (control.Kind() == ControlKind::Edit) {
@@ -358,7 +391,8 @@ void DialogWindow::OnControlCommand(HWND child, int code)
                 // Focus that goes to a prompt or another program comes back; only
                 // moving on inside the window leaves the field.
                 HWND focus = GetFocus();
-                if (focus != nullptr && GetAncestor(focus, GA_ROOT) == GetAncestor(hwnd_, GA_ROOT)) {
+                if (focus != nullptr &&
+                    GetAncestor(focus, GA_ROOT) == GetAncestor(hwnd_, GA_ROOT)) {
                     Input(index, user_input::Leave);
                 }
             }
@@ -441,7 +475,8 @@ void DialogWindow::SyncOne(Binding& binding, const Control& control)
             if (GetText(w) != text) {
                 SetWindowTextW(w, text.c_str());
             }
-            if (control.Kind() == ControlKind::CheckBox || control.Kind() == ControlKind::RadioButton) {
+            if (control.Kind() == ControlKind::CheckBox ||
+                control.Kind() == ControlKind::RadioButton) {
                 const WPARAM check = control.IsChecked() ? BST_CHECKED : BST_UNCHECKED;
                 if (static_cast<WPARAM>(SendMessageW(w, BM_GETCHECK, 0, 0)) != check) {
                     SendMessageW(w, BM_SETCHECK, check, 0);
@@ -467,6 +502,9 @@ void DialogWindow::SyncOne(Binding& binding, const Control& control)
                                  reinterpret_cast<LPARAM>(wide.c_str()));
                 }
                 binding.shownItems = control.Items();
+                if (!combo) {
+                    SetListWidth(w, control.Items());
+                }
             }
             const UINT get = combo ? CB_GETCURSEL : LB_GETCURSEL;
             if (static_cast<int>(SendMessageW(w, get, 0, 0)) != control.GetCurSel()) {

@@ -2,10 +2,10 @@
 # SPDX-License-Identifier: MIT
 # The Windows front end under Wine, driven through its own controls: it starts
 # on the simulated chip, refuses a second instance, connects, shows the chip's
-# EEPROM on its pages, saves with a backup, asks before stopping, restores a
-# backup from the Backups view, lists the log, opens the station window on a
-# second start's request and runs simulated units to PASS, asks before
-# closing, and ends.
+# EEPROM on its pages, counts and lists the pending changes, saves with a
+# backup, restores a backup from the Backups view, lists the log, asks before
+# stopping, opens the station window on a second start's request and runs
+# simulated units to PASS, asks before closing, and ends.
 # Usage: front_end_test.sh WINE tovrik-config.exe tovrik-remote.exe
 set -eu
 wine=$1
@@ -43,6 +43,25 @@ expect "Tovrik Audio" text page:1017
 r page 2
 eventually 1 checked page:1133
 
+# An edit is counted against the chip, and "Changes..." lists it in a window of its own.
+r page 0
+eventually "Tovrik Audio" text page:1017
+expect "" text 1251
+r type page:1017 "Bench Audio"
+eventually "1 setting changed" text 1251
+r click 1250
+eventually "1 setting changed against the chip" text Changes:1255
+case "$(r items Changes:1257 | tr -d '\r')" in
+  "USB Config  Manufacturer String  \"Tovrik Audio\"  \"Bench Audio\"") ;;
+  *) fail "the Changes view does not list the edit: $(r items Changes:1257)" ;;
+esac
+r click Changes:1258
+for _ in 1 2 3 4 5 6 7 8 9 10; do
+  r text Changes:1255 >/dev/null 2>&1 || break
+  sleep 0.2
+done
+r text Changes:1255 >/dev/null 2>&1 && fail "Close left the Changes view open"
+
 # A save keeps a backup of what it replaces first.
 r page 0
 serial=$(r text page:1020 | tr -d '\r')
@@ -54,6 +73,7 @@ case "$(r prompt | tr -d '\r')" in
 esac
 r answer ok
 [ -n "$(ls "$XDG_STATE_HOME/tovrik/backups" 2>/dev/null)" ] || fail "the save kept no backup"
+eventually "" text 1251
 
 # The Backups view lists that backup; Restore asks, writes it back, keeps what
 # it replaced as a second backup and loads the pages again.
@@ -119,4 +139,4 @@ r close
 expect "Exit the configuration tool without further saving ?" prompt
 r answer ok
 wait "$tool" || fail "tovrik-config.exe ended with status $?"
-echo "the window connected, switched pages, saved with a backup, stopped and closed as the dialogs say"
+echo "the window connected, switched pages, listed a change, saved with a backup, stopped and closed as the dialogs say"

@@ -148,9 +148,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show)
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // The keyboard of the main window, the station window and every open view
+        // works as in a dialog.
         HWND stationWindow = stationFrame.Handle();
-        if ((stationWindow == nullptr || !IsDialogMessageW(stationWindow, &message)) &&
-            !IsDialogMessageW(frame.Handle(), &message)) {
+        bool handled = stationWindow != nullptr && IsDialogMessageW(stationWindow, &message) != FALSE;
+        handled = handled || IsDialogMessageW(frame.Handle(), &message) != FALSE;
+        for (HWND view : frame.OpenViews()) {
+            handled = handled || IsDialogMessageW(view, &message) != FALSE;
+        }
+        if (!handled) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }

@@ -1,9 +1,9 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Screenshots of tovrik-config.exe under Wine, connected to the simulated chip:
-# one of each configuration page, of the Backups view after a save, the Log
-# view and the station window, and the status line after a save with a long
-# backup path, as OUT/windows-*.png. Runs inside
+# one of each configuration page, the Changes view, the Backups view after a
+# save, the Log view and the station window, and the status line after a save
+# with a long backup path, as OUT/windows-*.png. Runs inside
 # scripts/wine-session, which provides the Wine prefix and the display.
 # Usage: take_pictures.sh BUILD_DIR OUT_DIR
 set -eu
@@ -35,6 +35,18 @@ for name in usb-config volume-config eq-config misc-config; do
   echo "took $out/windows-$name.png"
   index=$((index + 1))
 done
+# Two edits, and the Changes view that lists them.
+r page 0
+sleep 1
+r type page:1017 "Bench Audio"
+r type page:1020 B-0007
+sleep 1
+r click 1250
+sleep 1
+area=$(r rect Changes | tr -d '\r')
+import -window root -crop "$area" +repage "$out/windows-changes.png"
+echo "took $out/windows-changes.png"
+r click Changes:1258
 
 # A save of a new serial string keeps a backup; the Backups view compares it.
 r page 0

@@ -58,6 +58,7 @@ ToolFrame::ToolFrame(CDemoDlg& dialog, std::function<std::string()> title)
     openViews_.push_back({&dialog_.LogView(), nullptr});
     dialog_.SetOperationObserver(
         [this](const std::string& name, bool running) { OnOperation(name, running); });
+    dialog_.Context().SetViewShower([this](Dialog& view) { ShowView(view); });
     // A post from any thread wakes this thread's message loop.
     dialog_.Context().Queue().SetWakeFunction(
         [hwnd] { PostMessageW(hwnd, kDeliverQueuedMessages, 0, 0); });
@@ -72,6 +73,8 @@ ToolFrame::~ToolFrame()
         directory_->SetProgressHandler({});
     }
     dialog_.Context().Queue().SetWakeFunction({});
+    dialog_.Context().SetViewShower({});
+    shownViews_.clear();
     views_.clear();
     openViews_.clear();
     retired_.clear();
@@ -306,6 +309,17 @@ void ToolFrame::SyncFromModel()
             }
         }
     }
+    // A view whose dialog closed goes; freed later, as it may be in one of its own handlers.
+    for (auto it = shownViews_.begin(); it != shownViews_.end();) {
+        if ((*it)->IsStale()) {
+            ShowWindow((*it)->Hwnd(), SW_HIDE);
+            retired_.push_back(std::move(*it));
+            it = shownViews_.erase(it);
+        } else {
+            (*it)->SyncFromModel();
+            ++it;
+        }
+    }
     const int activeIndex = sheet.GetPageIndex(active);
     if (activeIndex >= 0 && TabCtrl_GetCurSel(tab_) != activeIndex) {
         TabCtrl_SetCurSel(tab_, activeIndex);
@@ -352,6 +366,53 @@ void ToolFrame::SyncViews()
 void ToolFrame::CollectRetired()
 {
     retired_.clear();
+}
+
+void ToolFrame::ShowView(Dialog& view)
+{
+    DialogWindow* window = nullptr;
+    for (const auto& open : shownViews_) {
+        if (&open->Model() == &view && !open->IsStale()) {
+            window = open.get();
+        }
+    }
+    if (window == nullptr) {
+        // Owned by the main window: above it, and gone with it. Its close box closes the view.
+        auto made = std::make_unique<DialogWindow>(
+            view, main_->Hwnd(), true, [this] { SyncFromModel(); },
+            [this, &view](UINT message, WPARAM, LPARAM, INT_PTR&) {
+                if (message != WM_CLOSE) {
+                    return false;
+                }
+                view.Destroy();
+                SyncFromModel();
+                return true;
+            });
+        if (made->Hwnd() == nullptr) {
+            return;
+        }
+        window = made.get();
+        shownViews_.push_back(std::move(made));
+    }
+    window->SyncFromModel();
+    ShowWindow(window->Hwnd(), SW_SHOW);
+    SetForegroundWindow(window->Hwnd());
+}
+
+std::vector<HWND> ToolFrame::OpenViews() const
+{
+    std::vector<HWND> open;
+    for (const auto& view : shownViews_) {
+        if (!view->IsStale()) {
+            open.push_back(view->Hwnd());
+        }
+    }
+    for (const OpenView& view : openViews_) {
+        if (view.window && !view.window->IsStale()) {
+            open.push_back(view.window->Hwnd());
+        }
+    }
+    return open;
 }
 
 }  // namespace tovrik::win32

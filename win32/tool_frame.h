@@ -53,6 +53,8 @@ public:
     // Frees the views of page windows that are gone; called between messages,
     // never from inside a view's own handler.
     void CollectRetired();
+    // The windows of the views beside the main window that are still open.
+    std::vector<HWND> OpenViews() const;
 
 private:
     bool OnMainMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
@@ -66,6 +68,7 @@ private:
     void ShowBusy(bool shown) override;
     void ShowProgress(const BusyProgress& progress) override;
     void Repaint() override;
+    void ShowView(Dialog& view);
 
     CDemoDlg& dialog_;
     std::function<std::string()> title_;
@@ -81,6 +84,8 @@ private:
         std::unique_ptr<DialogWindow> window;
     };
     std::vector<OpenView> openViews_;
+    // The views shown through the context (the Changes view), each a window of its own.
+    std::vector<std::unique_ptr<DialogWindow>> shownViews_;
     bool syncing_ = false;
     DeviceDirectory* directory_ = nullptr;
     HWND progress_ = nullptr;

@@ -5,7 +5,8 @@
 //   wait                  waits until the main window is shown
 //   type ID TEXT          sets the text of the visible control ID (the main
 //                         window's own controls first, then the shown page's;
-//                         page:ID for the page's only, as pages reuse ids)
+//                         page:ID for the page's only, as pages reuse ids;
+//                         TITLE:ID for a control of the open view TITLE)
 //   click ID              clicks the visible button ID (backups:ID and log:ID
 //                         name the controls of the Backups and Log views)
 //   select ID N           picks the Nth entry (from 0) of the visible list ID
@@ -16,8 +17,9 @@
 //   enabled ID            prints 1 when the visible control ID is enabled, else 0
 //   tabs                  prints the tab titles, one a line
 //   title                 prints the main window's title
-//   rect [backups|log]    prints the main window's (or the open view's) client area
-//                         on the screen as WxH+X+Y
+//   rect [NAME]           prints the client area on the screen of the main window
+//                         (or of the open view: backups, log, station or TITLE)
+//                         as WxH+X+Y
 //   prompt                prints the text of the open message box, if any
 //   answer ok|cancel      closes the open message box with that button
 //   close                 asks the main window to close
@@ -47,6 +49,7 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -139,14 +142,28 @@ HWND StationWindow()
     return station != nullptr && IsWindowVisible(station) ? station : nullptr;
 }
 
+// A view the tool opened beside its main window: a dialog of its own with this title.
+HWND View(const std::wstring& title)
+{
+    HWND view = FindWindowW(kDialogClass, title.c_str());
+    return view != nullptr && IsWindowVisible(view) ? view : nullptr;
+}
+
 // The visible control named "ID" (the main window's own, else the shown
 // page's), "page:ID" (only the shown page's), where ids may repeat, or
-// "station:ID" (the station window's).
+// "station:ID" (the station window's) or "TITLE:ID" (the open view TITLE's).
 HWND Control(HWND main, const std::wstring& name)
 {
     if (name.rfind(L"station:", 0) == 0) {
         HWND station = StationWindow();
         HWND own = station != nullptr ? GetDlgItem(station, _wtoi(name.c_str() + 8)) : nullptr;
+        return own != nullptr && IsWindowVisible(own) ? own : nullptr;
+    }
+    const std::size_t colon = name.find(L':');
+    if (colon != std::wstring::npos && name.compare(0, colon, L"page") != 0 &&
+        name.compare(0, colon, L"backups") != 0 && name.compare(0, colon, L"log") != 0) {
+        HWND view = View(name.substr(0, colon));
+        HWND own = view != nullptr ? GetDlgItem(view, _wtoi(name.c_str() + colon + 1)) : nullptr;
         return own != nullptr && IsWindowVisible(own) ? own : nullptr;
     }
     const bool pageOnly = name.rfind(L"page:", 0) == 0;
@@ -472,10 +489,12 @@ int wmain(int argc, wchar_t** argv)
             const std::wstring which = argv[2];
             if (which == L"station") {
                 shown = StationWindow();
-            } else {
+            } else if (which == L"log" || which == L"backups") {
                 ViewSearch search{main, which == L"log" ? L"Log" : L"Backups", nullptr};
                 EnumWindows(FindView, reinterpret_cast<LPARAM>(&search));
                 shown = search.found;
+            } else {
+                shown = View(which);
             }
             if (shown == nullptr) {
                 return Fail("that window is not open");

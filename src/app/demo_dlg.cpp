@@ -73,9 +73,31 @@ std::vector<PropertyPage*> CDemoDlg::AllPages()
             &eepromPage_, &i2cPage_,    &hidPage_, &aboutPage_};
 }
 
+void CDemoDlg::SetButtonHandler(int id, std::function<void()> handler)
+{
+    std::erase_if(buttonHandlers_, [id](const auto& entry) { return entry.first == id; });
+    if (handler) {
+        buttonHandlers_.emplace_back(id, std::move(handler));
+    }
+}
+
+void CDemoDlg::TellPages(PagesEvent event)
+{
+    if (pagesObserver_) {
+        pagesObserver_(event);
+    }
+}
+
+void CDemoDlg::MarkEepromChanged()
+{
+    eepromChanged_ = true;
+    SetDlgItemText(IDC_STATUS_NOTE, kEepromChangedNote);
+}
+
 int CDemoDlg::OnInitDialog()
 {
     app_.SetGenericEventReceiver(&hidPage_);
+    app_.Context().SetPageInputObserver([this] { TellPages(PagesEvent::Edited); });
     for (CConfigPage* page : ConfigPages()) {
         sheet_.AddPage(page);
     }
@@ -97,6 +119,7 @@ void CDemoDlg::OnDestroy()
 {
     backupsView_->Destroy();
     logView_->Destroy();
+    app_.Context().SetPageInputObserver({});
     sheet_.Destroy();
     if (connected != 0) {
         connected = 0;
@@ -118,6 +141,7 @@ void CDemoDlg::EnableDeviceCommands(bool enable)
     EnableDlgItem(IDC_FILE_TO_EEPROM, enable);
     EnableDlgItem(IDC_REFRESH, enable);
     EnableDlgItem(IDC_BACKUPS, enable);
+    EnableDlgItem(IDC_CHANGES, enable);
 }
 
 void CDemoDlg::LoadPages()
@@ -125,7 +149,9 @@ void CDemoDlg::LoadPages()
     for (CConfigPage* page : ConfigPages()) {
         page->LoadFromImage();
     }
+    eepromChanged_ = false;
     SetDlgItemText(IDC_STATUS_NOTE, "");
+    TellPages(PagesEvent::Loaded);
 }
 
 void CDemoDlg::OnCommand(int id, Notify code)
@@ -134,8 +160,19 @@ void CDemoDlg::OnCommand(int id, Notify code)
         OnDevicePicked();
         return;
     }
+    // Enter in the id fields presses "Connect" while there is nothing to stop.
+    if ((id == IDC_VID || id == IDC_PID) && code == Notify::DefaultKey && connected == 0) {
+        RunTimed(kConnectText, [this] { return OnConnectButton(); });
+        return;
+    }
     if (code != Notify::Clicked) {
         return;
+    }
+    for (const auto& [handled, handler] : buttonHandlers_) {
+        if (handled == id) {
+            handler();
+            return;
+        }
     }
     switch (id) {
         case IDC_CONNECT:
@@ -317,6 +354,7 @@ int CDemoDlg::DisconnectDevice()
     // The backups listed were the chip's.
     backupsView_->Destroy();
     ShowChipStatus();
+    TellPages(PagesEvent::Closed);
     return 1;
 }
 
@@ -341,6 +379,7 @@ void CDemoDlg::OnConfigurationMode()
         EnableDlgItem(IDC_SAVE_EEPROM, true);
     }
     configurationMode = 1;
+    TellPages(PagesEvent::Edited);
 }
 
 void CDemoDlg::OnDemoMode()
@@ -359,6 +398,7 @@ void CDemoDlg::OnDemoMode()
         EnableDlgItem(IDC_SAVE_EEPROM, false);
     }
     configurationMode = 0;
+    TellPages(PagesEvent::Edited);
 }
 
 }  // namespace tovrik

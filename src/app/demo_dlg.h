@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/hid_transport.h"
@@ -94,6 +95,21 @@ public:
         operationObserver_ = std::move(observer);
     }
 
+    // What happened to the pages, for whoever follows what a save would
+    // change: Loaded when they hold what the chip holds (after a connection,
+    // a refresh or a save), Edited when the user's input or the mode switch
+    // may have changed them, Closed when the connection ended.
+    enum class PagesEvent { Loaded, Edited, Closed };
+    using PagesObserver = std::function<void(PagesEvent)>;
+    void SetPagesObserver(PagesObserver observer) { pagesObserver_ = std::move(observer); }
+    // A click on a button of the window that a layer above handles (the
+    // Changes view, say); empty removes it.
+    void SetButtonHandler(int id, std::function<void()> handler);
+
+    // Whether the EEPROM was written after the pages were loaded (Erase,
+    // FILE -> EEPROM), so that saving the pages would undo that write.
+    bool EepromChangedSinceLoad() const { return eepromChanged_; }
+
     // The status line's note while the EEPROM holds something else than the pages were loaded from.
     static constexpr const char* kEepromChangedNote =
         "The EEPROM was changed after the pages were loaded; Refresh shows what it holds";
@@ -128,6 +144,9 @@ private:
     void OnDemoMode();
     void EnableDeviceCommands(bool enable);
     void LoadPages();
+    void TellPages(PagesEvent event);
+    // The EEPROM now holds what another command wrote, not what the pages were loaded from.
+    void MarkEepromChanged();
 
     // The whole-image commands.
     Outcome OnSaveEeprom();
@@ -153,6 +172,9 @@ private:
     std::unique_ptr<CLogView> logView_;
     OperationObserver operationObserver_;
     std::function<void()> stationOpener_;
+    PagesObserver pagesObserver_;
+    std::vector<std::pair<int, std::function<void()>>> buttonHandlers_;
+    bool eepromChanged_ = false;
 
     PropertySheet sheet_;
     CUsbCfgPage usbPage_;

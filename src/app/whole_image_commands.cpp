@@ -28,6 +28,10 @@ constexpr const char* kMsgFromFileDone =
     "File -> EEPROM completely.\n\nPlease un-plug and re-plug the USB device for the changes "
     "to take effect !!!";
 constexpr const char* kMsgWriteFailed = "Fail to write EEPROM";
+// Saving the pages after another command wrote the EEPROM would undo that write unasked.
+constexpr const char* kAskOverwriteChanged =
+    "The EEPROM was changed after the pages were loaded (Erase or FILE -> EEPROM).\n\n"
+    "Overwrite what the EEPROM holds now with the pages?";
 constexpr const char* kFileFilter = "EERPOM files (*.bin)|*.bin||";
 constexpr const char* kFileExtension = "bin";
 
@@ -38,6 +42,9 @@ using ImageBuffer = std::array<std::uint8_t, kImageFileSize>;
 
 CDemoDlg::Outcome CDemoDlg::OnSaveEeprom()
 {
+    if (eepromChanged_ && !GetPrompter().Question(kAskOverwriteChanged)) {
+        return Outcome::Cancelled;
+    }
     for (CConfigPage* page : ConfigPages()) {
         page->StoreToImage();
     }
@@ -49,7 +56,9 @@ CDemoDlg::Outcome CDemoDlg::OnSaveEeprom()
         return Outcome::Failed;
     }
     // The EEPROM holds what the pages show again.
+    eepromChanged_ = false;
     SetDlgItemText(IDC_STATUS_NOTE, "");
+    TellPages(PagesEvent::Loaded);
     GetPrompter().MessageBox(kMsgSaved);
     return Outcome::Done;
 }
@@ -71,7 +80,7 @@ CDemoDlg::Outcome CDemoDlg::OnErase()
     }
     if (app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer.data(),
                                     static_cast<std::uint32_t>(buffer.size())) != 0) {
-        SetDlgItemText(IDC_STATUS_NOTE, kEepromChangedNote);
+        MarkEepromChanged();
         GetPrompter().MessageBox(kMsgErased);
         return Outcome::Done;
     }
@@ -133,7 +142,7 @@ CDemoDlg::Outcome CDemoDlg::OnFileToEeprom()
     }
     if (app_.Library().rmBurnEEPROM(kEepromWrite, 0, buffer.data(),
                                     static_cast<std::uint32_t>(buffer.size())) != 0) {
-        SetDlgItemText(IDC_STATUS_NOTE, kEepromChangedNote);
+        MarkEepromChanged();
         GetPrompter().MessageBox(kMsgFromFileDone);
         return Outcome::Done;
     }

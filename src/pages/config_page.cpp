@@ -71,6 +71,7 @@ void CConfigPage::OnCommand(int id, Notify code)
         return;
     }
     Mirrored([this, id, code] { Model().OnCommand(id, code); });
+    app_.PageInputHandled();
 }
 
 }  // namespace tovrik

@@ -52,6 +52,19 @@ public:
     // The profile without creating one; nullptr while there is none.
     const DeviceProfile* CurrentDeviceProfile() const { return profile_.get(); }
 
+    // Told after a configuration page handled an input of the user (an edit,
+    // a click, a choice), which may have changed what a save would write.
+    void SetPageInputObserver(std::function<void()> observer)
+    {
+        pageInputObserver_ = std::move(observer);
+    }
+    void PageInputHandled()
+    {
+        if (pageInputObserver_) {
+            pageInputObserver_();
+        }
+    }
+
     // The page that receives forwarded generic-event notifications.
     void SetGenericEventReceiver(PropertyPage* page) { genericEventReceiver_ = page; }
     PropertyPage* GenericEventReceiver() const { return genericEventReceiver_; }
@@ -181,6 +194,7 @@ private:
     EepromConfig& config_;
     std::unique_ptr<DeviceProfile> profile_;
     PropertyPage* genericEventReceiver_ = nullptr;
+    std::function<void()> pageInputObserver_;
     BackupKeeper* backups_ = nullptr;
     DeviceLibrary* backupSource_ = nullptr;
     bool tellBackupAfterFailure_ = false;

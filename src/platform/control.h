@@ -27,6 +27,7 @@ enum class Notify {
     Scroll,      // slider moved
     EnterKey,    // Enter in an edit that takes it
     TabKey,      // Tab in an edit that takes it
+    DefaultKey,  // Enter in an edit that leaves it to its dialog (the dialog's default button)
 };
 
 // A rectangle in dialog units; right and bottom are exclusive.
@@ -83,7 +84,7 @@ public:
     // Drop-down lists and list boxes. Index results are kListError when refused.
     int AddString(const std::string& text);
     int InsertString(int index, const std::string& text);  // -1 appends
-    int DeleteString(int index);                             // remaining count
+    int DeleteString(int index);                           // remaining count
     void ResetContent();
     int GetCount() const { return static_cast<int>(items_.size()); }
     std::string GetItemText(int index) const;  // empty when out of range

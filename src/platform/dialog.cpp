@@ -39,6 +39,31 @@ WindowHandle UiContext::Register(Dialog* dialog)
 void UiContext::Unregister(WindowHandle window)
 {
     windows_.erase(window);
+    viewNames_.erase(window);
+}
+
+void UiContext::ShowView(Dialog& view, const std::string& name)
+{
+    if (!view.IsWindow()) {
+        view.Create();
+    }
+    if (!view.IsWindow()) {
+        return;
+    }
+    viewNames_[view.Handle()] = name;
+    if (viewShower_) {
+        viewShower_(view);
+    }
+}
+
+Dialog* UiContext::FindView(const std::string& name) const
+{
+    for (const auto& [window, viewName] : viewNames_) {
+        if (viewName == name) {
+            return Find(window);
+        }
+    }
+    return nullptr;
 }
 
 int UiContext::DispatchPending()

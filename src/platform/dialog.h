@@ -37,6 +37,16 @@ public:
     // Called when a message has been handled (front ends refresh their view).
     void SetAfterDispatch(std::function<void()> hook) { afterDispatch_ = std::move(hook); }
 
+    // Views: dialogs beside the main window that the user opens (a list, say).
+    // A front end shows each in a window of its own while the dialog's window
+    // exists; `shower` is told every time one is shown.
+    void SetViewShower(std::function<void(Dialog&)> shower) { viewShower_ = std::move(shower); }
+    // Creates the view's window unless it exists, names it (scripts reach it
+    // by its name) and has the front end show it in front.
+    void ShowView(Dialog& view, const std::string& name);
+    // The view of this name whose window exists; nullptr for none.
+    Dialog* FindView(const std::string& name) const;
+
 private:
     friend class Dialog;
     WindowHandle Register(Dialog* dialog);
@@ -45,8 +55,11 @@ private:
     Prompter& prompter_;
     MessageQueue& queue_;
     std::map<WindowHandle, Dialog*> windows_;
+    // The names of the views whose window exists.
+    std::map<WindowHandle, std::string> viewNames_;
     WindowHandle nextHandle_ = 0x100;
     std::function<void()> afterDispatch_;
+    std::function<void(Dialog&)> viewShower_;
 };
 
 class DataExchange;

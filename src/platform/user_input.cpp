@@ -82,7 +82,13 @@ void Leave(Dialog& owner, Control& control)
 
 void Key(Dialog& owner, Control& control, bool enter)
 {
-    if (control.Kind() != ControlKind::Edit || !control.TakesEnterAndTab()) {
+    if (control.Kind() != ControlKind::Edit) {
+        return;
+    }
+    if (!control.TakesEnterAndTab()) {
+        if (enter) {
+            owner.OnCommand(control.Id(), Notify::DefaultKey);
+        }
         return;
     }
     owner.OnCommand(control.Id(), enter ? Notify::EnterKey : Notify::TabKey);

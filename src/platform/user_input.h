@@ -32,7 +32,9 @@ void Slide(Dialog& owner, Control& control, int position);
 // The control lost the keyboard focus.
 void Leave(Dialog& owner, Control& control);
 
-// Enter (true) or Tab (false) in an edit that takes them; ignored for others.
+// Enter (true) or Tab (false) in an edit that takes them. In an edit that
+// does not, Enter is the dialog's (Notify::DefaultKey, which the dialog may
+// take as a press of its default button) and Tab only moves the focus.
 void Key(Dialog& owner, Control& control, bool enter);
 
 }  // namespace user_input

@@ -14,7 +14,7 @@ std::map<int, DialogTemplate> BuildTemplates()
          {MainWindowTemplate(), AboutPageTemplate(), UsbConfigTemplate(), VolumeConfigTemplate(),
           EqConfigTemplate(), MiscConfigTemplate(), GpioTemplate(), EepromTemplate(), I2cTemplate(),
           HidControlTemplate(), BackupsViewTemplate(), LogViewTemplate(),
-          StationTemplate()}) {
+          StationTemplate(), ChangesTemplate()}) {
         all.emplace(d.id, std::move(d));
     }
     return all;

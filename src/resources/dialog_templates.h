@@ -11,6 +11,7 @@ const DialogTemplate& GetDialogTemplate(int id);
 // Each template is defined in a file of its own.
 DialogTemplate MainWindowTemplate();
 DialogTemplate AboutPageTemplate();
+DialogTemplate ChangesTemplate();
 DialogTemplate UsbConfigTemplate();
 DialogTemplate VolumeConfigTemplate();
 DialogTemplate EqConfigTemplate();

@@ -37,7 +37,10 @@ DialogTemplate MainWindowTemplate()
         Hidden(Make(IDC_MODE_DEMO, K::RadioButton, "Demo Features", {282, 25, 388, 35})),
         // The chips attached now, and below the pages the status line.
         Label("Chips:", {7, 46, 30, 56}),
-        Make(IDC_DEVICE_LIST, K::ComboBox, "", {32, 44, 276, 56}),
+        Make(IDC_DEVICE_LIST, K::ComboBox, "", {32, 44, 230, 56}),
+        // What the pages' edits change against the chip, and the list of it.
+        Disabled(Make(IDC_CHANGES, K::PushButton, "Changes...", {234, 43, 280, 57})),
+        Make(IDC_CHANGES_COUNT, K::Static, "", {284, 46, 393, 56}),
         // A column of the views beside the window: the chip's backups, the session's
         // log and the production station.
         Disabled(Make(IDC_BACKUPS, K::PushButton, "Backups...", {400, 6, 463, 20})),

@@ -18,6 +18,7 @@ constexpr int IDD_VOLUME_CONFIG = 143;
 constexpr int IDD_MISC_CONFIG = 144;
 constexpr int IDD_ABOUT = 153;
 constexpr int IDD_STATION = 170;
+constexpr int IDD_CHANGES = 165;  // the settings a save would change
 
 // Controls of the main window.
 constexpr int IDC_SAVE_EEPROM = 3;
@@ -57,6 +58,16 @@ constexpr int IDC_STATION_COUNTS = 1313;
 constexpr int IDC_STATION_STATUS = 1314;
 constexpr int IDC_STATION_START = 1315;
 constexpr int IDC_STATION_STOP = 1316;
+
+// How many settings the pages change against the chip, and the button that lists them.
+constexpr int IDC_CHANGES = 1250;
+constexpr int IDC_CHANGES_COUNT = 1251;
+
+// Controls of the Changes view.
+constexpr int IDC_CHANGES_SUMMARY = 1255;
+constexpr int IDC_CHANGES_HEADER = 1256;
+constexpr int IDC_CHANGES_LIST = 1257;
+constexpr int IDC_CHANGES_CLOSE = 1258;
 
 // Controls of the about page.
 constexpr int IDC_ABOUT_BACKUP = 1200;  // where the last EEPROM backup went

@@ -17,6 +17,7 @@
 #include "platform/latin1_text.h"
 #include "platform/property_sheet.h"
 #include "platform/safe_file.h"
+#include "platform/user_input.h"
 #include "resources/resource_ids.h"
 #include "resources/view_ids.h"
 
@@ -515,6 +516,7 @@ Control* ScriptDriver::FindTarget(const ScriptToken& target, Dialog*& owner)
     std::string_view idText = target.text;
     constexpr std::string_view kMainPrefix = "main:";
     constexpr std::string_view kStationPrefix = "station:";
+    const std::size_t colon = idText.find(':');
     std::string viewName;
     if (idText.substr(0, kMainPrefix.size()) == kMainPrefix) {
         idText.remove_prefix(kMainPrefix.size());
@@ -532,6 +534,15 @@ Control* ScriptDriver::FindTarget(const ScriptToken& target, Dialog*& owner)
             return nullptr;
         }
         owner = view;
+    } else if (colon != std::string_view::npos) {
+        // A view the user opened, by its name ("changes:1257").
+        viewName = std::string(idText.substr(0, colon));
+        owner = session_->Ui().FindView(viewName);
+        if (owner == nullptr) {
+            Fail("no view " + QuoteScriptText(viewName) + " is open");
+            return nullptr;
+        }
+        idText.remove_prefix(colon + 1);
     } else {
         owner = main.Sheet().GetActivePage();
     }
@@ -762,10 +773,14 @@ bool ScriptDriver::Key(const std::vector<ScriptToken>& t)
     if (control == nullptr) {
         return false;
     }
-    if (control->Kind() != ControlKind::Edit || !control->TakesEnterAndTab()) {
-        return Fail("control " + std::to_string(control->Id()) + " does not take Enter and Tab");
+    if (control->Kind() != ControlKind::Edit) {
+        return Fail("control " + std::to_string(control->Id()) + " is not an edit field");
     }
-    owner->OnCommand(control->Id(), key == "enter" ? Notify::EnterKey : Notify::TabKey);
+    // Enter in a field that does not take it is the dialog's: its default button.
+    if (!control->TakesEnterAndTab() && key == "tab") {
+        return Fail("control " + std::to_string(control->Id()) + " does not take Tab");
+    }
+    user_input::Key(*owner, *control, key == "enter");
     return true;
 }
 

@@ -356,6 +356,7 @@ int ToolSession::Start(bool takeInstanceLock)
     if (app_->InitInstance(takeInstanceLock) == 0) {
         return 0;
     }
+    changes_ = std::make_unique<PendingChanges>(*app_);
     // Plugging and unplugging the simulated chip is announced as the system announces devices.
     TellDeviceChanges(access_->Transport(), app_->MainWindow()->Handle());
     return 1;

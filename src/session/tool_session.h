@@ -25,6 +25,7 @@
 #include "session/chip_access.h"
 #include "session/chip_choice.h"
 #include "session/image_file_chip.h"
+#include "session/pending_changes.h"
 
 namespace tovrik {
 
@@ -200,6 +201,8 @@ public:
     void SetChipObserver(std::function<void()> observer) { chipObserver_ = std::move(observer); }
     // The prompter every prompt of the tool goes through.
     Prompter& Prompts() { return prompts_; }
+    // What the pages' edits change against the chip; nullptr before Start.
+    PendingChanges* Changes() { return changes_.get(); }
 
 private:
     class CountedCallLog;
@@ -235,6 +238,8 @@ private:
     std::unique_ptr<EepromConfig> config_;
     std::unique_ptr<UiContext> ui_;
     std::unique_ptr<CDemoApp> app_;
+    // Follows the main window, so it goes before it.
+    std::unique_ptr<PendingChanges> changes_;
 };
 
 }  // namespace tovrik

@@ -5,18 +5,19 @@
 #include <filesystem>
 #include <fstream>
 
-#include "support/posix_shim.h"
 #include "app/demo_app.h"
 #include "app/demo_dlg.h"
-#include "config/eeprom_config.h"
 #include "app/factory_image.h"
+#include "config/eeprom_config.h"
 #include "device/sim/simulated_device.h"
 #include "pages/page_context.h"
 #include "platform/fitted_line.h"
 #include "platform/recording_prompter.h"
 #include "platform/safe_file.h"
 #include "platform/single_instance_lock.h"
+#include "platform/user_input.h"
 #include "resources/resource_ids.h"
+#include "support/posix_shim.h"
 
 namespace tovrik {
 namespace {
@@ -85,8 +86,8 @@ TEST_F(MainWindowTest, StartsDisconnectedInConfigurationMode)
     EXPECT_EQ(PageTitles(), (std::vector<std::string>{"USB Config", "Volume Config", "EQ Config",
                                                       "Misc Config", "About"}));
     EXPECT_EQ(window->Sheet().GetActivePage()->Title(), "USB Config");
-    for (int id : {IDC_SAVE_EEPROM, IDC_ERASE, IDC_REFRESH, IDC_EEPROM_TO_FILE,
-                   IDC_FILE_TO_EEPROM}) {
+    for (int id :
+         {IDC_SAVE_EEPROM, IDC_ERASE, IDC_REFRESH, IDC_EEPROM_TO_FILE, IDC_FILE_TO_EEPROM}) {
         EXPECT_FALSE(Enabled(id)) << id;
     }
     EXPECT_TRUE(window->IsDlgButtonChecked(IDC_MODE_CONFIG));
@@ -101,8 +102,8 @@ TEST_F(MainWindowTest, ConnectClassifiesLoadsAndEnablesTheCommands)
     EXPECT_EQ(prompter.Messages(), Messages{});
     EXPECT_EQ(window->IsConnected(), 1);
     EXPECT_EQ(window->GetDlgItemText(IDC_CONNECT), "Stop");
-    for (int id : {IDC_SAVE_EEPROM, IDC_ERASE, IDC_REFRESH, IDC_EEPROM_TO_FILE,
-                   IDC_FILE_TO_EEPROM}) {
+    for (int id :
+         {IDC_SAVE_EEPROM, IDC_ERASE, IDC_REFRESH, IDC_EEPROM_TO_FILE, IDC_FILE_TO_EEPROM}) {
         EXPECT_TRUE(Enabled(id)) << id;
     }
     ASSERT_NE(app.CurrentDeviceProfile(), nullptr);
@@ -203,15 +204,37 @@ TEST_F(MainWindowTest, ClosingAsksAndClosesAnOpenDevice)
     }
 }
 
-TEST_F(MainWindowTest, EraseThenSaveRestoresTheImageInMemory)
+TEST_F(MainWindowTest, SavingOverAnEraseIsAskedAndOnlyOkRestoresTheImageInMemory)
 {
     Connect();
     const auto factory = device.Chip().Eeprom();
+    // An ordinary save asks nothing.
+    Click(IDC_SAVE_EEPROM);
+    EXPECT_EQ(prompter.Prompts().size(), 1u);
+    EXPECT_FALSE(window->EepromChangedSinceLoad());
     Click(IDC_ERASE);
     EXPECT_EQ(device.Chip().Eeprom(), std::vector<std::uint8_t>(256, 0xFF));
+    EXPECT_TRUE(window->EepromChangedSinceLoad());
+
+    prompter.Clear();
+    prompter.QueueAnswer(false);
+    Click(IDC_SAVE_EEPROM);
+    EXPECT_EQ(device.Chip().Eeprom(), std::vector<std::uint8_t>(256, 0xFF));
+    ASSERT_EQ(prompter.Prompts().size(), 1u);
+    EXPECT_EQ(prompter.Prompts()[0].kind, RecordingPrompter::Kind::Question);
+    EXPECT_EQ(window->GetDlgItemText(IDC_STATUS_OPERATION), "Save EEPROM: cancelled");
+    EXPECT_EQ(window->GetDlgItemText(IDC_STATUS_NOTE), CDemoDlg::kEepromChangedNote);
+
+    prompter.QueueAnswer(true);
     Click(IDC_SAVE_EEPROM);
     EXPECT_EQ(device.Chip().Eeprom(), factory);
-    EXPECT_EQ(prompter.Messages().size(), 2u);
+    EXPECT_EQ(prompter.Messages().size(), 1u);
+    EXPECT_EQ(window->GetDlgItemText(IDC_STATUS_NOTE), "");
+    // The pages and the chip agree again: the next save asks nothing.
+    prompter.Clear();
+    Click(IDC_SAVE_EEPROM);
+    EXPECT_EQ(prompter.Prompts().size(), 1u);
+    EXPECT_EQ(prompter.UnansweredCount(), 0);
 
     device.Chip().FailEepromTransfer(1);
     prompter.Clear();
@@ -219,9 +242,29 @@ TEST_F(MainWindowTest, EraseThenSaveRestoresTheImageInMemory)
     EXPECT_EQ(prompter.Messages(), Messages{"Fail to erase EEPROM"});
 }
 
+TEST_F(MainWindowTest, EnterInAnIdFieldConnectsButNeverStops)
+{
+    Type(IDC_VID, "1209");
+    Type(IDC_PID, "0001");
+    user_input::Key(*window, *window->GetDlgItem(IDC_PID), true);
+    ASSERT_EQ(window->IsConnected(), 1);
+    EXPECT_EQ(window->GetDlgItemText(IDC_STATUS_OPERATION).rfind("Connect: done", 0), 0u);
+    // Connected, Enter in either field asks nothing and keeps the connection.
+    user_input::Key(*window, *window->GetDlgItem(IDC_VID), true);
+    user_input::Key(*window, *window->GetDlgItem(IDC_PID), true);
+    EXPECT_EQ(window->IsConnected(), 1);
+    EXPECT_TRUE(prompter.Prompts().empty());
+    // Tab only moves the focus.
+    prompter.QueueAnswer(true);
+    Click(IDC_CONNECT);
+    ASSERT_EQ(window->IsConnected(), 0);
+    user_input::Key(*window, *window->GetDlgItem(IDC_VID), false);
+    EXPECT_EQ(window->IsConnected(), 0);
+}
+
 TEST_F(MainWindowTest, ALockThatCannotBeUsedIsReportedAndTheToolRuns)
 {
-    #ifdef _WIN32
+#ifdef _WIN32
     GTEST_SKIP() << "the Windows lock is a named mutex, with no file to spoil";
 #endif
     std::string runtime = (std::filesystem::temp_directory_path() / "runtime-XXXXXX").string();
@@ -262,6 +305,7 @@ TEST_F(MainWindowTest, EveryOverwriteKeepsABackupAndAFailureSaysWhere)
     // The backup read is the first transfer, the save's first write the second.
     device.Chip().FailEepromTransfer(2);
     prompter.Clear();
+    prompter.QueueAnswer(true);
     Click(IDC_SAVE_EEPROM);
     ASSERT_FALSE(prompter.Messages().empty());
     EXPECT_EQ(prompter.Messages().back(),

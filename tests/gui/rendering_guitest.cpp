@@ -115,6 +115,50 @@ TEST_F(RenderingTest, TheFixedPitchFontIsUsedExactlyWhereTheTemplatesAskForIt)
     EXPECT_FALSE(QFontInfo(window->MainView().font()).fixedPitch());
 }
 
+TEST_F(RenderingTest, ReadOnlyFieldsHaveTheWindowsBackgroundAndEditableOnesAFieldsOne)
+{
+    int readOnly = 0;
+    int editable = 0;
+    ForEveryPage([&](PropertyPage& page, DialogView& view) {
+        for (const auto& control : page.Controls()) {
+            QWidget* widget = view.WidgetFor(control->Id());
+            if (control->Kind() != ControlKind::Edit || widget == nullptr) {
+                continue;
+            }
+            const QPalette& palette = widget->palette();
+            // Compared as the window shows them while it is active: a disabled
+            // field may have the window's background whatever it is.
+            const bool looksReadOnly = palette.color(QPalette::Active, QPalette::Base) ==
+                                       palette.color(QPalette::Active, QPalette::Window);
+            EXPECT_EQ(looksReadOnly, control->IsReadOnly()) << page.Title() << " " << control->Id();
+            ++(control->IsReadOnly() ? readOnly : editable);
+        }
+    });
+    EXPECT_GT(readOnly, 0);
+    EXPECT_GT(editable, 0);
+    // A field that stops being read-only looks editable again.
+    PropertyPage* misc = Dialog().Sheet().FindPage("Misc Config");
+    if (misc == nullptr) {
+        Dialog().OnCommand(IDC_MODE_CONFIG, Notify::Clicked);
+        misc = Dialog().Sheet().FindPage("Misc Config");
+    }
+    ASSERT_NE(misc, nullptr);
+    Dialog().Sheet().SetActivePage(misc);
+    window->SyncFromModel();
+    DialogView* view = window->Sheet().PageView(misc);
+    ASSERT_NE(view, nullptr);
+    for (const auto& control : misc->Controls()) {
+        if (control->Kind() == ControlKind::Edit && control->IsReadOnly()) {
+            control->SetReadOnly(false);
+            window->SyncFromModel();
+            const QPalette& palette = view->WidgetFor(control->Id())->palette();
+            EXPECT_NE(palette.color(QPalette::Active, QPalette::Base),
+                      palette.color(QPalette::Active, QPalette::Window));
+            break;
+        }
+    }
+}
+
 TEST_F(RenderingTest, AMultiLineFieldWrapsAndScrollsWhileASingleLineOneStaysALineEdit)
 {
     Dialog().OnCommand(IDC_MODE_DEMO, Notify::Clicked);

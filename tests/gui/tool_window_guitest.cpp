@@ -6,7 +6,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QTabBar>
 #include <QTest>
@@ -19,10 +21,10 @@
 #include "platform/recording_prompter.h"
 #include "qt_prompter.h"
 #include "resources/resource_ids.h"
-#include "sheet_view.h"
-#include "session/tool_session.h"
 #include "session/simulated_session.h"
 #include "resources/view_ids.h"
+#include "session/tool_session.h"
+#include "sheet_view.h"
 #include "tool_window.h"
 #include "view_window.h"
 
@@ -109,6 +111,50 @@ TEST_F(ToolWindowTest, TypedIdsAndConnectRelabelTheButtonAndEnableTheCommands)
         EXPECT_TRUE(Button(id)->isEnabled()) << id;
     }
     EXPECT_TRUE(recording.Messages().empty());
+}
+
+TEST_F(ToolWindowTest, EnterInThePidFieldConnects)
+{
+    QTest::keyClicks(Edit(IDC_VID), "1209");
+    QTest::keyClicks(Edit(IDC_PID), "0001");
+    QTest::keyClick(Edit(IDC_PID), Qt::Key_Return);
+    EXPECT_EQ(Dialog().IsConnected(), 1);
+    EXPECT_EQ(Button(IDC_CONNECT)->text(), "Stop");
+    // Connected, Enter asks nothing.
+    QTest::keyClick(Edit(IDC_VID), Qt::Key_Return);
+    EXPECT_EQ(Dialog().IsConnected(), 1);
+    EXPECT_TRUE(recording.Prompts().empty());
+}
+
+TEST_F(ToolWindowTest, ChangesOpensAWindowOfItsOwnThatFollowsTheCountAndClosesTheView)
+{
+    ConnectByHand();
+    PropertyPage* usb = Dialog().Sheet().FindPage("USB Config");
+    ASSERT_NE(usb, nullptr);
+    window->SyncFromModel();
+    auto* manufacturer = qobject_cast<QLineEdit*>(window->Sheet().PageView(usb)->WidgetFor(1017));
+    ASSERT_NE(manufacturer, nullptr);
+    manufacturer->selectAll();
+    QTest::keyClicks(manufacturer, "Bench");
+    EXPECT_EQ(qobject_cast<QLabel*>(Widget(IDC_CHANGES_COUNT))->text(), "1 setting changed");
+
+    QTest::mouseClick(Button(IDC_CHANGES), Qt::LeftButton);
+    ASSERT_EQ(window->Views().size(), 1u);
+    ViewWindow* view = window->Views().front();
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_EQ(view->windowTitle(), "Changes");
+    auto* list = qobject_cast<QListWidget*>(view->View().WidgetFor(IDC_CHANGES_LIST));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->count(), 1);
+    QTest::keyClicks(manufacturer, "!");
+    EXPECT_NE(list->item(0)->text().indexOf("Bench!"), -1) << list->item(0)->text().toStdString();
+    // A second click brings the same window forward.
+    QTest::mouseClick(Button(IDC_CHANGES), Qt::LeftButton);
+    EXPECT_EQ(window->Views().size(), 1u);
+
+    view->close();
+    EXPECT_EQ(session->Ui().FindView(PendingChanges::kViewName), nullptr);
+    EXPECT_TRUE(WaitFor([this] { return window->Views().empty(); }));
 }
 
 TEST_F(ToolWindowTest, TheVidFieldRefusesItsFifthCharacter)

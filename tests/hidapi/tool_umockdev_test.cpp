@@ -12,8 +12,8 @@
 
 #include "app/demo_app.h"
 #include "app/demo_dlg.h"
-#include "config/eeprom_config.h"
 #include "app/factory_image.h"
+#include "config/eeprom_config.h"
 #include "device/hid_device_library.h"
 #include "device/hidapi/hidapi_transport.h"
 #include "device/sim/simulated_device.h"
@@ -60,7 +60,8 @@ TEST_F(LibraryThroughHidapiTest, CommandsGoOutAtOnceAndCloseWakesTheReader)
     EXPECT_EQ(bed.Chip().GpioLevel(), kCommands - 1);
     const auto closing = Clock::now();
     library.rmDeviceClose();
-    const double closeMs = std::chrono::duration<double, std::milli>(Clock::now() - closing).count();
+    const double closeMs =
+        std::chrono::duration<double, std::milli>(Clock::now() - closing).count();
     std::printf("[ figures  ] %.0f commands/s, close %.2f ms\n", kCommands / seconds, closeMs);
     RecordProperty("commands_per_second", static_cast<int>(kCommands / seconds));
     EXPECT_LT(seconds / kCommands * 1000, 3.0) << "ms per command";
@@ -282,6 +283,8 @@ TEST_F(ToolThroughHidapiTest, SaveEraseAndFileCopiesReachTheChip)
     const auto factory = bed.Chip().Eeprom();
     Click(IDC_ERASE);
     EXPECT_EQ(bed.Chip().Eeprom(), std::vector<std::uint8_t>(256, 0xFF));
+    // Saving the pages over the erase is asked first.
+    tool.prompter.QueueAnswer(true);
     Click(IDC_SAVE_EEPROM);
     EXPECT_EQ(bed.Chip().Eeprom(), factory);
 

@@ -138,13 +138,16 @@ TEST_F(UserInputTest, SelectSlideLeaveAndKeysNotifyAfterTheChange)
     user_input::Leave(dialog, C(20));
     user_input::Key(dialog, C(21), true);
     user_input::Key(dialog, C(21), false);
-    // Enter and Tab belong to the dialog for an edit that does not take them.
+    // In an edit that does not take them, Enter is the dialog's default key
+    // and Tab only moves the focus.
     user_input::Key(dialog, C(20), true);
+    user_input::Key(dialog, C(20), false);
     EXPECT_EQ(dialog.commands, (std::vector<std::pair<int, Notify>>{{30, Notify::SelChange},
                                                                     {40, Notify::Scroll},
                                                                     {20, Notify::KillFocus},
                                                                     {21, Notify::EnterKey},
-                                                                    {21, Notify::TabKey}}));
+                                                                    {21, Notify::TabKey},
+                                                                    {20, Notify::DefaultKey}}));
 }
 
 }  // namespace

@@ -56,9 +56,9 @@ TEST(ScriptDriverTest, WritesKeepBackupsInTheStateFolderThatPrintBackupsLists)
     ScriptDriverOptions options;
     options.backupClock = [] { return std::time_t{1796739303}; };  // 2026-12-08 14:15:03 UTC
     // The factory image, then the erased one; the third erase replaces nothing new.
-    const RunResult r = RunScript(std::string(kConnect) +
-                                      "click main:4\nclick main:4\nclick main:4\nprint backups\n",
-                                  std::move(options));
+    const RunResult r = RunScript(
+        std::string(kConnect) + "click main:4\nclick main:4\nclick main:4\nprint backups\n",
+        std::move(options));
     old != nullptr ? setenv("XDG_STATE_HOME", saved.c_str(), 1) : unsetenv("XDG_STATE_HOME");
     EXPECT_EQ(r.status, ScriptDriver::kExitOk) << r.error.reason;
     EXPECT_NE(r.transcript.find("> print backups\nbackups: 2\n"
@@ -117,7 +117,9 @@ TEST(ScriptDriverTest, ControlsMustExistBeVisibleEnabledAndOfTheRightKind)
     ExpectError("start\ntype main:1017 x\n", 2, "control 1017 is not an edit field");
     ExpectError("start\nselect main:1016 x\n", 2, "control 1016 is not a list");
     ExpectError("start\nslide main:1016 3\n", 2, "control 1016 is not a slider");
-    ExpectError("start\nkey main:1016 enter\n", 2, "control 1016 does not take Enter and Tab");
+    ExpectError("start\nkey main:1016 tab\n", 2, "control 1016 does not take Tab");
+    ExpectError("start\nkey main:1017 enter\n", 2, "control 1017 is not an edit field");
+    ExpectError("start\nprint changes:1257\n", 2, "no view \"changes\" is open");
     ExpectError("start\nprint items main:1017\n", 2, "control 1017 is not a list");
     ExpectError("start\npage Nowhere\n", 2, "no page \"Nowhere\"");
     // Hidden and disabled controls can still be looked at.
