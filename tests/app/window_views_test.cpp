@@ -12,6 +12,7 @@
 #include "app/demo_dlg.h"
 #include "app/factory_image.h"
 #include "platform/file_manager.h"
+#include "platform/fitted_line.h"
 #include "platform/recording_prompter.h"
 #include "platform/user_input.h"
 #include "resources/resource_ids.h"
@@ -165,7 +166,7 @@ TEST_F(WindowViewsTest, RestoreAsksThenWritesTheWholeBackupBackKeepingWhatItRepl
     EXPECT_EQ(Serial(), factorySerial);
     EXPECT_TRUE(session->Journal()->Records().empty());
     EXPECT_EQ(Window().GetDlgItemText(IDC_STATUS_BACKUP),
-              "Backup of the EEPROM before the last write: " + kept);
+              "Backup of the EEPROM before the last write: " + WithSystemSeparators(kept));
 }
 
 TEST_F(WindowViewsTest, CancelOnTheUnfinishedWriteQuestionListsTheBackupsWithItsBackupPicked)
