@@ -9,6 +9,7 @@
 #include "config/eeprom_config.h"
 #include "device/device_library.h"
 #include "platform/file_manager.h"
+#include "platform/fitted_line.h"
 #include "platform/safe_file.h"
 #include "resources/dialog_templates.h"
 #include "resources/view_ids.h"
@@ -93,7 +94,7 @@ void CBackupsView::Fill(const std::string& select)
         backups_ = ListChipBackups(*context.Backups(), chip, library, fitted);
         heading = std::to_string(backups_.size()) +
                   (backups_.size() == 1 ? " backup" : " backups") + " of " + Ids(chip) +
-                  " (times in UTC) in " + context.Backups()->Folder();
+                  " (times in UTC) in " + WithSystemSeparators(context.Backups()->Folder());
         if (!chipRead_) {
             heading += "; the chip's EEPROM cannot be read";
         }
@@ -261,7 +262,9 @@ void CLogView::Refill()
         note = "Listed for this session only";
     } else {
         note = "Times in UTC; every day's commands are kept in " +
-               log->DayFile(log->Entries().empty() ? log->Now() : log->Entries().back().when);
+               WithSystemSeparators(log->DayFile(log->Entries().empty()
+                                                     ? log->Now()
+                                                     : log->Entries().back().when));
     }
     SetDlgItemText(IDC_LOG_NOTE, note);
     SetDlgItemText(IDC_LOG_TEXT, log->Text());
