@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/fitted_line.h"
 #include "platform/safe_file.h"
 #include "platform/user_state_folder.h"
 
@@ -86,7 +87,8 @@ std::string SessionLog::Line(const LogEntry& entry)
                   static_cast<double>(entry.duration.count()) / 1e6);
     std::string line = std::string(head) + " | " + entry.command + " | " + entry.outcome + " | " +
                        seconds + " | " + std::to_string(entry.bytesWritten) + " bytes written | ";
-    line += entry.backup.empty() ? std::string("no backup") : "backup " + entry.backup;
+    line += entry.backup.empty() ? std::string("no backup")
+                                 : "backup " + WithSystemSeparators(entry.backup);
     // A command name or path never breaks the one line per command.
     std::replace(line.begin(), line.end(), '\n', ' ');
     std::replace(line.begin(), line.end(), '\r', ' ');
