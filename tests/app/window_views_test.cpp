@@ -215,10 +215,13 @@ TEST_F(WindowViewsTest, TheLogListsEveryCommandWithItsBytesAndBackupAndKeepsThem
     // Each save counts its own bytes, and names the backup it kept.
     const std::string saved = "2026-12-08 14:15:03 | Save EEPROM | done | 0.00 s | ";
     ASSERT_EQ(lines[1].rfind(saved, 0), 0u) << lines[1];
-    EXPECT_NE(lines[1].rfind(" bytes written | backup " + backup), std::string::npos) << lines[1];
+    EXPECT_NE(lines[1].rfind(" bytes written | backup " + WithSystemSeparators(backup)),
+              std::string::npos)
+        << lines[1];
     EXPECT_EQ(lines[1].substr(saved.size(), 2), lines[2].substr(saved.size(), 2));
     EXPECT_NE(lines[1].substr(saved.size(), 2), "0 ");
-    EXPECT_NE(lines[2].find(" bytes written | backup " + session->Backups().LastPath()),
+    EXPECT_NE(lines[2].find(" bytes written | backup " +
+                            WithSystemSeparators(session->Backups().LastPath())),
               std::string::npos);
     EXPECT_NE(session->Backups().LastPath(), backup);
     EXPECT_EQ(lines[3],

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/fitted_line.h"
+
 namespace tovrik {
 namespace {
 
@@ -65,13 +67,17 @@ TEST_F(SessionLogTest, EachCommandIsOneLineInTheFileOfItsDayAndTheListKeepsThemA
     now = kNoon + 10 * 60 * 60;
     ASSERT_TRUE(log.Add(Entry("Restore x.bin")));
 
+    // A backup is named with the system's separators.
+    const std::string backup = WithSystemSeparators("/b/20261208-141503-1209-0001.bin");
     EXPECT_EQ(Contents(folder + "/2026-12-08.log"),
-              "2026-12-08 14:15:03 | Save EEPROM | done | 0.41 s | 256 bytes written | backup "
-              "/b/20261208-141503-1209-0001.bin\n"
-              "2026-12-08 14:15:03 | Erase | cancelled | 0.41 s | 0 bytes written | no backup\n");
+              "2026-12-08 14:15:03 | Save EEPROM | done | 0.41 s | 256 bytes written | backup " +
+                  backup +
+                  "\n"
+                  "2026-12-08 14:15:03 | Erase | cancelled | 0.41 s | 0 bytes written | no "
+                  "backup\n");
     EXPECT_EQ(Contents(folder + "/2026-12-09.log"),
-              "2026-12-09 00:15:03 | Restore x.bin | done | 0.41 s | 256 bytes written | backup "
-              "/b/20261208-141503-1209-0001.bin\n");
+              "2026-12-09 00:15:03 | Restore x.bin | done | 0.41 s | 256 bytes written | backup " +
+                  backup + "\n");
     ASSERT_EQ(log.Entries().size(), 3u);
     EXPECT_EQ(log.Text(),
               Contents(folder + "/2026-12-08.log") + Contents(folder + "/2026-12-09.log"));
