@@ -189,6 +189,18 @@ TEST_F(WindowViewsTest, CancelOnTheUnfinishedWriteQuestionListsTheBackupsWithIts
               fs::path(session->Backups().List()[static_cast<std::size_t>(list.GetCurSel())].name)
                   .string());
     EXPECT_TRUE(view.GetDlgItem(IDC_BACKUPS_RESTORE)->IsEnabled());
+    // Writing that backup back ends the status line's notice of the unfinished write.
+    const auto status = [&] {
+        std::string all;
+        for (int id : {IDC_STATUS_CHIP, IDC_STATUS_OPERATION, IDC_STATUS_BACKUP, IDC_STATUS_NOTE}) {
+            all += Window().GetDlgItemText(id) + "\n";
+        }
+        return all;
+    };
+    ASSERT_NE(status().find("not finished"), std::string::npos) << status();
+    prompter.QueueAnswer(true);
+    Click(view, IDC_BACKUPS_RESTORE);
+    EXPECT_EQ(status().find("not finished"), std::string::npos) << status();
     // Stopping closes the view: its backups were the chip's.
     prompter.QueueAnswer(true);
     Click(Window(), IDC_CONNECT);
@@ -228,6 +240,11 @@ TEST_F(WindowViewsTest, TheLogListsEveryCommandWithItsBytesAndBackupAndKeepsThem
               "2026-12-08 14:15:03 | Refresh | cancelled | 0.00 s | 0 bytes written | no backup");
     std::ifstream file(dir + "/log/2026-12-08.log");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), text);
+    // While open, the view follows the commands that come after.
+    SaveSerial("SN-0004");
+    const std::string more = Window().LogView().GetDlgItemText(IDC_LOG_TEXT);
+    EXPECT_EQ(more.rfind(text, 0), 0u) << more;
+    EXPECT_NE(more.find("| Save EEPROM |", text.size()), std::string::npos) << more;
 }
 
 TEST_F(WindowViewsTest, AnImageFileOpensAsAChipAndItsSavesGoIntoTheFileWithABackup)
