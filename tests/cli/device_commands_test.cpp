@@ -386,6 +386,41 @@ TEST(DeviceJournalTest, AnUnfinishedWriteIsToldByEveryCommandAndRestoreUndoesIt)
     EXPECT_EQ(err.str().find("warning"), std::string::npos) << err.str();
 }
 
+// Our own library, except that every EEPROM write fails.
+class FailingWritesLibrary : public HidDeviceLibrary {
+public:
+    using HidDeviceLibrary::HidDeviceLibrary;
+    int rmBurnEEPROM(int direction, std::uint32_t address, std::uint8_t* buffer,
+                     std::uint32_t count) override
+    {
+        return direction == kEepromWrite
+                   ? 0
+                   : HidDeviceLibrary::rmBurnEEPROM(direction, address, buffer, count);
+    }
+};
+
+TEST(DeviceJournalTest, AFailedRestoreStillNamesTheBackupItKept)
+{
+    TempFolder folder;
+    DeviceOptions chip = SimulatedChipIn(folder / "chip.bin");
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(SetDevice(chip, {"usb.serial=UNIT-A"}, out, err), kExitOk) << err.str();
+    WriteBytes(folder / "other.bin", FactoryEepromImage());
+    chip.external.make = [](HidTransport& view,
+                            MessageQueue& queue) -> std::unique_ptr<DeviceLibrary> {
+        return std::make_unique<FailingWritesLibrary>(view, queue);
+    };
+    out.str("");
+    err.str("");
+    EXPECT_EQ(RestoreDevice(chip, folder / "other.bin", out, err), kExitTransfer);
+    const std::string text = out.str();
+    const std::size_t at = text.find("backup: ");
+    ASSERT_NE(at, std::string::npos) << text;
+    const std::string kept = text.substr(at + 8, text.find('\n', at) - at - 8);
+    EXPECT_TRUE(std::filesystem::is_regular_file(kept)) << text;
+}
+
 TEST(DeviceJournalTest, RestoreWithoutABackupOfThisSerialListsTheCandidatesAndExits2)
 {
     TempFolder folder;
